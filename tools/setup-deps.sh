@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing MileLedger
+# needs. Idempotent: packages already present are left as they are.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config      # compiler and build
+  libgtest-dev libgmock-dev libbenchmark-dev        # tests and benchmarks
+  clang libclang-rt-14-dev                          # libFuzzer targets
+  libcurl4-openssl-dev nlohmann-json3-dev           # geocoding client
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins   # desktop program
+  qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
+  libqt6svg6-dev
+  libjs-leaflet                                     # map library, bundled at build time
+  xvfb xauth fonts-nanum                            # page tests and screenshots
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
