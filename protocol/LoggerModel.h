@@ -1,0 +1,20 @@
+#pragma once
+// Which protocol a logger speaks, from its answer to the "810" model query.
+// Both kinds answer with an 852 sentence; only the PHLX model names itself
+// "TRL4200Mini" in it.
+#include <string_view>
+
+namespace ml {
+
+enum class LoggerModel {
+    Failed,  // no "$PHLX852" in the answer: not a logger we know
+    Mtk,     // read with the PMTK182 commands
+    Phlx,    // read with the PHLX exchange
+};
+
+LoggerModel ClassifyModelReply(std::string_view reply);
+
+// The message for LoggerModel::Failed: "메시지를 획득하지 못했습니다($PHLX852)".
+const char* ModelQueryFailedText();
+
+}  // namespace ml

@@ -1,0 +1,122 @@
+#pragma once
+// The PHLX download as a state machine over bytes; the caller owns the port
+// and the clock. The logger drives the exchange, the program answers each
+// reply sentence by its code:
+//   810 -> 852, 826 -> 859, 701 -> 601,<count>, "702,0,<count>" ->
+//   901,<total>,<text> (ack "900,901,3"), then packages until <total> bytes:
+//   902,?,<size>,<check> (ack "900,902,3") + <size> raw bytes (ack again
+//   after processing). History packages hold 64-byte entries; then for each
+//   entry "703,<log index>,<record count>" fetches 32-byte records the same
+//   way. After the last entry "827" -> 860 ends it. Reply checksums are not
+//   verified by the logger's design; package check values are.
+// Every command and reply is traced on the diagnostic log as
+// "[PC]==>[DEVICE] : ..." / "[PC]<==[DEVICE] : ...".
+//
+// Driver loop: as MtkDownload (TakeOutgoing / Feed / OnSilence /
+// OnReadFailed / OnWriteFailed / Cancel / Finished). Afterwards fixes()
+// replace the FixList for every outcome except WrongPort with none.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/FixRecord.h"
+#include "protocol/OutgoingCommand.h"
+#include "protocol/PhlxRecord.h"
+#include "protocol/UserMessage.h"
+
+namespace ml {
+
+struct PhlxExchangeOptions {
+    // Silence after which the logger counts as not answering.
+    int replyTimeoutMs = 5000;
+    // Larger announced packages are refused (the 902 is ignored).
+    uint32_t maxPackageBytes = 16u * 1024u * 1024u;
+};
+
+enum class PhlxOutcome {
+    Running,
+    Completed,  // 860 received (or silence after 827): all logs fetched
+    NoReply,    // the logger went silent before the end; fixes() kept
+    ReadFailed, // the port failed (unplugged); fixes() kept
+    WrongPort,  // a write reported 0 bytes written
+    Cancelled,  // 827 queued; fixes() kept
+};
+
+// For the progress dialog: set-total when `total` changes, set-position
+// with `position`; shown while `visible`.
+struct PhlxProgress {
+    bool visible = false;
+    uint32_t total = 0;     // records announced by the whole history
+    uint32_t position = 0;  // records received so far
+};
+
+class PhlxExchange {
+public:
+    explicit PhlxExchange(PhlxExchangeOptions options = {});
+
+    OutgoingCommand TakeOutgoing();
+    void Feed(std::span<const uint8_t> bytes);
+    void OnSilence();
+    void OnReadFailed();
+    void OnWriteFailed();
+    void Cancel();
+
+    int SilenceLimitMs() const { return options_.replyTimeoutMs; }
+    bool Finished() const { return outcome_ != PhlxOutcome::Running; }
+    PhlxOutcome outcome() const { return outcome_; }
+    const PhlxProgress& progress() const { return progress_; }
+
+    const std::vector<HistoryEntry>& history() const { return history_; }
+    const FixList& fixes() const { return fixes_; }
+    FixList TakeFixes() { return std::move(fixes_); }
+    // Packages dropped because their check value did not match.
+    uint64_t rejectedPackages() const { return rejectedPackages_; }
+
+    // The message to show for the outcome; empty for Completed/Cancelled.
+    UserMessage Message(std::string_view portName) const;
+
+private:
+    enum class Phase { History, Log, Disconnecting };
+
+    void FeedText(uint8_t byte);
+    void FeedBinary(std::span<const uint8_t> bytes, size_t& offset);
+    void HandleLine(std::string_view line);
+    void OnPackageComplete();
+    void ProcessHistoryPackage();
+    void ProcessLogPackage();
+    void RequestEntry(bool first);
+    void AdvanceEntry();
+    void Disconnect();
+    void Send(std::string_view body, std::string_view logName);
+    void Finish(PhlxOutcome outcome);
+
+    PhlxExchangeOptions options_;
+    int32_t timeBase_ = 0;
+    PhlxOutcome outcome_ = PhlxOutcome::Running;
+    PhlxProgress progress_;
+    OutgoingCommand outgoing_;
+
+    std::string line_;
+    bool inSentence_ = false;
+    bool binaryMode_ = false;
+
+    uint64_t dataTotal_ = 0;
+    uint64_t dataReceived_ = 0;
+    std::string dataCheckText_;
+    uint32_t packageSize_ = 0;
+    std::string packageCheckText_;
+    std::vector<uint8_t> package_;
+    uint64_t rejectedPackages_ = 0;
+
+    Phase phase_ = Phase::History;
+    bool historyRequested_ = false;
+    int32_t historyCount_ = 0;
+    std::vector<HistoryEntry> history_;
+    size_t historyPosition_ = 0;
+    uint64_t recordsOfEntry_ = 0;
+    FixList fixes_;
+};
+
+}  // namespace ml
