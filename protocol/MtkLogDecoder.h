@@ -7,7 +7,7 @@
 #include <span>
 
 #include "core/FixRecord.h"
-#include "protocol/MtkDecodeSummary.h"
+#include "protocol/MtkLogDecoderSummary.h"
 
 namespace ml {
 
