@@ -1,0 +1,74 @@
+#include "core/MapStatements.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/TextFormat.h"
+
+namespace ml {
+
+std::string MapColorText(uint32_t color) {
+    const unsigned red = color & 0xFFu;
+    const unsigned green = (color >> 8) & 0xFFu;
+    const unsigned blue = (color >> 16) & 0xFFu;
+    return Format("#%02X%02X%02X", red, green, blue);
+}
+
+bool IsDrawablePoint(double latitude, double longitude) {
+    if (!std::isfinite(latitude) || !std::isfinite(longitude)) return false;
+    return latitude != 0.0 && longitude != 0.0;
+}
+
+std::string MapClearStatement() { return "clear()"; }
+
+std::string AddLogPolyLineStatement(uint32_t color) {
+    return "addLogPolyLine('" + MapColorText(color) + "')";
+}
+
+std::string MapUpdateStatement() { return "update()"; }
+
+std::string ShowRawPathStatement(int index, bool show) {
+    return Format("showRawPath('%d','%d')", index, show ? 1 : 0);
+}
+
+std::string SetBoundsStatement(int index) { return Format("setBounds('%d')", index); }
+
+std::string PushRawPosStatement(int index, double latitude, double longitude) {
+    if (!IsDrawablePoint(latitude, longitude)) return {};
+    return Format("pushRawPos('%d', '%.09lf', '%.09lf')", index, latitude, longitude);
+}
+
+std::string PushRawPathStatement(int index, const FixList& fixes) {
+    std::string out = Format("pushRawPath('%d', [", index);
+    out.reserve(out.size() + fixes.size() * 30 + 2);
+    bool any = false;
+    char buffer[160];  // two floats at their widest in %.09lf fit
+    for (const FixRecord& fix : fixes) {
+        const double latitude = fix.latitude;
+        const double longitude = fix.longitude;
+        if (!IsDrawablePoint(latitude, longitude)) continue;
+        const int length = std::snprintf(buffer, sizeof buffer, "%s%.09lf,%.09lf", any ? "," : "",
+                                         latitude, longitude);
+        if (length > 0 && static_cast<size_t>(length) < sizeof buffer) out.append(buffer, length);
+        any = true;
+    }
+    if (!any) return {};
+    out += "])";
+    return out;
+}
+
+std::vector<std::string> MapRefreshStatements(const TrackList& tracks) {
+    std::vector<std::string> out;
+    out.reserve(tracks.size() * 2 + 2);
+    out.push_back(MapClearStatement());
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const int index = static_cast<int>(i);
+        out.push_back(AddLogPolyLineStatement(tracks[i].color));
+        std::string points = PushRawPathStatement(index, tracks[i].fixes);
+        if (!points.empty()) out.push_back(std::move(points));
+    }
+    out.push_back(MapUpdateStatement());
+    return out;
+}
+
+}  // namespace ml

@@ -1,0 +1,130 @@
+#include "core/ReportStatements.h"
+
+#include <cmath>
+
+#include "core/TextFormat.h"
+
+namespace ml {
+namespace {
+
+// A leading number that is not finite ("nan", "inf" read by strtod) would
+// print as such and poison every later odometer value and total; it counts
+// as no number.
+double LeadingNumber(std::string_view text) {
+    const double value = LeadingDouble(text);
+    return std::isfinite(value) ? value : 0.0;
+}
+
+std::string E(std::string_view text) { return EscapePageText(text); }
+
+}  // namespace
+
+std::string EscapePageText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                out += Format("\\x%02X", c);
+            } else if (c == 0xE2 && i + 2 < text.size() &&
+                       static_cast<unsigned char>(text[i + 1]) == 0x80 &&
+                       (static_cast<unsigned char>(text[i + 2]) == 0xA8 ||
+                        static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
+                // U+2028 and U+2029 end a line inside older script strings.
+                out += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
+                i += 2;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
+                                             const ReportSettingTexts& s) {
+    std::vector<std::string> out;
+    out.push_back("clear()");
+    out.push_back(Format("table_head('%s', '%s', '%s', '%s')", E(s.businessYearStart).c_str(),
+                         E(s.businessYearEnd).c_str(), E(s.corporateName).c_str(),
+                         E(s.corporateNum).c_str()));
+    out.push_back(
+        Format("table_car_info('%s', '%s')", E(s.carName).c_str(), E(s.carNum).c_str()));
+
+    double meter = LeadingNumber(s.carMeterNum);
+    double total = 0.0;
+    const std::string part = E(s.employeePartName);
+    const std::string name = E(s.employeeName);
+    for (const ReportRow& row : rows) {
+        if (!row.ticked) continue;
+        const double distance = LeadingNumber(row.distance);
+        const double after = meter + distance;
+        const std::string date = E(row.startTime);
+        const std::string dis = E(row.distance);
+        const std::string info = E(row.purpose);
+        if (row.use == kCommutingUse) {
+            out.push_back(Format("table_body('%s', '%s', '%s', '%lf', '%lf', '%s','%s', '', '%s')",
+                                 date.c_str(), part.c_str(), name.c_str(), meter, after,
+                                 dis.c_str(), dis.c_str(), info.c_str()));
+        } else {
+            out.push_back(Format("table_body('%s', '%s', '%s', '%lf', '%lf', '%s','', '%s', '%s')",
+                                 date.c_str(), part.c_str(), name.c_str(), meter, after,
+                                 dis.c_str(), dis.c_str(), info.c_str()));
+        }
+        meter = after;
+        total += distance;
+    }
+    if (rows.empty() || total == 0.0) {
+        out.push_back("table_end('0','0','0')");
+    } else {
+        // Commuting counts as business use too, so the business distance is
+        // the total and the share is 100 %.
+        out.push_back(Format("table_end('%lf','%lf','%.0lf')", total, total, total / total * 100.0));
+    }
+    out.push_back("end_table_list()");
+    out.push_back("fin_html()");
+    return out;
+}
+
+std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows,
+                                                const ReportSettingTexts& s) {
+    std::vector<std::string> out;
+    out.push_back("clear()");
+    out.push_back(Format("name_table_list('%s','%s')", E(s.employeeNum).c_str(),
+                         E(s.employeeName).c_str()));
+    double total = 0.0;
+    size_t listed = 0;
+    for (const ReportRow& row : rows) {
+        if (!row.ticked) continue;
+        // The entry number is the "NO" cell of the listed-th row, which holds
+        // listed + 1: entries are numbered in the order they are listed.
+        const std::string& number = rows[listed].no;
+        out.push_back(Format("table_list('%s', '%s', '%s', '%s', '%s', '%s', '%s')",
+                             E(number).c_str(), E(row.startTime).c_str(), E(row.endTime).c_str(),
+                             E(row.startAddress).c_str(), E(row.endAddress).c_str(),
+                             E(row.distance).c_str(), E(row.purpose).c_str()));
+        ++listed;
+        total += LeadingNumber(row.distance);
+    }
+    out.push_back("end_table_list()");
+    const double economy = LeadingNumber(s.carMileage);
+    const int price = LeadingInt(s.oilBill);
+    const double litres = economy != 0.0 ? total / economy : 0.0;
+    const double amount = price * litres;
+    out.push_back(Format("total_table_list('%.2lf','%.2lf','%d','%.2lf')", total, economy, price,
+                         amount));
+    out.push_back("fin_html()");
+    return out;
+}
+
+}  // namespace ml

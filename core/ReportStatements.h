@@ -1,0 +1,61 @@
+#pragma once
+// The statements that fill the two printable forms: the business car log
+// (page 317) and the mileage refund record (page 315). The forms read the
+// rows as the list cells show them at the moment of the click, so the input
+// is a plain copy of those cells, not the tracks.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ml {
+
+// One list row as its cells hold it.
+struct ReportRow {
+    bool ticked = false;
+    std::string no;            // column 0, "1", "2", ...
+    std::string use;           // column 3, "출퇴근용", "일반업무용" or empty
+    std::string purpose;       // column 4
+    std::string distance;      // column 6, "12.345 Km"
+    std::string startTime;     // column 7
+    std::string endTime;       // column 8
+    std::string startAddress;  // column 11
+    std::string endAddress;    // column 12
+};
+
+// The settings texts the forms print (UTF-8, as the settings store keeps them).
+struct ReportSettingTexts {
+    std::string businessYearStart;  // BUSINESS_YEAR_START
+    std::string businessYearEnd;    // BUSINESS_YEAR_END
+    std::string corporateName;      // CORPRATE_NAME
+    std::string corporateNum;       // CORPRATE_NUM
+    std::string carName;            // CAR_NAME
+    std::string carNum;             // CAR_NUM
+    std::string carMeterNum;        // CAR_MATER_NUM, the odometer before the first trip
+    std::string employeePartName;   // EMPOLYEE_PART_NAME
+    std::string employeeName;       // EMPOLYEE_NAME
+    std::string employeeNum;        // EMPOLYEE_NUM
+    std::string carMileage;         // CAR_MILEAGE, km per litre
+    std::string oilBill;            // OIL_BILL, won per litre
+};
+
+// A text made safe to stand between single quotes in a statement whose page
+// puts it into HTML: HTML specials become entities, then backslashes, quotes
+// and control characters become script escapes. "it's <b>" prints as typed.
+std::string EscapePageText(std::string_view text);
+
+// The use cell text that puts a row's distance in the commuting column.
+inline constexpr std::string_view kCommutingUse = "출퇴근용";
+
+// "clear()", "table_head(...)", "table_car_info(...)", one "table_body(...)"
+// per ticked row with the odometer chained across the ticked rows,
+// "table_end(...)", "end_table_list()", "fin_html()".
+std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
+                                             const ReportSettingTexts& settings);
+
+// "clear()", "name_table_list(...)", one "table_list(...)" per ticked row
+// numbered 1, 2, ... in listed order, "end_table_list()",
+// "total_table_list(...)" with the refund, "fin_html()".
+std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows,
+                                                const ReportSettingTexts& settings);
+
+}  // namespace ml

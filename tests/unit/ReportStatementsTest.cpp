@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/ReportStatements.h"
+
+namespace ml {
+namespace {
+
+ReportRow Row(bool ticked, int number, const std::string& use, const std::string& distance,
+              const std::string& purpose = "") {
+    ReportRow r;
+    r.ticked = ticked;
+    r.no = std::to_string(number);
+    r.use = use;
+    r.distance = distance;
+    r.purpose = purpose;
+    r.startTime = "2026-03-0" + std::to_string(number) + "_08:00:00";
+    r.endTime = "2026-03-0" + std::to_string(number) + "_09:00:00";
+    r.startAddress = "start " + std::to_string(number);
+    r.endAddress = "end " + std::to_string(number);
+    return r;
+}
+
+ReportSettingTexts Settings() {
+    ReportSettingTexts s;
+    s.businessYearStart = "2026-01-01";
+    s.businessYearEnd = "2026-12-31";
+    s.corporateName = "(주)마일";
+    s.corporateNum = "123-45-67890";
+    s.carName = "소나타";
+    s.carNum = "12가3456";
+    s.carMeterNum = "1000";
+    s.employeePartName = "영업부";
+    s.employeeName = "홍길동";
+    s.employeeNum = "A-17";
+    s.carMileage = "9.8";
+    s.oilBill = "1459";
+    return s;
+}
+
+// --- business car log ---
+
+TEST(LogReportStatements, HeadAndCarTablesComeFirst) {
+    const auto out = LogReportStatements({}, Settings());
+    ASSERT_GE(out.size(), 3u);
+    EXPECT_EQ(out[0], "clear()");
+    EXPECT_EQ(out[1], "table_head('2026-01-01', '2026-12-31', '(주)마일', '123-45-67890')");
+    EXPECT_EQ(out[2], "table_car_info('소나타', '12가3456')");
+}
+
+TEST(LogReportStatements, OdometerChainsAcrossUntickedRowsWithoutGaps) {
+    const std::vector<ReportRow> rows = {Row(true, 1, "출퇴근용", "10.500 Km", "출근"),
+                                         Row(false, 2, "출퇴근용", "99.000 Km"),
+                                         Row(true, 3, "일반업무용", "4.500 Km", "거래처")};
+    const auto out = LogReportStatements(rows, Settings());
+    const std::vector<std::string> expected = {
+        "clear()",
+        "table_head('2026-01-01', '2026-12-31', '(주)마일', '123-45-67890')",
+        "table_car_info('소나타', '12가3456')",
+        "table_body('2026-03-01_08:00:00', '영업부', '홍길동', '1000.000000', '1010.500000', "
+        "'10.500 Km','10.500 Km', '', '출근')",
+        "table_body('2026-03-03_08:00:00', '영업부', '홍길동', '1010.500000', '1015.000000', "
+        "'4.500 Km','', '4.500 Km', '거래처')",
+        "table_end('15.000000','15.000000','100')",
+        "end_table_list()",
+        "fin_html()"};
+    EXPECT_EQ(out, expected);
+}
+
+TEST(LogReportStatements, OnlyTheExactCommutingTextGoesToTheCommutingColumn) {
+    const std::vector<ReportRow> rows = {Row(true, 1, "", "1 Km"), Row(true, 2, "출퇴근용 ", "2 Km"),
+                                         Row(true, 3, "출퇴근용", "3 Km")};
+    const auto out = LogReportStatements(rows, Settings());
+    ASSERT_EQ(out.size(), 9u);
+    EXPECT_NE(out[3].find("'1 Km','', '1 Km'"), std::string::npos) << out[3];
+    EXPECT_NE(out[4].find("'2 Km','', '2 Km'"), std::string::npos) << out[4];
+    EXPECT_NE(out[5].find("'3 Km','3 Km', ''"), std::string::npos) << out[5];
+}
+
+TEST(LogReportStatements, TotalsRowIsZerosWithoutTickedRowsOrDistance) {
+    EXPECT_EQ(LogReportStatements({}, Settings())[3], "table_end('0','0','0')");
+    const std::vector<ReportRow> unticked = {Row(false, 1, "", "12 Km")};
+    const auto out = LogReportStatements(unticked, Settings());
+    ASSERT_EQ(out.size(), 6u);
+    EXPECT_EQ(out[3], "table_end('0','0','0')");
+    EXPECT_EQ(out[4], "end_table_list()");
+    EXPECT_EQ(out[5], "fin_html()");
+    const std::vector<ReportRow> noNumber = {Row(true, 1, "", "No Data")};
+    EXPECT_EQ(LogReportStatements(noNumber, Settings())[4], "table_end('0','0','0')");
+}
+
+TEST(LogReportStatements, NonNumericOdometerStartsAtZero) {
+    ReportSettingTexts s = Settings();
+    s.carMeterNum = "약 1000";
+    const auto out = LogReportStatements({Row(true, 1, "", "2.25 Km")}, s);
+    EXPECT_NE(out[3].find("'0.000000', '2.250000'"), std::string::npos) << out[3];
+    s.carMeterNum = "nan";  // strtod would read this as a number
+    EXPECT_NE(LogReportStatements({Row(true, 1, "", "2.25 Km")}, s)[3].find("'0.000000'"),
+              std::string::npos);
+    s.carMeterNum = "250.5km";
+    EXPECT_NE(LogReportStatements({Row(true, 1, "", "inf Km")}, s)[3].find(
+                  "'250.500000', '250.500000'"),
+              std::string::npos);
+}
+
+// --- mileage refund record ---
+
+TEST(RefundReportStatements, ArithmeticOfTheClaim) {
+    const auto out = RefundReportStatements({Row(true, 1, "", "98.00 Km")}, Settings());
+    ASSERT_EQ(out.size(), 6u);
+    EXPECT_EQ(out[4], "total_table_list('98.00','9.80','1459','14590.00')");
+}
+
+TEST(RefundReportStatements, ZeroOrMissingEconomyClaimsNothing) {
+    ReportSettingTexts s = Settings();
+    s.carMileage = "0";
+    EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[4],
+              "total_table_list('98.00','0.00','1459','0.00')");
+    s.carMileage = "연비";
+    s.oilBill = "1,459";  // counts only up to the separator
+    EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[4],
+              "total_table_list('98.00','0.00','1','0.00')");
+}
+
+TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
+    std::vector<ReportRow> rows;
+    for (int i = 1; i <= 6; ++i) rows.push_back(Row(i == 2 || i == 5, i, "", "1.5 Km", "p"));
+    const auto out = RefundReportStatements(rows, Settings());
+    const std::vector<std::string> expected = {
+        "clear()",
+        "name_table_list('A-17','홍길동')",
+        "table_list('1', '2026-03-02_08:00:00', '2026-03-02_09:00:00', 'start 2', 'end 2', "
+        "'1.5 Km', 'p')",
+        "table_list('2', '2026-03-05_08:00:00', '2026-03-05_09:00:00', 'start 5', 'end 5', "
+        "'1.5 Km', 'p')",
+        "end_table_list()",
+        "total_table_list('3.00','9.80','1459','446.63')",
+        "fin_html()"};
+    EXPECT_EQ(out, expected);
+}
+
+TEST(RefundReportStatements, NoTickedRowShowsTheConfiguredFigures) {
+    const auto out = RefundReportStatements({Row(false, 1, "", "5 Km")}, Settings());
+    const std::vector<std::string> expected = {"clear()", "name_table_list('A-17','홍길동')",
+                                               "end_table_list()",
+                                               "total_table_list('0.00','9.80','1459','0.00')",
+                                               "fin_html()"};
+    EXPECT_EQ(out, expected);
+}
+
+// --- texts inside statements ---
+
+TEST(EscapePageText, QuotesBackslashesAndMarkupBecomeHarmless) {
+    EXPECT_EQ(EscapePageText("it's <b>"), "it&#39;s &lt;b&gt;");
+    EXPECT_EQ(EscapePageText("a\\b"), "a\\\\b");
+    EXPECT_EQ(EscapePageText("\"x\" & y"), "&quot;x&quot; &amp; y");
+    EXPECT_EQ(EscapePageText("line1\nline2\r"), "line1\\nline2\\r");
+    EXPECT_EQ(EscapePageText(std::string("a\0b\x1f", 4)), "a\\x00b\\x1F");
+    EXPECT_EQ(EscapePageText("\xE2\x80\xA8|\xE2\x80\xA9"), "\\u2028|\\u2029");
+    EXPECT_EQ(EscapePageText("서울 중구 세종대로 110"), "서울 중구 세종대로 110");
+    EXPECT_EQ(EscapePageText("No Data"), "No Data");
+    EXPECT_EQ(EscapePageText("&nbsp"), "&amp;nbsp");
+}
+
+TEST(EscapePageText, EveryTextFieldOfBothFormsIsEscaped) {
+    ReportSettingTexts s = Settings();
+    const std::string evil = "'); alert(1); ('\\";
+    for (std::string* field : {&s.businessYearStart, &s.businessYearEnd, &s.corporateName,
+                               &s.corporateNum, &s.carName, &s.carNum, &s.employeePartName,
+                               &s.employeeName, &s.employeeNum})
+        *field = evil;
+    ReportRow r = Row(true, 1, "", "1 Km");
+    r.no = r.purpose = r.startTime = r.endTime = r.startAddress = r.endAddress = evil;
+    r.distance = "1 Km" + evil;
+    for (const auto& statements : {LogReportStatements({r}, s), RefundReportStatements({r}, s)}) {
+        for (const std::string& statement : statements) {
+            // Only the statement's own quotes remain, and no backslash is
+            // left alone to escape one of them.
+            std::string undoubled;
+            for (size_t i = 0; i < statement.size(); ++i) {
+                if (statement[i] == '\\' && i + 1 < statement.size() && statement[i + 1] == '\\') {
+                    ++i;
+                    continue;
+                }
+                undoubled += statement[i];
+            }
+            EXPECT_EQ(undoubled.find("');"), std::string::npos) << statement;
+            EXPECT_EQ(undoubled.find("\\"), std::string::npos) << statement;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ml
