@@ -86,8 +86,8 @@ private:
     void OnPackageComplete();
     void ProcessHistoryPackage();
     void ProcessLogPackage();
+    void CompleteHistory();
     void RequestEntry(bool first);
-    void AdvanceEntry();
     void Disconnect();
     void Send(std::string_view body, std::string_view logName);
     void Finish(PhlxOutcome outcome);
@@ -111,7 +111,7 @@ private:
     uint64_t rejectedPackages_ = 0;
 
     Phase phase_ = Phase::History;
-    bool historyRequested_ = false;
+    bool historyRequested_ = false;  // a 702 is out, its 901 is the history's
     int32_t historyCount_ = 0;
     std::vector<HistoryEntry> history_;
     size_t historyPosition_ = 0;

@@ -1,0 +1,236 @@
+#include "protocol/MtkDownload.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "core/DiagLog.h"
+#include "core/TextFormat.h"
+#include "link/SentenceBuilder.h"
+#include "link/SentenceFields.h"
+
+namespace ml {
+
+namespace {
+constexpr std::string_view kStatusAck = "$PMTK001,182,2,3*25";
+constexpr int kStatusItems = 12;
+constexpr int kByteCountItem = 8;
+constexpr int kRecordCountItem = 12;
+// A status reply is a few dozen bytes; a logger that streams this much
+// without acknowledging is not answering the query.
+constexpr size_t kMaxStatusText = 64 * 1024;
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Reads the item 8 value as strtoul(base 16) would, saturating at 32 bits.
+uint32_t ParseHexCount(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) i += 2;
+    uint64_t value = 0;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+        const int d = HexDigit(c);
+        if (d < 0) break;
+        value = std::min<uint64_t>(value * 16 + static_cast<uint64_t>(d), 0xFFFFFFFFu);
+    }
+    return static_cast<uint32_t>(value);
+}
+}  // namespace
+
+MtkDownload::MtkDownload(MtkDownloadOptions options)
+    : options_(options),
+      receiver_([this](std::string_view sentence) { OnDataSentence(sentence); }) {
+    QueueStatusQuery();
+}
+
+OutgoingCommand MtkDownload::TakeOutgoing() { return std::exchange(outgoing_, OutgoingCommand{}); }
+
+void MtkDownload::QueueStatusQuery() {
+    outgoing_ = {BuildPmtk182StatusQuery(progress_.statusItem), true};
+    statusText_.clear();
+}
+
+void MtkDownload::Feed(std::span<const uint8_t> bytes) {
+    if (Finished() || bytes.empty()) return;
+    if (progress_.stage == MtkStage::StatusQueries) {
+        OnStatusBytes(bytes);
+        return;
+    }
+    dataStarted_ = true;
+    receiver_.Feed(bytes);
+    if (progress_.received >= progress_.byteCount) FinishData();
+}
+
+// Replies may come split over several reads; the whole text since the query
+// is kept, so a reply that arrived before the read holding the
+// acknowledgement still counts.
+void MtkDownload::OnStatusBytes(std::span<const uint8_t> bytes) {
+    const size_t searchFrom = statusText_.size() >= kStatusAck.size()
+                                  ? statusText_.size() - kStatusAck.size() + 1
+                                  : 0;
+    statusText_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (statusText_.find(kStatusAck, searchFrom) == std::string::npos) {
+        if (statusText_.size() > kMaxStatusText) Finish(MtkOutcome::NoReply);
+        return;
+    }
+    DiagWrite(statusText_);
+    ParseStatusText();
+    if (progress_.statusItem < kStatusItems) {
+        ++progress_.statusItem;
+        QueueStatusQuery();
+        return;
+    }
+    statusText_.clear();
+    StartDataPhase();
+}
+
+void MtkDownload::ParseStatusText() {
+    std::string_view text = statusText_;
+    size_t lineStart = 0;
+    // Only lines ended by LF count: a cut-off last line is incomplete.
+    for (size_t lf = text.find('\n'); lf != std::string_view::npos;
+         lineStart = lf + 1, lf = text.find('\n', lineStart)) {
+        const std::string_view line = text.substr(lineStart, lf - lineStart);
+        const size_t at = line.find("$PMTK182");
+        if (at == std::string_view::npos) continue;
+        const std::string_view reply = line.substr(at);
+        bool hasValue = false;
+        const std::string_view value = PmtkField(reply, 3, &hasValue);
+        if (!hasValue) continue;
+        const int item = LeadingInt(PmtkField(reply, 2));
+        if (item == kByteCountItem) progress_.byteCount = ParseHexCount(value);
+        if (item == kRecordCountItem) progress_.recordCount = LeadingInt(value);
+    }
+}
+
+void MtkDownload::StartDataPhase() {
+    // The read command goes out even for an empty log, as the logger's
+    // host software always did; the outcome is decided after it.
+    outgoing_ = {BuildPmtk182Sentence(7, Format("0,%X", progress_.byteCount)), false};
+    progress_.stage = MtkStage::Data;
+    if (progress_.byteCount == 0) {
+        Finish(MtkOutcome::NoData);
+        return;
+    }
+    if (progress_.byteCount > options_.maxLogBytes) {
+        Finish(MtkOutcome::AllocationFailed);
+        return;
+    }
+    try {
+        image_.assign(progress_.byteCount, 0);
+    } catch (const std::bad_alloc&) {
+        Finish(MtkOutcome::AllocationFailed);
+        return;
+    }
+    progress_.received = 0;
+    receiver_.Reset();
+}
+
+// Chunks are placed by arrival order, not by their address field, so a
+// sentence lost to a checksum error shifts every later chunk. Hex digits
+// must be upper-case: the first other character ends the decoding, and the
+// pairs from there on stay zero but still count.
+void MtkDownload::OnDataSentence(std::string_view sentence) {
+    if (progress_.stage != MtkStage::Data || Finished()) return;
+    if (sentence.find("$PMTK182,8") == std::string_view::npos) return;
+    const std::string_view hex = PmtkField(sentence, 3);
+    const size_t pairs = hex.size() / 2;
+    const size_t room = progress_.byteCount - progress_.received;
+    const size_t taken = std::min(pairs, room);
+    uint8_t* out = image_.data() + progress_.received;
+    for (size_t i = 0; i < taken; ++i) {
+        const int hi = HexDigit(hex[2 * i]);
+        const int lo = HexDigit(hex[2 * i + 1]);
+        if (hi < 0 || lo < 0) break;
+        out[i] = static_cast<uint8_t>(hi << 4 | lo);
+    }
+    progress_.received += static_cast<uint32_t>(taken);
+}
+
+void MtkDownload::FinishData() {
+    if (progress_.received == 0) {
+        Finish(MtkOutcome::NothingReceived);
+        return;
+    }
+    outgoing_ = {BuildPhlxShortSentence("827"), true};
+    DiagPrintf("%s\r\n", outgoing_.bytes.c_str());
+    Finish(MtkOutcome::Completed);
+}
+
+int MtkDownload::SilenceLimitMs() const {
+    if (progress_.stage == MtkStage::Data && dataStarted_) return options_.dataGapMs;
+    return options_.replyTimeoutMs;
+}
+
+void MtkDownload::OnSilence() {
+    if (Finished()) return;
+    if (progress_.stage == MtkStage::Data && dataStarted_) {
+        FinishData();  // the logger has sent all it will send
+        return;
+    }
+    Finish(MtkOutcome::NoReply);
+}
+
+void MtkDownload::OnReadFailed() {
+    if (!Finished()) Finish(MtkOutcome::ReadFailed);
+}
+
+void MtkDownload::OnWriteFailed() {
+    // Also after Completed (the 827 write): the image stays for decoding.
+    outgoing_ = {};
+    outcome_ = MtkOutcome::WrongPort;
+    progress_.stage = MtkStage::Done;
+}
+
+void MtkDownload::Cancel() {
+    if (Finished()) return;
+    // Tell the logger the download is over, as after a complete one.
+    outgoing_ = {BuildPhlxShortSentence("827"), true};
+    Finish(MtkOutcome::Cancelled);
+}
+
+void MtkDownload::Finish(MtkOutcome outcome) {
+    outcome_ = outcome;
+    progress_.stage = MtkStage::Done;
+}
+
+std::span<const uint8_t> MtkDownload::logImage() const {
+    return {image_.data(), std::min<size_t>(progress_.received, image_.size())};
+}
+
+void MtkDownload::ReleaseLogImage() {
+    std::vector<uint8_t>().swap(image_);
+    progress_.received = 0;
+}
+
+UserMessage MtkDownload::Message(std::string_view portName) const {
+    const std::string port(portName);
+    switch (outcome_) {
+        case MtkOutcome::NoData:
+            return {"데이터가 없습니다.", kWarningCaption};
+        case MtkOutcome::AllocationFailed:
+            return {"메모리 할당 실패", kErrorCaption};
+        case MtkOutcome::NothingReceived:
+            return {"데이터를 받아오지 못했습니다 다시 시도해 주십시오", kErrorCaption};
+        case MtkOutcome::NoReply:
+            return {port + " 포트에서 응답이 없습니다. 로거의 연결과 전원을 확인하고 다시 시도해 주십시오",
+                    kErrorCaption};
+        case MtkOutcome::ReadFailed:
+            return {port + " 시리얼 오류", kErrorCaption};
+        case MtkOutcome::WrongPort:
+            return {port + " 올바른 포트가 아닙니다.", kErrorCaption};
+        case MtkOutcome::Running:
+        case MtkOutcome::Completed:
+        case MtkOutcome::Cancelled:
+            break;
+    }
+    return {};
+}
+
+}  // namespace ml
