@@ -1,0 +1,74 @@
+#pragma once
+// The fifteen settings of the program in memory (UTF-8 texts), and the
+// service configuration kept beside them in Setting.ini.
+//
+// The company, vehicle and employee texts are printed by the reports and
+// stored exactly as typed; nothing here validates them. Of the three
+// numbers only trackCutTime is used (the track cut time in seconds);
+// trackCutMode marks the file as initialised and trackCutDis is stored and
+// restored only. On disk the texts are CP949 and at most 127 bytes each
+// (SettingBlock); use FitSettings to see a value as it will be stored.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace ml {
+
+struct Settings {
+    std::string employeeName;       // EMPOLYEE_NAME
+    std::string employeeNum;        // EMPOLYEE_NUM
+    std::string employeePartName;   // EMPOLYEE_PART_NAME
+    std::string corporateName;      // CORPRATE_NAME
+    std::string corporateNum;       // CORPRATE_NUM
+    std::string businessYearStart;  // BUSINESS_YEAR_START, "YYYY.MM.DD" as typed
+    std::string businessYearEnd;    // BUSINESS_YEAR_END
+    std::string oilBill;            // OIL_BILL, KRW per litre
+    std::string carName;            // CAR_NAME
+    std::string carNum;             // CAR_NUM
+    std::string carMileage;         // CAR_MILEAGE, km per litre
+    std::string carMaterNum;        // CAR_MATER_NUM, odometer km
+    int32_t trackCutMode = 0;       // TRACK_CUT_MODE: 0 means "not initialised"
+    int32_t trackCutTime = 0;       // TRACK_CUT_TIME, seconds
+    int32_t trackCutDis = 0;        // TRACK_CUT_DIS
+
+    bool operator==(const Settings&) const = default;
+};
+
+// One key of the empty-named section: either a text or a number member.
+struct SettingKey {
+    const char* key;
+    std::string Settings::*text;  // null for the numbers
+    int32_t Settings::*number;    // null for the texts
+    const char* defaultValue;
+};
+
+// The fifteen keys in the order they are read and written.
+const std::array<SettingKey, 15>& SettingKeysInSaveOrder();
+
+// The twelve texts in the order of the SettingBlock record.
+const std::array<std::string Settings::*, 12>& SettingTextsInBlockOrder();
+
+// Sets every one of the fifteen values to its default.
+void ApplyDefaultSettings(Settings& settings);
+Settings DefaultSettings();
+
+// Where the program finds the outside services; the [services] section of
+// Setting.ini. Missing keys read as these defaults.
+struct ServiceSettings {
+    std::string geocodingBaseUrl = "https://maps.googleapis.com";  // scheme and host
+    std::string geocodingKey;  // empty: no request is made, addresses are "No Data"
+    std::string connectivityCheckUrl = "https://www.naver.com/";
+    std::string mapTileUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+
+    bool operator==(const ServiceSettings&) const = default;
+};
+
+// Name of the section and its keys, in the order they are written.
+inline constexpr const char* kServicesSection = "services";
+struct ServiceKey {
+    const char* key;
+    std::string ServiceSettings::*value;
+};
+const std::array<ServiceKey, 4>& ServiceKeys();
+
+}  // namespace ml
