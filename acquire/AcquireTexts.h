@@ -1,0 +1,27 @@
+#pragma once
+// The texts the two flows show, as the user sees them. "%s" is the port name.
+namespace ml::texts {
+
+inline constexpr const char* kErrorCaption = "오류";
+inline constexpr const char* kWarningCaption = "경고";
+
+inline constexpr const char* kNoSerialPort = "사용할수 있는 시리얼 포트가 없습니다.";
+inline constexpr const char* kOpenFailed = "%s Serial open 실패";
+inline constexpr const char* kWrongPort = "%s 올바른 포트가 아닙니다.";
+inline constexpr const char* kSerialError = "%s 시리얼 오류";
+// The wait for the logger's first answer byte gave up after "%d" seconds.
+inline constexpr const char* kNoAnswer = "%s 기기가 %d초 동안 응답하지 않습니다";
+
+inline constexpr const char* kDiscardQuestion =
+    "기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다";
+inline constexpr const char* kEraseQuestion =
+    "현재 연결된 기기의 모든 로그 정보가 삭제됩니다.\n정말 삭제하시겠습니까?";
+inline constexpr const char* kEraseSendFailed = "메시지 전송 실패!";
+// Erase with no open port: the erase goes to the logger of the last
+// download, and there is none.
+inline constexpr const char* kEraseNoPort =
+    "연결된 기기가 없습니다. 먼저 로그읽기로 기기에 연결해 주십시오.";
+
+inline constexpr const char* kStageOk = "OK";
+
+}  // namespace ml::texts

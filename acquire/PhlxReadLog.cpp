@@ -1,0 +1,99 @@
+// The PHLX branch of the read-log flow: the exchange with its progress
+// dialog, then the tracks of the new fixes.
+#include <cstdint>
+
+#include "acquire/AcquireTexts.h"
+#include "acquire/ExchangeDriver.h"
+#include "acquire/ProgressThrottle.h"
+#include "acquire/ReadLogFlow.h"
+#include "core/DiagLog.h"
+#include "protocol/PhlxExchange.h"
+
+namespace ml {
+
+namespace {
+
+ReadLogOutcome OutcomeOf(PhlxOutcome outcome) {
+    switch (outcome) {
+        case PhlxOutcome::Completed: return ReadLogOutcome::PhlxCompleted;
+        case PhlxOutcome::NoReply: return ReadLogOutcome::NoAnswer;
+        case PhlxOutcome::ReadFailed: return ReadLogOutcome::SerialError;
+        case PhlxOutcome::WrongPort: return ReadLogOutcome::WrongPort;
+        case PhlxOutcome::Cancelled: return ReadLogOutcome::Cancelled;
+        case PhlxOutcome::Running: break;
+    }
+    return ReadLogOutcome::SerialError;
+}
+
+// Mirrors the exchange's progress into the dialog, a few times a second.
+class ProgressMirror {
+public:
+    ProgressMirror(AcquireUi& ui, std::chrono::milliseconds interval) : ui_(ui), throttle_(interval) {}
+
+    void Update(const PhlxProgress& p, bool final) {
+        if (p.visible && !visible_) {
+            visible_ = true;
+            total_ = p.total;
+            ui_.ProgressSetTotal(p.total);
+            ui_.ProgressSetPosition(0);
+            ui_.ProgressShow();
+        } else if (visible_ && p.total != total_) {
+            total_ = p.total;
+            ui_.ProgressSetTotal(p.total);
+        }
+        if (visible_ && p.position != position_ && (final || throttle_.Due())) {
+            position_ = p.position;
+            ui_.ProgressSetPosition(p.position);
+        }
+        if ((final || !p.visible) && visible_) {
+            visible_ = false;
+            ui_.ProgressHide();
+        }
+    }
+
+private:
+    AcquireUi& ui_;
+    ProgressThrottle throttle_;
+    bool visible_ = false;
+    uint32_t total_ = 0;
+    uint32_t position_ = 0;
+};
+
+}  // namespace
+
+ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
+    for (int line = 1; line <= 4; ++line) ui_.SetLoadingStage(line, texts::kStageOk);
+    PhlxExchangeOptions exchangeOptions;
+    exchangeOptions.replyTimeoutMs = session_.options.replyTimeoutMs;
+    PhlxExchange exchange(exchangeOptions);
+    ProgressMirror mirror(ui_, session_.options.progressInterval);
+    DriveExchange(session_.port, exchange, cancel_, [&] { mirror.Update(exchange.progress(), false); });
+    mirror.Update(exchange.progress(), true);
+
+    if (exchange.rejectedPackages() > 0) {
+        DiagPrintf("read-log: %llu packages rejected by their check value\n",
+                   static_cast<unsigned long long>(exchange.rejectedPackages()));
+    }
+    const PhlxOutcome outcome = exchange.outcome();
+    if (outcome != PhlxOutcome::Completed) {
+        // A download that did not reach its end commits nothing: the lists
+        // stay as they were, and the user is told why.
+        const UserMessage message = exchange.Message(portName);
+        return Fail(OutcomeOf(outcome), message.text, message.caption, outcome == PhlxOutcome::ReadFailed);
+    }
+
+    FixList newFixes = exchange.TakeFixes();
+    TrackList built;
+    BuildNewTracks(newFixes, built);
+    if (cancel_.load()) return Fail(ReadLogOutcome::Cancelled, {}, {}, false);
+
+    DiscardIfAsked();
+    // A PHLX download replaces the fixes: the logger hands over its whole
+    // history every time.
+    session_.fixes = std::move(newFixes);
+    for (auto& track : built) session_.tracks.push_back(std::move(track));
+    ui_.OnTracksUpdated();
+    return ReadLogOutcome::PhlxCompleted;
+}
+
+}  // namespace ml

@@ -1,0 +1,61 @@
+#pragma once
+// The read-log flow ("로그읽기"): pick a port, decide about the data already
+// in memory, then on a worker thread open the port, ask the logger's model,
+// download with the matching protocol, decode, build the tracks and
+// announce them.
+//
+// The result of a download is committed to the session only at its end:
+// a failure or a cancel leaves the fix and track lists exactly as they were
+// before StartReadLog, including when the user chose to discard them.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "acquire/AcquireUi.h"
+#include "acquire/ReadLogOutcome.h"
+#include "acquire/Session.h"
+
+namespace ml {
+
+class ReadLogFlow {
+public:
+    ReadLogFlow(Session& session, AcquireUi& ui) : session_(session), ui_(ui) {}
+
+    // UI thread. Closes the port, forgets the selection and lists the ports
+    // anew. 0, or -1 after "사용할수 있는 시리얼 포트가 없습니다." when none.
+    int RefreshPortList();
+
+    // UI thread, when the user confirmed a port (-1: nothing selected).
+    // Shows the popup, remembers the port and, when tracks exist, asks
+    // whether to discard them. Afterwards start the worker on RunReadLog.
+    void StartReadLog(int portIndex);
+
+    // Worker thread: the whole download. Reports every failure through the
+    // UI and calls OnTracksUpdated on success.
+    ReadLogOutcome RunReadLog();
+
+    // Any thread: stops a running download as soon as possible.
+    void RequestCancel() { cancel_.store(true); }
+
+    // Receives the raw memory image of an MTK download before it is
+    // decoded (to keep a dump of it).
+    void SetLogImageSink(std::function<void(std::span<const uint8_t>)> sink) { imageSink_ = std::move(sink); }
+
+private:
+    ReadLogOutcome RunMtk(const std::string& portName);
+    ReadLogOutcome RunPhlx(const std::string& portName);
+    ReadLogOutcome Fail(ReadLogOutcome outcome, const std::string& text, const std::string& caption,
+                        bool closePort);
+    // Builds the tracks of `fixesToBuild` into `built`, line 5 showing it.
+    void BuildNewTracks(FixList& fixesToBuild, TrackList& built);
+    void DiscardIfAsked();
+
+    Session& session_;
+    AcquireUi& ui_;
+    std::atomic<bool> cancel_{false};
+    bool discardExisting_ = false;
+    std::function<void(std::span<const uint8_t>)> imageSink_;
+};
+
+}  // namespace ml
