@@ -15,6 +15,14 @@ bool IsSuccessStatus(long status) { return status >= 200 && status < 300; }
 
 }  // namespace
 
+GeocodingConfig GeocodingConfigFrom(const ServiceSettings& services) {
+    GeocodingConfig config;
+    config.baseUrl = services.geocodingBaseUrl;
+    config.key = services.geocodingKey;
+    config.connectivityCheckUrl = services.connectivityCheckUrl;
+    return config;
+}
+
 GeocodingClient::GeocodingClient(GeocodingConfig config) : config_(std::move(config)) {}
 
 bool GeocodingClient::OpenInternet() {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/TrackBuilder.h"
+#include "store/Settings.h"
 #include "store/platform/HttpClient.h"
 
 namespace ml {
@@ -19,7 +20,7 @@ namespace ml {
 struct GeocodingConfig {
     std::string baseUrl = "https://maps.googleapis.com";  // scheme and host
     std::string key;  // empty: no request is ever made, every address is "No Data"
-    std::string connectivityCheckUrl = "http://www.naver.com/";
+    std::string connectivityCheckUrl = "https://www.naver.com/";
     long connectTimeoutMs = 3000;
     long requestTimeoutMs = 5000;  // a whole request, reply included
     long checkTimeoutMs = 3000;    // the start-up connectivity check
@@ -28,6 +29,10 @@ struct GeocodingConfig {
     int failuresBeforePause = 3;
     std::chrono::milliseconds pauseAfterFailures{60000};
 };
+
+// The configuration from the [services] section of Setting.ini, with the
+// default time-outs.
+GeocodingConfig GeocodingConfigFrom(const ServiceSettings& services);
 
 class GeocodingClient : public ReverseGeocoder {
 public:
