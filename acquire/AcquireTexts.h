@@ -9,8 +9,10 @@ inline constexpr const char* kNoSerialPort = "사용할수 있는 시리얼 포�
 inline constexpr const char* kOpenFailed = "%s Serial open 실패";
 inline constexpr const char* kWrongPort = "%s 올바른 포트가 아닙니다.";
 inline constexpr const char* kSerialError = "%s 시리얼 오류";
-// The wait for the logger's first answer byte gave up after "%d" seconds.
-inline constexpr const char* kNoAnswer = "%s 기기가 %d초 동안 응답하지 않습니다";
+// The logger stayed silent past the time limit (same words as the
+// download's own time-out).
+inline constexpr const char* kNoAnswer =
+    "%s 포트에서 응답이 없습니다. 로거의 연결과 전원을 확인하고 다시 시도해 주십시오";
 
 inline constexpr const char* kDiscardQuestion =
     "기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다";

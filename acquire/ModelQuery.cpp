@@ -49,8 +49,7 @@ ModelQueryResult QueryLoggerModel(SerialPort& port, const std::string& portName,
         return Fail(ui, ReadLogOutcome::SerialError, Format(texts::kSerialError, portName.c_str()));
     }
     if (waited == SerialPort::WaitResult::TimedOut) {
-        return Fail(ui, ReadLogOutcome::NoAnswer,
-                    Format(texts::kNoAnswer, portName.c_str(), (options.replyTimeoutMs + 999) / 1000));
+        return Fail(ui, ReadLogOutcome::NoAnswer, Format(texts::kNoAnswer, portName.c_str()));
     }
 
     // The answer is read until the line falls silent (one read time-out)

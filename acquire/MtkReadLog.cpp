@@ -60,11 +60,14 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName) {
             ui_.SetLoadingStage(3, Format("(%d/%d)", static_cast<int>(p.received), static_cast<int>(p.byteCount)));
         }
     };
-    const long lastWrite = DriveExchange(session_.port, download, cancel_, [&] { showProgress(false); });
+    DriveExchange(session_.port, download, cancel_, [&] { showProgress(false); });
     showProgress(true);
 
     const MtkOutcome outcome = download.outcome();
-    if (outcome != MtkOutcome::Completed) {
+    // Zero bytes written for the end-of-download notice: the log has been
+    // received and is decoded, but no tracks are built.
+    const bool disconnectNotWritten = outcome == MtkOutcome::WrongPort && download.progress().received > 0;
+    if (outcome != MtkOutcome::Completed && !disconnectNotWritten) {
         const UserMessage message = download.Message(portName);
         return Fail(OutcomeOf(outcome), message.text, message.caption, ClosesPort(outcome));
     }
@@ -87,9 +90,7 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName) {
     if (lastCounted >= 0) ui_.SetLoadingStage(4, Format("(%d/%ld)", lastCounted, lastSectorCount));
     download.ReleaseLogImage();
 
-    if (lastWrite == 0) {
-        // The end-of-download notice could not be written: the fixes are
-        // kept (they were received), but no tracks are built.
+    if (disconnectNotWritten) {
         if (cancel_.load()) return Fail(ReadLogOutcome::Cancelled, {}, {}, false);
         DiscardIfAsked();
         session_.fixes.insert(session_.fixes.end(), newFixes.begin(), newFixes.end());

@@ -7,6 +7,7 @@
 #include "acquire/ProgressThrottle.h"
 #include "acquire/ReadLogFlow.h"
 #include "core/DiagLog.h"
+#include "core/TextFormat.h"
 #include "protocol/PhlxExchange.h"
 
 namespace ml {
@@ -77,8 +78,10 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
     const PhlxOutcome outcome = exchange.outcome();
     if (outcome != PhlxOutcome::Completed) {
         // A download that did not reach its end commits nothing: the lists
-        // stay as they were, and the user is told why.
-        const UserMessage message = exchange.Message(portName);
+        // stay as they were (the log is still on the logger), and the user
+        // is told why.
+        UserMessage message = exchange.Message(portName);
+        if (outcome == PhlxOutcome::NoReply) message.text = Format(texts::kNoAnswer, portName.c_str());
         return Fail(OutcomeOf(outcome), message.text, message.caption, outcome == PhlxOutcome::ReadFailed);
     }
 
