@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/FixRecord.h"
+#include "tests/support/TestSupport.h"
+#include "tools/imagewriter/MtkImageWriter.h"
+
+namespace ml {
+namespace {
+
+using test::CliPath;
+using test::RunProcess;
+
+bool IsOneLine(const std::string& text) {
+    return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
+}
+
+class CliDecodeCapture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CliDecodeCapture, PrintsExactlyTheExpectedCsv) {
+    const std::string dir = test::SamplesDir();
+    if (dir.empty()) GTEST_SKIP() << "no sample folder";
+    const std::string base = dir + "/mtk/" + GetParam();
+    const auto result = RunProcess({CliPath(), "decode", base + ".bin"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, test::ReadText(base + ".csv"));
+    EXPECT_EQ(result.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, CliDecodeCapture,
+                         ::testing::Values("capture-a", "capture-b", "capture-c-5-sectors"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& ch : name) if (ch == '-') ch = '_';
+                             return name;
+                         });
+
+TEST(CliDecode, WrittenImageDecodesAndVerboseSummaryStaysOffStdout) {
+    test::TempDir dir;
+    MtkImageWriter writer(0x8800003D);
+    FixRecord fix;
+    fix.time = 1700000000;
+    fix.latitude = 37.5665f;
+    fix.longitude = 126.978f;
+    fix.speed = 36.0f;
+    writer.AddFix(fix);
+    writer.AddFix(fix, {}, MtkImageWriter::kBadChecksum);
+    test::WriteBytes(dir.File("log.bin"), writer.UsedImage());
+    const auto result = RunProcess({CliPath(), "--verbose", "decode", dir.File("log.bin")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "time,latitude,longitude,speed,height\n1700000000,37.5665016,126.978004,36,0\n");
+    EXPECT_NE(result.err.find("2 record(s) counted, 1 fix(es) stored, 1 checksum failure(s)"),
+              std::string::npos)
+        << result.err;
+}
+
+TEST(CliDecode, MissingFileFailsWithOneLineNamingIt) {
+    test::TempDir dir;
+    const std::string path = dir.File("absent.bin");
+    const auto result = RunProcess({CliPath(), "decode", path});
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_TRUE(IsOneLine(result.err)) << result.err;
+    EXPECT_NE(result.err.find(path), std::string::npos) << result.err;
+}
+
+TEST(CliDecode, FolderAndNonImageFailWithOneLine) {
+    test::TempDir dir;
+    test::WriteText(dir.File("notes.txt"), "not a logger image\n");
+    for (const std::string& path : {dir.path(), dir.File("notes.txt")}) {
+        const auto result = RunProcess({CliPath(), "decode", path});
+        EXPECT_EQ(result.exitCode, 1) << path;
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(IsOneLine(result.err)) << result.err;
+        EXPECT_NE(result.err.find(path), std::string::npos) << result.err;
+    }
+}
+
+TEST(CliDecode, WrongArgumentsAreAUsageError) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{CliPath(), "decode"}, {CliPath(), "decode", "a.bin", "b.bin"}}) {
+        const auto result = RunProcess(args);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(IsOneLine(result.err)) << result.err;
+    }
+}
+
+}  // namespace
+}  // namespace ml

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "core/FixCsv.h"
+
+namespace ml {
+namespace {
+
+FixRecord Fix(int32_t time, float lat, float lon, float speed, float height) {
+    FixRecord f;
+    f.time = time;
+    f.latitude = lat;
+    f.longitude = lon;
+    f.speed = speed;
+    f.height = height;
+    return f;
+}
+
+TEST(FixCsvFormat, HeaderThenOneLinePerFixWithNineSignificantDigits) {
+    FixList fixes{Fix(1238231612, 49.8816338f, 8.07985401f, 1.8f, 206.972656f),
+                  Fix(-7, -33.5f, -70.25f, 0.0f, -12.0f)};
+    fixes[1].distance = 1234.0f;  // not part of the format
+    EXPECT_EQ(FormatFixCsv(fixes),
+              "time,latitude,longitude,speed,height\n"
+              "1238231612,49.8816338,8.07985401,1.79999995,206.972656\n"
+              "-7,-33.5,-70.25,0,-12\n");
+    EXPECT_EQ(FormatFixCsv({}), "time,latitude,longitude,speed,height\n");
+}
+
+TEST(FixCsvRoundTrip, EveryFloatComesBackBitForBit) {
+    std::mt19937 random(42);
+    std::uniform_int_distribution<uint32_t> bits;
+    FixList fixes;
+    for (int i = 0; i < 2000; ++i) {
+        FixRecord f;
+        f.time = static_cast<int32_t>(bits(random));
+        float* fields[] = {&f.latitude, &f.longitude, &f.speed, &f.height};
+        for (float* field : fields) {
+            do {
+                const uint32_t b = bits(random);
+                std::memcpy(field, &b, sizeof b);
+            } while (std::isnan(*field));
+        }
+        fixes.push_back(f);
+    }
+    fixes.push_back(Fix(std::numeric_limits<int32_t>::min(), std::numeric_limits<float>::infinity(),
+                        -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::denorm_min(),
+                        -0.0f));
+    FixList back;
+    std::string error;
+    ASSERT_TRUE(ParseFixCsv(FormatFixCsv(fixes), back, error)) << error;
+    ASSERT_EQ(back.size(), fixes.size());
+    for (size_t i = 0; i < fixes.size(); ++i) {
+        ASSERT_EQ(std::memcmp(&back[i], &fixes[i], sizeof(FixRecord)), 0) << "fix " << i;
+    }
+}
+
+TEST(FixCsvParse, ToleratesCrLfBlanksAndAMissingFinalNewline) {
+    FixList fixes;
+    std::string error;
+    ASSERT_TRUE(ParseFixCsv("time,latitude,longitude,speed,height\r\n"
+                            " 5 , 1.5,+2.5 ,3,4\r\n"
+                            "\r\n"
+                            "6,1,2,3,4",
+                            fixes, error))
+        << error;
+    ASSERT_EQ(fixes.size(), 2u);
+    EXPECT_EQ(fixes[0].time, 5);
+    EXPECT_EQ(fixes[0].longitude, 2.5f);
+    EXPECT_EQ(fixes[1].time, 6);
+    EXPECT_EQ(fixes[1].distance, 0.0f);
+}
+
+struct BadCsv {
+    const char* text;
+    const char* error;
+};
+
+class FixCsvErrors : public ::testing::TestWithParam<BadCsv> {};
+
+TEST_P(FixCsvErrors, NameTheLineAndLeaveTheListAlone) {
+    FixList fixes{Fix(1, 2, 3, 4, 5)};
+    std::string error;
+    EXPECT_FALSE(ParseFixCsv(GetParam().text, fixes, error));
+    EXPECT_EQ(error, GetParam().error);
+    EXPECT_EQ(fixes.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, FixCsvErrors,
+    ::testing::Values(
+        BadCsv{"", "line 1: expected the header 'time,latitude,longitude,speed,height'"},
+        BadCsv{"1,2,3,4,5\n", "line 1: expected the header 'time,latitude,longitude,speed,height'"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,2,3,4,5\n1,2,3,4\n",
+               "line 3: expected 5 fields, found 4"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,2,3,4,5,6\n", "line 2: expected 5 fields, found 6"},
+        BadCsv{"time,latitude,longitude,speed,height\n1.5,2,3,4,5\n",
+               "line 2: time '1.5' is not a 32-bit integer"},
+        BadCsv{"time,latitude,longitude,speed,height\n2147483648,2,3,4,5\n",
+               "line 2: time '2147483648' is not a 32-bit integer"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,2,x3,4,5\n", "line 2: longitude 'x3' is not a number"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,2,3,,5\n", "line 2: speed '' is not a number"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,2,3,4,1e99\n", "line 2: height '1e99' is not a number"}));
+
+}  // namespace
+}  // namespace ml
