@@ -1,0 +1,81 @@
+// tracks (IMAGE | --fixes CSV) [--cut SECONDS]: cuts the fixes of an MTK
+// memory image, or of a fix CSV as `decode` writes it, into tracks and prints
+// one line per track.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/FixCsv.h"
+#include "core/TrackBuilder.h"
+#include "protocol/MtkLogDecoder.h"
+#include "tools/cli/Cli.h"
+#include "tools/cli/TrackLines.h"
+
+namespace ml::cli {
+
+namespace {
+
+bool ParseSeconds(const std::string& text, int32_t& out) {
+    if (text.empty() || text.size() > 9) return false;
+    int32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    out = value;
+    return true;
+}
+
+int RunTracks(CliContext& /*context*/, const std::vector<std::string>& args) {
+    std::string imagePath;
+    std::string csvPath;
+    int32_t cut = 60;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--fixes" || arg == "--cut") {
+            if (i + 1 >= args.size()) return Fail(arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--fixes") {
+                csvPath = value;
+            } else if (!ParseSeconds(value, cut)) {
+                return Fail("--cut needs a whole number of seconds, not '" + value + "'");
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Fail("tracks: unknown option " + arg);
+        } else if (imagePath.empty()) {
+            imagePath = arg;
+        } else {
+            return Fail("tracks takes one memory image");
+        }
+    }
+    if (imagePath.empty() == csvPath.empty()) {
+        return Fail("tracks needs either a memory image or --fixes CSV");
+    }
+
+    std::vector<unsigned char> bytes;
+    std::string error;
+    const std::string& input = csvPath.empty() ? imagePath : csvPath;
+    if (!ReadWholeFile(input, bytes, error)) return Fail(error);
+
+    FixList fixes;
+    if (!csvPath.empty()) {
+        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        if (!ParseFixCsv(text, fixes, error)) return Fail(csvPath + ": " + error);
+    } else {
+        DecodeLogImage(std::span<const uint8_t>(bytes.data(), bytes.size()), fixes);
+    }
+
+    TrackList tracks;
+    TrackBuildOptions options;
+    options.cutSeconds = cut;
+    BuildTracks(fixes, tracks, options);
+
+    const std::string out = FormatTrackLines(tracks);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+}
+
+const CommandRegistration kRegistration("tracks", "tracks (IMAGE | --fixes CSV) [--cut SECONDS]", &RunTracks);
+
+}  // namespace
+}  // namespace ml::cli
