@@ -50,7 +50,7 @@ TEST(CliDecode, WrittenImageDecodesAndVerboseSummaryStaysOffStdout) {
     test::WriteBytes(dir.File("log.bin"), writer.UsedImage());
     const auto result = RunProcess({CliPath(), "--verbose", "decode", dir.File("log.bin")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "time,latitude,longitude,speed,height\n1700000000,37.5665016,126.978004,36,0\n");
+    EXPECT_EQ(result.out, "time,latitude,longitude,speed,height\n1700000000,37.5665016,126.977997,36,0\n");
     EXPECT_NE(result.err.find("2 record(s) counted, 1 fix(es) stored, 1 checksum failure(s)"),
               std::string::npos)
         << result.err;
