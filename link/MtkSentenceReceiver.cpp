@@ -30,10 +30,17 @@ void MtkSentenceReceiver::Reset() {
 }
 
 void MtkSentenceReceiver::FeedByte(uint8_t byte) {
+    // A "$" always starts a new sentence: PMTK sentences never carry one
+    // inside, so a "$" there means the previous sentence lost its end on the
+    // line, and resyncing here keeps the sentence that follows.
+    if (byte == '$') {
+        if (position_ >= kPrefix.size()) DiagWrite("PMTK sentence cut short\n");
+        buffer_[0] = '$';
+        position_ = 1;
+        return;
+    }
     buffer_[position_] = static_cast<char>(byte);
     if (position_ < kPrefix.size()) {
-        // A mismatch restarts the match without looking at this byte again,
-        // so "$$PMTK" loses its sentence; loggers never send that.
         position_ = (static_cast<char>(byte) == kPrefix[position_]) ? position_ + 1 : 0;
         return;
     }
