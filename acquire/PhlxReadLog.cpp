@@ -42,11 +42,13 @@ public:
             total_ = p.total;
             ui_.ProgressSetTotal(p.total);
         }
-        if (visible_ && p.position != position_ && (final || throttle_.Due())) {
+        // The last position is always shown before the dialog goes.
+        const bool ending = final || !p.visible;
+        if (visible_ && p.position != position_ && (ending || throttle_.Due())) {
             position_ = p.position;
             ui_.ProgressSetPosition(p.position);
         }
-        if ((final || !p.visible) && visible_) {
+        if (ending && visible_) {
             visible_ = false;
             ui_.ProgressHide();
         }
