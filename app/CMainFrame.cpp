@@ -1,0 +1,157 @@
+#include "app/CMainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "acquire/ReadLogFlow.h"
+#include "app/QtAcquireUi.h"
+#include "core/DiagLog.h"
+#include "store/platform/Cp949Codec.h"
+#include "store/platform/GeocodingClient.h"
+#include "store/platform/SettingsFile.h"
+#include "views/CComConnectDlg.h"
+#include "views/CLoadingPopup.h"
+#include "views/CMainDialog.h"
+#include "views/CProgressDlg.h"
+#include "views/CSettingDlg.h"
+#include "views/QtText.h"
+#include "views/UserPrompts.h"
+
+namespace ml {
+
+namespace {
+
+GeocodingConfig ConfigFrom(const ServiceSettings& services) {
+    GeocodingConfig config;
+    config.baseUrl = services.geocodingBaseUrl;
+    config.key = services.geocodingKey;
+    config.connectivityCheckUrl = services.connectivityCheckUrl;
+    return config;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(parent), options_(std::move(options)) {
+    setObjectName("mainFrame");
+    setWindowTitle(ProgramName());
+    setWindowIcon(QIcon(QStringLiteral(":/mileledger/icon.svg")));
+    resize(800, 600);
+    // The form's fixed places (logo, buttons, the info panel) need at least
+    // the first size.
+    setMinimumSize(800, 600);
+    if (!options_.prompts) ownPrompts_ = std::make_unique<DialogPrompts>();
+
+    // Settings first: the services section says where the connectivity
+    // check and the address lookups go.
+    const SettingsFileState settings = StartSettings(options_.settingsPath);
+    for (const std::string& warning : settings.warnings) DiagPrintf("settings: %s\n", warning.c_str());
+    geocoder_ = std::make_unique<GeocodingClient>(ConfigFrom(settings.services));
+    const bool handleReady = geocoder_->OpenInternet();
+    const bool online = options_.online.has_value() ? *options_.online : (handleReady && geocoder_->CheckConnectivity());
+    session_.geocodingEnabled = online ? 1 : 0;
+    session_.geocoder = geocoder_.get();
+    session_.discovery.extraPorts = options_.extraPorts;
+    session_.cutSeconds = settings.settings.trackCutTime;
+
+    mainDialog_ = new CMainDialog(online, this);
+    setCentralWidget(mainDialog_);
+
+    const std::string path = options_.settingsPath;
+    settingDlg_ = new CSettingDlg(settings.settings, Cp949Codec::Instance(),
+                                  [path](const Settings& values) {
+                                      const SaveResult result = SaveSettings(path, values);
+                                      return result.ok ? std::string() : result.error;
+                                  },
+                                  this);
+    connect(settingDlg_, &CSettingDlg::saveFailed, this,
+            [this](const QString& message) { prompts().Message(this, message, QStringLiteral("경고")); });
+    mainDialog_->setListSettings(&settingDlg_->settings());
+    CreateChildren();
+    CreateMenus();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        move(desk.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+CMainFrame::~CMainFrame() {
+    StopDownload();
+    if (loadingPopup_) loadingPopup_->hide();
+}
+
+void CMainFrame::CreateChildren() {
+    connectDlg_ = new CComConnectDlg(this);
+    connect(connectDlg_, &CComConnectDlg::refreshRequested, this, [this] {
+        RefreshPortList();
+        QStringList names;
+        for (const PortEntry& entry : session_.portList) names << ToQString(entry.portName);
+        connectDlg_->FillPortCombo(names);
+    });
+    connect(connectDlg_, &CComConnectDlg::startRequested, this, &CMainFrame::StartReadLog);
+
+    loadingPopup_ = std::make_unique<CLoadingPopup>();
+    connect(loadingPopup_.get(), &CLoadingPopup::cancelRequested, this, [this] {
+        if (readFlow_) readFlow_->RequestCancel();
+    });
+    progressDlg_ = new CProgressDlg(this);
+
+    acquireUi_ = std::make_unique<QtAcquireUi>(this, *loadingPopup_, *progressDlg_, prompts(), [this] { OnTracksUpdated(); });
+    readFlow_ = std::make_unique<ReadLogFlow>(session_, *acquireUi_);
+}
+
+void CMainFrame::CreateMenus() {
+    auto add = [this](QMenu* menu, const QString& text, Command id, void (CMainFrame::*handler)()) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QStringLiteral("action%1").arg(int(id)));
+        connect(action, &QAction::triggered, this, handler);
+        actions_.insert(id, action);
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("파일(&F)"));
+    add(file, QStringLiteral("로그읽기"), kReadLog, &CMainFrame::ReadLogCommand);
+    add(file, QStringLiteral("로그삭제"), kEraseLog, &CMainFrame::EraseLogCommand);
+    file->addSeparator();
+    add(file, QStringLiteral("로그파일 불러오기"), kLoadFile, &CMainFrame::LoadCommand);
+    add(file, QStringLiteral("로그파일 저장하기"), kSaveFile, &CMainFrame::SaveCommand);
+    file->addSeparator();
+    QAction* exit = file->addAction(QStringLiteral("끝내기(&X)"));
+    exit->setObjectName(QStringLiteral("action%1").arg(int(kExit)));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    actions_.insert(kExit, exit);
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("설정"));
+    add(settings, QStringLiteral("차량정보설정"), kVehicleInfo, &CMainFrame::VehicleInfoCommand);
+    add(settings, QStringLiteral("트랙설정(시간)"), kTrackSetting, &CMainFrame::TrackSettingCommand);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("도움말(&H)"));
+    add(help, QStringLiteral("MileLedger 정보(&A)..."), kAbout, &CMainFrame::AboutCommand);
+}
+
+UserPrompts& CMainFrame::prompts() const { return options_.prompts ? *options_.prompts : *ownPrompts_; }
+
+const Settings& CMainFrame::activeSettings() const { return settingDlg_->settings(); }
+
+void CMainFrame::OnTracksUpdated() {
+    mainDialog_->RefreshTracks(session_.tracks);
+    loadingPopup_->hide();
+    for (int line = 1; line <= CLoadingPopup::kLineCount; ++line) loadingPopup_->OnStage(line, QString());
+    emit tracksUpdated();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The worker uses the port and the lists; the window goes only once it
+    // has stopped. Its last calls still need this thread's event loop.
+    if (IsDownloading()) {
+        closeAfterDownload_ = true;
+        readFlow_->RequestCancel();
+        event->ignore();
+        return;
+    }
+    loadingPopup_->hide();
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace ml

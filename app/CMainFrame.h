@@ -1,0 +1,119 @@
+#pragma once
+// The main window: owner of everything a run holds (the port, the fixes and
+// tracks, the settings in force, the child windows) and the place where the
+// menu commands meet the flows. Message boxes and file dialogs go through
+// UserPrompts so that a test can answer them.
+#include <QMainWindow>
+#include <QMap>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "acquire/Session.h"
+#include "store/Settings.h"
+
+class QAction;
+
+namespace ml {
+
+class CComConnectDlg;
+class CLoadingPopup;
+class CMainDialog;
+class CProgressDlg;
+class CSettingDlg;
+class GeocodingClient;
+class QtAcquireUi;
+class ReadLogFlow;
+class UserPrompts;
+
+struct FrameOptions {
+    std::string settingsPath;              // Setting.ini to read or create
+    std::optional<bool> online;            // the connectivity check made by the caller
+    UserPrompts* prompts = nullptr;        // null: real message boxes and file dialogs
+    std::vector<std::string> extraPorts;   // offered besides the ports found (the simulator)
+};
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // Menu command ids, as the rest of the program names them.
+    enum Command {
+        kReadLog = 32786, kEraseLog = 32788, kLoadFile = 32791, kSaveFile = 32792,
+        kExit = 57665, kVehicleInfo = 32787, kTrackSetting = 32794, kAbout = 57664,
+    };
+
+    explicit CMainFrame(FrameOptions options, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Menu commands.
+    void ReadLogCommand();
+    void EraseLogCommand();
+    void LoadCommand();
+    void SaveCommand();
+    void VehicleInfoCommand();
+    void TrackSettingCommand();
+    void AboutCommand();
+
+    // Read-log steps, used by the connect dialog.
+    int RefreshPortList();
+    void StartReadLog(int portIndex);
+    bool IsDownloading() const { return worker_.joinable(); }
+    // Stops a running download and waits for its worker (events keep flowing).
+    void StopDownload();
+
+    // WM_LOAD_TRACK_FILE: reads the file chosen by the load command.
+    int LoadTrackFileNow();
+    // WM_TRACKS_UPDATED: the views show the track list again.
+    void OnTracksUpdated();
+
+    QAction* action(Command id) const { return actions_.value(id); }
+    CMainDialog* mainDialog() const { return mainDialog_; }
+    CSettingDlg* settingDlg() const { return settingDlg_; }
+    CComConnectDlg* connectDlg() const { return connectDlg_; }
+    CLoadingPopup* loadingPopup() const { return loadingPopup_.get(); }
+    CProgressDlg* progressDlg() const { return progressDlg_; }
+    Session& session() { return session_; }
+    const Settings& activeSettings() const;
+    const Settings& fileSettings() const { return fileSettings_; }
+    bool geocodingEnabled() const { return session_.geocodingEnabled != 0; }
+    const std::string& settingsPath() const { return options_.settingsPath; }
+
+signals:
+    void tracksUpdated();          // after the views were refreshed
+    void downloadFinished();       // the worker has ended, whatever the outcome
+    void loadTrackFileRequested(); // WM_LOAD_TRACK_FILE
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateChildren();
+    void SetDownloading(bool running);
+    void OnWorkerFinished();
+    UserPrompts& prompts() const;
+
+    FrameOptions options_;
+    std::unique_ptr<UserPrompts> ownPrompts_;
+    std::unique_ptr<GeocodingClient> geocoder_;
+    Session session_;
+    Settings fileSettings_;
+    QString pendingLoadPath_;
+
+    CMainDialog* mainDialog_ = nullptr;
+    CSettingDlg* settingDlg_ = nullptr;
+    CComConnectDlg* connectDlg_ = nullptr;
+    std::unique_ptr<CLoadingPopup> loadingPopup_;  // a window of its own, no parent
+    CProgressDlg* progressDlg_ = nullptr;
+    std::unique_ptr<QtAcquireUi> acquireUi_;
+    std::unique_ptr<ReadLogFlow> readFlow_;
+    std::thread worker_;
+    std::atomic<bool> workerDone_{false};
+    bool closeAfterDownload_ = false;
+    QMap<int, QAction*> actions_;
+};
+
+}  // namespace ml

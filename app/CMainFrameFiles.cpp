@@ -1,0 +1,76 @@
+// Saving and loading log files (*.dat) from the main window.
+#include <QMessageBox>
+
+#include "app/CMainFrame.h"
+#include "core/DiagLog.h"
+#include "store/platform/TrackFileStore.h"
+#include "views/CMainDialog.h"
+#include "views/QtText.h"
+#include "views/UiThread.h"
+#include "views/UserPrompts.h"
+
+namespace ml {
+
+namespace {
+const QString kFilter = QStringLiteral("Logs Files (*.dat);;All Files (*)");
+}
+
+void CMainFrame::SaveCommand() {
+    ML_ASSERT_UI_THREAD();
+    if (IsDownloading()) return;
+    const auto answer = prompts().Question(
+        this, QStringLiteral("선택한 항목만 저장하시겠습니까?\n(예:선택한항목/아니오:전체/취소)파일 저장"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No) return;
+    const QString chosen = prompts().SaveFileName(this, kFilter);
+    if (chosen.isEmpty()) return;
+    const SaveResult result =
+        SaveTrackFile(ToStdString(chosen), activeSettings(), session_.tracks, answer == QMessageBox::Yes);
+    if (!result.ok) {
+        DiagPrintf("save: %s\n", result.error.c_str());
+        prompts().Message(this, QStringLiteral("파일이 사용중인지 확인하시기 바랍니다"), QStringLiteral("파일 열기 실패"));
+        return;
+    }
+    if (!result.warning.empty()) prompts().Message(this, ToQString(result.warning), QStringLiteral("경고"));
+    prompts().Message(this, QStringLiteral("파일 저장을 완료하였습니다"), ProgramName());
+}
+
+void CMainFrame::LoadCommand() {
+    ML_ASSERT_UI_THREAD();
+    if (IsDownloading()) return;
+    const QString chosen = prompts().OpenFileName(this, kFilter);
+    if (chosen.isEmpty()) return;
+    pendingLoadPath_ = chosen;
+    emit loadTrackFileRequested();
+    QMetaObject::invokeMethod(this, [this] { LoadTrackFileNow(); }, Qt::QueuedConnection);
+}
+
+int CMainFrame::LoadTrackFileNow() {
+    ML_ASSERT_UI_THREAD();
+    if (pendingLoadPath_.isEmpty() || IsDownloading()) return 1;
+    const TrackFileLoad load = LoadTrackFile(ToStdString(pendingLoadPath_));
+    if (!load.ok) {
+        DiagPrintf("load: %s\n", load.error.c_str());
+        prompts().Message(this, QStringLiteral("파일 Open 실패"), QStringLiteral("오류"));
+        return 1;
+    }
+    if (!session_.tracks.empty()) {
+        const auto answer = prompts().Question(
+            this, QStringLiteral("기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다"),
+            QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::Yes) {
+            ClearTracks(session_.tracks);
+            session_.fixes.clear();
+        }
+    }
+    for (const TrackRecord& track : load.contents.tracks) session_.tracks.push_back(track);
+    // The reports print the file's details until the next download.
+    fileSettings_ = load.contents.header;
+    mainDialog_->setListSettings(&fileSettings_);
+    OnTracksUpdated();
+    // A damaged file still gives the tracks before the damage; say so.
+    if (!load.warning.empty()) prompts().Message(this, ToQString(load.warning), QStringLiteral("경고"));
+    return 0;
+}
+
+}  // namespace ml

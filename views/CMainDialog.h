@@ -1,0 +1,83 @@
+#pragma once
+// The form that fills the main window: the track list, the track info panel
+// below it, the map on the left half when the map is enabled, a logo and the
+// two report buttons. Every decision about tracks is made here: which are
+// ticked, and each track's use and purpose.
+#include <QWidget>
+
+#include "core/TrackRecord.h"
+
+class QLabel;
+class QPushButton;
+
+namespace ml {
+
+struct Settings;
+class CComboListCtrl;
+class CTrackInfo;
+class TrackMapSink;
+
+class CMainDialog : public QWidget {
+    Q_OBJECT
+public:
+    enum Column { kColNo = 0, kColColor, kColName, kColUse, kColPurpose, kColumnCount = 13 };
+    static constexpr int kListId = 1000;
+
+    explicit CMainDialog(bool showMap, QWidget* parent = nullptr);
+
+    bool showMap() const { return showMap_; }
+    CComboListCtrl* listControl() const { return list_; }
+    CTrackInfo* infoPanel() const { return infoPanel_; }
+    QPushButton* refundReportButton() const { return refundButton_; }
+    QPushButton* logReportButton() const { return logButton_; }
+
+    // The settings whose details the reports print: the live ones, or the
+    // header of the last log file loaded.
+    const Settings* listSettings() const { return listSettings_; }
+    void setListSettings(const Settings* settings) { listSettings_ = settings; }
+
+    // The map view takes the left half of the form; `sink` receives the map
+    // statements. Only used when the map is enabled.
+    void setMapView(QWidget* view, TrackMapSink* sink);
+    QWidget* mapView() const { return mapView_; }
+
+    // Rebuilds the rows and the map from `tracks` and ticks every row. The
+    // list keeps a pointer to `tracks` until the next refresh.
+    int RefreshTracks(TrackList& tracks);
+    const TrackList* trackList() const { return trackList_; }
+    int allChecked() const { return allChecked_; }
+
+    // Called by the map view after it was resized to `mapWidth` pixels.
+    void RelayoutBesideMap(int mapWidth);
+
+signals:
+    void refundReportRequested();  // button 1001 "차량운행기록 생성"
+    void logReportRequested();     // button 1005 "운행기록부 생성"
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void SetupColumns();
+    void CallMap(const QString& statement);
+    void OnRowPressed(int row);
+    void OnCheckChanged(int row, int checked);
+    void OnHeaderClicked(int section);
+    void OnFillChoices(int column, QStringList* choices);
+    void OnCellEditDone(int controlId, int row, int column, const QString& text);
+    void SetAllChecks(bool checked);
+
+    bool showMap_;
+    CComboListCtrl* list_ = nullptr;
+    CTrackInfo* infoPanel_ = nullptr;
+    QWidget* mapView_ = nullptr;
+    TrackMapSink* mapSink_ = nullptr;
+    QLabel* logo_ = nullptr;
+    QPushButton* refundButton_ = nullptr;
+    QPushButton* logButton_ = nullptr;
+    int allChecked_ = 1;
+    TrackList* trackList_ = nullptr;
+    const Settings* listSettings_ = nullptr;
+};
+
+}  // namespace ml

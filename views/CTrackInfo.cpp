@@ -1,0 +1,83 @@
+#include "views/CTrackInfo.h"
+
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+
+#include "views/CComboListCtrl.h"
+#include "views/UiThread.h"
+
+namespace ml {
+
+namespace {
+
+const char* const kCaptions[CTrackInfo::kLineCount] = {
+    "트랙이름", "사용용도", "운행목적", "트랙시간", "이동거리", "시작시간",
+    "종료시간", "시작위치(위경도)", "종료위치(위경도)", "시작위치(주소)", "종료위치(주소)"};
+
+// Use and purpose are already in the list right above; the panel keeps
+// their lines but never places them.
+constexpr int kCaptionWidth = 130;
+
+bool IsPlacedLine(int line) { return line != 1 && line != 2; }
+
+QFont PanelFont() {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(15);
+    return font;
+}
+
+}  // namespace
+
+CTrackInfo::CTrackInfo(QWidget* parent) : QWidget(parent) {
+    setObjectName("trackInfo");
+    group_ = new QGroupBox(QStringLiteral("트랙 정보"), this);
+    group_->setObjectName("group1012");
+    group_->setFont(PanelFont());
+    for (int k = 0; k < kLineCount; ++k) {
+        QLabel* label = new QLabel(QString::fromUtf8(kCaptions[k]), this);
+        label->setFont(PanelFont());
+        label->setObjectName(QStringLiteral("label%1").arg(k));
+        QLabel* value = new QLabel(QStringLiteral("NULL"), this);
+        value->setFont(PanelFont());
+        value->setObjectName(QStringLiteral("value%1").arg(k));
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // Zero height until the layout places the line.
+        label->setGeometry(10, 10, 90, 0);
+        value->setGeometry(10, 10, 140, 0);
+        if (!IsPlacedLine(k)) {
+            label->hide();
+            value->hide();
+        }
+        labels_[size_t(k)] = label;
+        values_[size_t(k)] = value;
+    }
+}
+
+void CTrackInfo::ShowTrack(int row) {
+    ML_ASSERT_UI_THREAD();
+    if (!sourceList_) return;
+    for (int k = 0; k < kLineCount; ++k) values_[size_t(k)]->setText(sourceList_->CellText(row, k + 2));
+}
+
+QString CTrackInfo::ValueText(int line) const {
+    if (line < 0 || line >= kLineCount) return {};
+    return values_[size_t(line)]->text();
+}
+
+void CTrackInfo::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    int y = 25;
+    for (int k = 0; k < kLineCount; ++k) {
+        if (!IsPlacedLine(k)) continue;
+        // Captions get room for their longest text at this font, and values
+        // the rest of the panel: long addresses would be cut otherwise.
+        labels_[size_t(k)]->setGeometry(20, y, kCaptionWidth, 16);
+        const int valueLeft = 20 + kCaptionWidth + 10;
+        values_[size_t(k)]->setGeometry(valueLeft, y, qMax(100, width() - valueLeft - 20), 16);
+        y += 16;
+    }
+    group_->setGeometry(0, 5, width() - 10, 170);
+}
+
+}  // namespace ml
