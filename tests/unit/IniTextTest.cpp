@@ -1,0 +1,113 @@
+// Setting.ini as text: what the Windows build writes and reads, and that a
+// save never disturbs lines the user added.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/Cp949Bytes.h"
+#include "store/IniText.h"
+#include "store/SettingsIni.h"
+
+namespace ml {
+namespace {
+
+class IdentityCodec : public TextCodec {
+public:
+    std::string ToDisk(std::string_view utf8, size_t*) const override { return std::string(utf8); }
+    std::string FromDisk(std::string_view disk, size_t*) const override { return std::string(disk); }
+    size_t FitLength(std::string_view disk, size_t maxBytes) const override {
+        return Cp949FitLength(disk, maxBytes);
+    }
+};
+
+TEST(IniTextTest, ReadsTheEmptyNamedSection) {
+    const IniText ini = IniText::Parse("STRAY=1\r\n[]\r\n  Oil_Bill =  1500 \r\nOIL_BILL=9\r\n[other]\r\nOIL_BILL=7\r\n");
+    EXPECT_EQ(ini.Get("", "OIL_BILL").value_or("?"), "1500") << "trimmed, any case, first wins";
+    EXPECT_EQ(ini.Get("OTHER", "oil_bill").value_or("?"), "7");
+    EXPECT_FALSE(ini.Get("", "STRAY")) << "lines before any header belong to no section";
+    EXPECT_FALSE(ini.Get("", "CAR_NAME"));
+    EXPECT_FALSE(ini.Get("missing", "OIL_BILL"));
+    EXPECT_TRUE(ini.HasSection("other"));
+}
+
+TEST(IniTextTest, ValueMayHoldEqualsSigns) {
+    const IniText ini = IniText::Parse("[services]\nMAP_TILE_URL=https://t/{z}?a=b\n");
+    EXPECT_EQ(ini.Get("services", "MAP_TILE_URL").value_or(""), "https://t/{z}?a=b");
+}
+
+TEST(IniTextTest, SetKeepsEveryOtherLineByteForByte) {
+    const std::string original =
+        "; my notes\n[]\nCAR_NAME=old\nMY_KEY = kept  \n\n[services]\nGEOCODING_KEY=abc\n# end\n";
+    IniText ini = IniText::Parse(original);
+    ini.Set("", "CAR_NAME", "new");
+    ini.Set("", "OIL_BILL", "1459");
+    EXPECT_EQ(ini.Text(),
+              "; my notes\n[]\nCAR_NAME=new\nMY_KEY = kept  \nOIL_BILL=1459\n\n[services]\nGEOCODING_KEY=abc\n# end\n");
+}
+
+TEST(IniTextTest, NewFileGetsCrLfAndAnEmptySectionHeader) {
+    IniText ini = IniText::Parse("");
+    ini.Set("", "A", "1");
+    ini.Set("services", "B", "2");
+    EXPECT_EQ(ini.Text(), "[]\r\nA=1\r\n\r\n[services]\r\nB=2\r\n");
+}
+
+TEST(IniTextTest, ValueCannotBreakTheLine) {
+    IniText ini = IniText::Parse("[]\r\n");
+    ini.Set("", "CAR_NAME", "a\r\nB=evil");
+    EXPECT_EQ(ini.Get("", "CAR_NAME").value_or(""), "a  B=evil");
+    EXPECT_FALSE(ini.Get("", "B"));
+}
+
+TEST(IniTextTest, Cp949TextsKeepTheirBytes) {
+    // 흩 is 0xC8 0xE9; bytes such as 0x5B "[" never occur as second bytes.
+    const std::string text = "[]\r\nCAR_NAME=\xC8\xE9\xB1\xE6\r\n";
+    IniText ini = IniText::Parse(text);
+    EXPECT_EQ(ini.Get("", "CAR_NAME").value_or(""), "\xC8\xE9\xB1\xE6");
+    EXPECT_EQ(ini.Text(), text);
+}
+
+TEST(SettingsIniTest, NumbersUseTheLeadingNumber) {
+    const IniText ini = IniText::Parse("[]\nTRACK_CUT_TIME=90s\nTRACK_CUT_MODE=abc\nTRACK_CUT_DIS= -5\n");
+    const SettingBlock block = ReadSettingBlock(ini, IdentityCodec());
+    EXPECT_EQ(block.trackCutTime, 90);
+    EXPECT_EQ(block.trackCutMode, 0);
+    EXPECT_EQ(block.trackCutDis, -5);
+    EXPECT_EQ(block.Text(0), "") << "missing keys read as empty";
+}
+
+TEST(SettingsIniTest, WritesTheFifteenKeysInSaveOrder) {
+    IniText ini = IniText::Parse("");
+    WriteSettingBlock(ini, ToSettingBlock(DefaultSettings(), IdentityCodec()));
+    EXPECT_EQ(ini.Text(),
+              "[]\r\nTRACK_CUT_MODE=2\r\nTRACK_CUT_DIS=20\r\nTRACK_CUT_TIME=60\r\n"
+              "CORPRATE_NAME=누리테크\r\nCORPRATE_NUM=123-23123\r\nBUSINESS_YEAR_START=2011.11.11\r\n"
+              "BUSINESS_YEAR_END=2012.11.11\r\nOIL_BILL=1459\r\nCAR_NAME=그랜드카니발\r\n"
+              "CAR_NUM=123-123123\r\nCAR_MILEAGE=9.8\r\nCAR_MATER_NUM=252929\r\n"
+              "EMPOLYEE_NAME=홍길동\r\nEMPOLYEE_NUM=21-2340-21\r\nEMPOLYEE_PART_NAME=연구소\r\n");
+}
+
+TEST(SettingsIniTest, LongValuesAreCut) {
+    const IniText ini = IniText::Parse("[]\nCORPRATE_NAME=" + std::string(300, 'x') + "\n");
+    EXPECT_EQ(ReadSettingBlock(ini, IdentityCodec()).Text(3), std::string(127, 'x'));
+}
+
+TEST(SettingsIniTest, ServiceDefaultsFillOnlyMissingKeys) {
+    IniText ini = IniText::Parse("[services]\nGEOCODING_KEY=secret\nEXTRA=1\n");
+    EXPECT_EQ(AddMissingServiceDefaults(ini, IdentityCodec()), 3u);
+    const ServiceSettings services = ReadServiceSettings(ini, IdentityCodec());
+    EXPECT_EQ(services.geocodingKey, "secret");
+    EXPECT_EQ(services.geocodingBaseUrl, ServiceSettings().geocodingBaseUrl);
+    EXPECT_EQ(ini.Get("services", "EXTRA").value_or(""), "1");
+    EXPECT_EQ(AddMissingServiceDefaults(ini, IdentityCodec()), 0u);
+}
+
+TEST(SettingsIniTest, WritingSettingsLeavesServicesAlone) {
+    IniText ini = IniText::Parse("[services]\r\nGEOCODING_KEY=k\r\n");
+    WriteSettingBlock(ini, ToSettingBlock(DefaultSettings(), IdentityCodec()));
+    const std::string text = ini.Text();
+    EXPECT_EQ(text.rfind("[services]\r\nGEOCODING_KEY=k\r\n\r\n[]\r\nTRACK_CUT_MODE=2\r\n", 0), 0u) << text;
+}
+
+}  // namespace
+}  // namespace ml
