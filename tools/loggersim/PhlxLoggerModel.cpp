@@ -108,7 +108,7 @@ void PhlxLoggerModel::SendHistory(const std::vector<std::string>& fields, std::s
     std::vector<uint8_t> data;
     for (uint32_t i = start; i < start + count; ++i) AppendHistoryEntry(logbook_[i], data);
     Trace("phlx: history of " + std::to_string(count) + " entries");
-    StartTransfer(std::move(data), kPhlxHistoryEntrySize, out);
+    StartTransfer(std::move(data), kHistoryEntryBytes, out);
 }
 
 void PhlxLoggerModel::SendLog(const std::vector<std::string>& fields, std::string& out) {
@@ -126,10 +126,10 @@ void PhlxLoggerModel::SendLog(const std::vector<std::string>& fields, std::strin
     }
     const size_t sent = std::min<size_t>(count, entry->records.size());
     std::vector<uint8_t> data;
-    data.reserve(sent * kPhlxLogRecordSize);
+    data.reserve(sent * kLogRecordBytes);
     for (size_t i = 0; i < sent; ++i) AppendLogRecord(entry->records[i], data);
     Trace("phlx: log " + std::to_string(index) + ", " + std::to_string(sent) + " records");
-    StartTransfer(std::move(data), kPhlxLogRecordSize, out);
+    StartTransfer(std::move(data), kLogRecordBytes, out);
 }
 
 void PhlxLoggerModel::StartTransfer(std::vector<uint8_t> data, size_t unit, std::string& out) {

@@ -28,7 +28,7 @@ void PutFloat(uint8_t* at, float value) {
 }  // namespace
 
 void AppendHistoryEntry(const PhlxLogEntry& entry, std::vector<uint8_t>& out) {
-    uint8_t bytes[kPhlxHistoryEntrySize] = {};
+    uint8_t bytes[kHistoryEntryBytes] = {};
     if (!entry.records.empty()) {
         const PhlxLogRecord& first = entry.records.front();
         const PhlxLogRecord& last = entry.records.back();
@@ -46,7 +46,7 @@ void AppendHistoryEntry(const PhlxLogEntry& entry, std::vector<uint8_t>& out) {
 }
 
 void AppendLogRecord(const PhlxLogRecord& record, std::vector<uint8_t>& out) {
-    uint8_t bytes[kPhlxLogRecordSize] = {};
+    uint8_t bytes[kLogRecordBytes] = {};
     PutU32(bytes + 0, record.time);
     PutFloat(bytes + 4, record.latitude);
     PutFloat(bytes + 8, record.longitude);

@@ -18,8 +18,8 @@
 
 namespace ml::sim {
 
-constexpr size_t kPhlxHistoryEntrySize = 64;
-constexpr size_t kPhlxLogRecordSize = 32;
+constexpr size_t kHistoryEntryBytes = 64;
+constexpr size_t kLogRecordBytes = 32;
 
 void AppendHistoryEntry(const PhlxLogEntry& entry, std::vector<uint8_t>& out);
 void AppendLogRecord(const PhlxLogRecord& record, std::vector<uint8_t>& out);

@@ -1,0 +1,190 @@
+// The simulated TRL4200Mini logger: it must lead the PHLX exchange as the
+// program expects, send packages only after their acknowledgement, and check
+// them with the logger's own check text.
+#include <gtest/gtest.h>
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "protocol/LoggerModel.h"
+#include "protocol/PhlxPackageCheck.h"
+#include "protocol/PhlxRecord.h"
+#include "tools/loggersim/PhlxLoggerModel.h"
+#include "tools/loggersim/SimSentence.h"
+
+namespace ml::sim {
+namespace {
+
+PhlxLogbook TwoLogs() {
+    PhlxLogbook book(2);
+    book[0].index = 7;
+    book[1].index = 9;
+    for (uint32_t i = 0; i < 3; ++i) book[0].records.push_back({100 + i, 37.5f, 127.0f, 30, 40, i * 10});
+    for (uint32_t i = 0; i < 5; ++i) book[1].records.push_back({200 + i, 37.4f, 127.1f, -5, 0, 3000000000u});
+    return book;
+}
+
+std::string Cmd(const std::string& body) { return FrameSentence(body); }
+
+std::span<const uint8_t> Bytes(const std::string& text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+// Field `index` of a single answered sentence.
+std::string Field(const std::string& sentence, size_t index) {
+    const auto fields = SplitFields(sentence.substr(1, sentence.find('*') - 1));
+    return index < fields.size() ? fields[index] : std::string();
+}
+
+TEST(LoggerSimPhlx, FollowsTheExchangeUpToTheHistory) {
+    PhlxLoggerModel logger(TwoLogs(), {});
+    const std::string product = logger.Receive("$PHLX810*35\r\n");
+    EXPECT_EQ(ClassifyModelReply(product), LoggerModel::Phlx);
+    EXPECT_EQ(logger.Receive(Cmd("PHLX826")), Cmd("PHLX859"));
+    EXPECT_EQ(logger.Receive(Cmd("PHLX701")), Cmd("PHLX601,2"));
+    const std::string announce = logger.Receive(Cmd("PHLX702,0,2"));
+    EXPECT_EQ(Field(announce, 0), "PHLX901");
+    EXPECT_EQ(Field(announce, 1), "128");
+}
+
+TEST(LoggerSimPhlx, PackagesComeOnlyAfterTheProgramsAcknowledgement) {
+    PhlxLoggerOptions options;
+    options.packageSize = 64;  // one history entry per package
+    PhlxLoggerModel logger(TwoLogs(), options);
+    logger.Receive(Cmd("PHLX702,0,2"));
+    // Sentences the logger does not wait for change nothing.
+    EXPECT_EQ(logger.Receive(Cmd("PHLX900,902,3")), "");
+    const std::string first = logger.Receive(Cmd("PHLX900,901,3"));
+    ASSERT_EQ(Field(first, 0), "PHLX902");
+    EXPECT_EQ(Field(first, 2), "64");
+    const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
+    ASSERT_EQ(package.size(), 64u);
+    EXPECT_EQ(Field(first, 3), PhlxPackageCheckText(Bytes(package)));
+    const HistoryEntry entry = ParseHistoryEntry(Bytes(package));
+    EXPECT_EQ(entry.logIndex, 7u);
+    EXPECT_EQ(entry.recordCount, 3u);
+    const std::string second = logger.Receive(Cmd("PHLX900,902,3"));
+    EXPECT_EQ(Field(second, 0), "PHLX902");
+    EXPECT_EQ(ParseHistoryEntry(Bytes(logger.Receive(Cmd("PHLX900,902,3")))).logIndex, 9u);
+    // Transfer complete: the last acknowledgement gets no answer.
+    EXPECT_EQ(logger.Receive(Cmd("PHLX900,902,3")), "");
+}
+
+TEST(LoggerSimPhlx, LogRequestSendsTheEntrysRecordsInWholeRecordPackages) {
+    PhlxLoggerOptions options;
+    options.packageSize = 100;  // rounds down to three 32-byte records
+    PhlxLoggerModel logger(TwoLogs(), options);
+    const std::string announce = logger.Receive(Cmd("PHLX703,9,5"));
+    EXPECT_EQ(Field(announce, 1), "160");
+    std::string records;
+    std::string answer = logger.Receive(Cmd("PHLX900,901,3"));
+    std::vector<std::string> sizes;
+    while (!answer.empty()) {
+        ASSERT_EQ(Field(answer, 0), "PHLX902");
+        sizes.push_back(Field(answer, 2));
+        const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
+        EXPECT_EQ(Field(answer, 3), PhlxPackageCheckText(Bytes(package)));
+        records += package;
+        answer = logger.Receive(Cmd("PHLX900,902,3"));
+    }
+    EXPECT_EQ(sizes, (std::vector<std::string>{"96", "64"}));
+    ASSERT_EQ(records.size(), 160u);
+    const FixRecord fix = ParsePhlxRecord(Bytes(records.substr(4 * 32)), 946684800);
+    EXPECT_EQ(fix.time, 946684800 + 204);
+    EXPECT_FLOAT_EQ(fix.latitude, 37.4f);
+    EXPECT_FLOAT_EQ(fix.height, -5.0f);
+    EXPECT_FLOAT_EQ(fix.distance, 3.0e9f);
+}
+
+TEST(LoggerSimPhlx, LogRequestForFewerRecordsOrAnUnknownLog) {
+    PhlxLoggerModel logger(TwoLogs(), {});
+    EXPECT_EQ(Field(logger.Receive(Cmd("PHLX703,9,2")), 1), "64");
+    EXPECT_EQ(logger.Receive(Cmd("PHLX703,8,2")), "");
+    EXPECT_EQ(logger.Receive(Cmd("PHLX703,x")), "");
+}
+
+TEST(LoggerSimPhlx, BadPackageCheckAndDroppedPackage) {
+    PhlxLoggerOptions options;
+    options.packageSize = 64;
+    options.badPackageChecks = {0};
+    options.dropPackages = {1};
+    PhlxLoggerModel logger(TwoLogs(), options);
+    logger.Receive(Cmd("PHLX702,0,2"));
+    const std::string first = logger.Receive(Cmd("PHLX900,901,3"));
+    const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
+    EXPECT_FALSE(PhlxPackageAccepted(Field(first, 3), Bytes(package)));
+    EXPECT_NE(Field(first, 3), "FFFFFFFF");
+    EXPECT_EQ(Field(logger.Receive(Cmd("PHLX900,902,3")), 0), "PHLX902");
+    EXPECT_EQ(logger.Receive(Cmd("PHLX900,902,3")), "");  // package 1 never comes
+    // A new session starts over, and counts packages from 0 again.
+    logger.Receive(Cmd("PHLX810"));
+    logger.Receive(Cmd("PHLX702,0,1"));
+    const std::string again = logger.Receive(Cmd("PHLX900,901,3"));
+    EXPECT_FALSE(PhlxPackageAccepted(Field(again, 3), Bytes(logger.Receive(Cmd("PHLX900,902,3")))));
+}
+
+TEST(LoggerSimPhlx, DisconnectEraseAndIgnoredSentences) {
+    PhlxLoggerModel logger(TwoLogs(), {});
+    EXPECT_EQ(logger.Receive("$PHLX827*31\r\n"), Cmd("PHLX860"));
+    EXPECT_EQ(logger.Receive("$PHLX839*3F\r\n"), "");  // wrong checksum: not obeyed
+    EXPECT_EQ(logger.logbook().size(), 2u);
+    EXPECT_EQ(logger.Receive("$PHLX839*3E\r\n"), Cmd("PHLX900,839,3"));
+    EXPECT_TRUE(logger.logbook().empty());
+    EXPECT_EQ(logger.Receive(Cmd("PHLX701")), Cmd("PHLX601,0"));
+    EXPECT_EQ(logger.Receive(Cmd("PHLX555")), "");
+}
+
+TEST(LoggerSimPhlx, TextFaultsLeavePackagesIntact) {
+    PhlxLoggerOptions options;
+    options.badChecksumEvery = 1;
+    options.garbageBetween = true;
+    PhlxLoggerModel logger(TwoLogs(), options);
+    const std::string product = logger.Receive(Cmd("PHLX810"));
+    EXPECT_EQ(ClassifyModelReply(product), LoggerModel::Phlx);
+    const std::string line = product.substr(product.find("$PHLX852"));
+    EXPECT_FALSE(CheckReceivedSentence(line).error.empty());
+    logger.Receive(Cmd("PHLX702,0,2"));
+    const std::string announce = logger.Receive(Cmd("PHLX900,901,3"));
+    const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
+    ASSERT_EQ(package.size(), 128u);
+    const std::string sentence = announce.substr(announce.find("$PHLX902"));
+    EXPECT_TRUE(PhlxPackageAccepted(Field(sentence, 3), Bytes(package)));
+}
+
+TEST(LoggerSimPhlxLogbook, ReadsEntriesAndRecords) {
+    const auto result = ParsePhlxLogbook(
+        "# two logs\n"
+        "2000-01-01T00:00:10Z, 37.5665, 126.978, 38, 12, 0\n"
+        "\n"
+        "entry 5\r\n"
+        "0,-33.5,151.25,-3,65535,4294967295\n"
+        "entry\n");
+    ASSERT_EQ(result.error, "");
+    ASSERT_EQ(result.logbook.size(), 3u);
+    EXPECT_EQ(result.logbook[0].index, 0u);
+    ASSERT_EQ(result.logbook[0].records.size(), 1u);
+    EXPECT_EQ(result.logbook[0].records[0].time, 10u);
+    EXPECT_FLOAT_EQ(result.logbook[0].records[0].latitude, 37.5665f);
+    EXPECT_EQ(result.logbook[1].index, 5u);
+    EXPECT_EQ(result.logbook[1].records[0].height, -3);
+    EXPECT_EQ(result.logbook[1].records[0].speed, 65535);
+    EXPECT_EQ(result.logbook[1].records[0].distance, 4294967295u);
+    EXPECT_EQ(result.logbook[2].index, 6u);
+    EXPECT_TRUE(result.logbook[2].records.empty());
+}
+
+TEST(LoggerSimPhlxLogbook, ErrorsNameTheLine) {
+    EXPECT_EQ(ParsePhlxLogbook("entry 1\n1,2,3\n").error,
+              "line 2: a record needs 6 fields (time,lat,lon,height,speed,distance), found 3");
+    EXPECT_EQ(ParsePhlxLogbook("1999-12-31T23:59:59Z,0,0,0,0,0").error,
+              "line 1: time is outside the logger's clock range (2000 onwards)");
+    EXPECT_EQ(ParsePhlxLogbook("5,91,0,0,0,0").error, "line 1: latitude is not a number of degrees");
+    EXPECT_EQ(ParsePhlxLogbook("5,1,2,40000,0,0").error,
+              "line 1: height is not an integer from -32768 to 32767");
+    EXPECT_EQ(ParsePhlxLogbook("entry x\n").error, "line 1: entry index is not an unsigned 32-bit integer");
+    EXPECT_TRUE(ParsePhlxLogbook("5,1,2,3,-1,0").logbook.empty());
+}
+
+}  // namespace
+}  // namespace ml::sim
