@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "store/platform/SettingsFile.h"
+
 namespace ml::cli {
 
 struct CliContext {
@@ -26,6 +28,13 @@ int Fail(const std::string& message);
 constexpr int kExitFailure = 1;
 // Exit status of a command line that could not be understood.
 constexpr int kExitUsage = 2;
+
+// Loads Setting.ini the way the program's start-up does: the path from
+// --settings, MILELEDGER_SETTINGS, beside the executable or the XDG config
+// folder; created with the defaults (or reset) when TRACK_CUT_MODE is 0.
+// Warnings go to stderr; the settings are always usable. Every command calls
+// it first.
+SettingsFileState LoadCliSettings(const CliContext& context);
 
 // Reads a whole file; false with a message naming the file when it cannot.
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::string& error);

@@ -13,7 +13,8 @@ namespace ml::cli {
 
 namespace {
 
-int RunDecode(CliContext& /*context*/, const std::vector<std::string>& args) {
+int RunDecode(CliContext& context, const std::vector<std::string>& args) {
+    LoadCliSettings(context);
     if (args.size() != 1) {
         std::fprintf(stderr, "mileledger-cli: usage: decode IMAGE\n");
         return kExitUsage;

@@ -18,7 +18,8 @@ namespace ml::cli {
 
 namespace {
 
-int RunErase(CliContext& /*context*/, const std::vector<std::string>& args) {
+int RunErase(CliContext& context, const std::vector<std::string>& args) {
+    LoadCliSettings(context);
     std::string port;
     bool yes = false;
     for (size_t i = 0; i < args.size(); ++i) {

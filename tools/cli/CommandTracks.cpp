@@ -1,6 +1,8 @@
-// tracks (IMAGE | --fixes CSV) [--cut SECONDS]: cuts the fixes of an MTK
-// memory image, or of a fix CSV as `decode` writes it, into tracks and prints
-// one line per track.
+// tracks (IMAGE | --fixes CSV) [--cut SECONDS] [--out FILE.dat]: cuts the
+// fixes of an MTK memory image, or of a fix CSV as `decode` writes it, into
+// tracks and prints one line per track. The cut time defaults to
+// TRACK_CUT_TIME of the settings; --out also saves the tracks as a track
+// file with the settings as its header.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "core/FixCsv.h"
 #include "core/TrackBuilder.h"
 #include "protocol/MtkLogDecoder.h"
+#include "store/platform/TrackFileStore.h"
 #include "tools/cli/Cli.h"
 #include "tools/cli/TrackLines.h"
 
@@ -26,17 +29,21 @@ bool ParseSeconds(const std::string& text, int32_t& out) {
     return true;
 }
 
-int RunTracks(CliContext& /*context*/, const std::vector<std::string>& args) {
+int RunTracks(CliContext& context, const std::vector<std::string>& args) {
+    const SettingsFileState settings = LoadCliSettings(context);
     std::string imagePath;
     std::string csvPath;
-    int32_t cut = 60;
+    std::string outPath;
+    int32_t cut = settings.settings.trackCutTime;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--fixes" || arg == "--cut") {
+        if (arg == "--fixes" || arg == "--cut" || arg == "--out") {
             if (i + 1 >= args.size()) return Fail(arg + " needs a value");
             const std::string& value = args[++i];
             if (arg == "--fixes") {
                 csvPath = value;
+            } else if (arg == "--out") {
+                outPath = value;
             } else if (!ParseSeconds(value, cut)) {
                 return Fail("--cut needs a whole number of seconds, not '" + value + "'");
             }
@@ -70,12 +77,18 @@ int RunTracks(CliContext& /*context*/, const std::vector<std::string>& args) {
     options.cutSeconds = cut;
     BuildTracks(fixes, tracks, options);
 
+    if (!outPath.empty()) {
+        const SaveResult saved = SaveTrackFile(outPath, settings.settings, tracks, false);
+        if (!saved.ok) return Fail(saved.error);
+        if (!saved.warning.empty()) std::fprintf(stderr, "mileledger-cli: warning: %s\n", saved.warning.c_str());
+    }
+
     const std::string out = FormatTrackLines(tracks);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
 }
 
-const CommandRegistration kRegistration("tracks", "tracks (IMAGE | --fixes CSV) [--cut SECONDS]", &RunTracks);
+const CommandRegistration kRegistration("tracks", "tracks (IMAGE | --fixes CSV) [--cut SECONDS] [--out FILE.dat]", &RunTracks);
 
 }  // namespace
 }  // namespace ml::cli
