@@ -44,6 +44,8 @@ bool SerialPort::Open(const std::string& name) {
     }
     handle_ = handle;
     name_ = name;
+    bytesRead_ = 0;
+    bytesWritten_ = 0;
     lastError_.clear();
     DiagPrintf("serial: opened %s\n", path.c_str());
     return true;
@@ -64,7 +66,9 @@ long SerialPort::Read(uint8_t* buffer, std::size_t max) {
     if (buffer == nullptr || max == 0) return 0;
     const int ready = serial::WaitReadable(handle_, kReadTimeout.count(), lastError_);
     if (ready <= 0) return ready;
-    return serial::ReadQueued(handle_, buffer, max, lastError_);
+    const long count = serial::ReadQueued(handle_, buffer, max, lastError_);
+    if (count > 0) bytesRead_ += static_cast<uint64_t>(count);
+    return count;
 }
 
 long SerialPort::Write(const uint8_t* data, std::size_t size) {
@@ -73,7 +77,9 @@ long SerialPort::Write(const uint8_t* data, std::size_t size) {
         return -1;
     }
     if (data == nullptr || size == 0) return 0;
-    return serial::WriteBytes(handle_, data, size, kWriteStallTimeout.count(), lastError_);
+    const long count = serial::WriteBytes(handle_, data, size, kWriteStallTimeout.count(), lastError_);
+    if (count > 0) bytesWritten_ += static_cast<uint64_t>(count);
+    return count;
 }
 
 long SerialPort::Write(std::string_view text) {

@@ -69,11 +69,18 @@ public:
     // (the port is then left as it is).
     bool Purge();
 
+    // Bytes read and written since the last Open (for diagnostics and the
+    // throughput measurement).
+    uint64_t bytesRead() const { return bytesRead_; }
+    uint64_t bytesWritten() const { return bytesWritten_; }
+
 private:
     static constexpr intptr_t kClosed = -1;
     intptr_t handle_ = kClosed;
     std::string name_;
     std::string lastError_;
+    uint64_t bytesRead_ = 0;
+    uint64_t bytesWritten_ = 0;
 };
 
 }  // namespace ml
