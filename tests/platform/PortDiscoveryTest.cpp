@@ -1,5 +1,5 @@
 // Port discovery and the FTDI latency timer against a sysfs tree built by
-// the test.
+// the test, and the read-log flow's refresh of the port list.
 #include "link/platform/PortDiscovery.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <string>
 
+#include "acquire/ReadLogFlow.h"
+#include "tests/support/AcquirePty.h"
+#include "tests/support/AcquireRecordingUi.h"
 #include "tests/support/TestSupport.h"
 
 namespace ml {
@@ -165,6 +168,44 @@ TEST(FtdiLatency, AnUnwritableTimerIsReportedNotFatal) {
     std::string error;
     EXPECT_EQ(SetFtdiLatencyTimer("ttyUSB0", sys.root().string(), error), FtdiLatencyResult::Failed);
     EXPECT_NE(error.find("latency_timer"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ml
+
+namespace ml {
+namespace {
+
+TEST(RefreshPortList, ListsThePortsAndForgetsTheSelection) {
+    test::AcquirePty pty;
+    Session session;
+    session.discovery.sysRoot = "/nonexistent-sysfs";
+    session.discovery.useEnvironment = false;
+    session.discovery.extraPorts = {pty.slavePath()};
+    session.selectedPort = 3;
+    ASSERT_TRUE(session.port.Open(pty.slavePath()));
+    test::AcquireRecordingUi ui;
+    ReadLogFlow flow(session, ui);
+    EXPECT_EQ(flow.RefreshPortList(), 0);
+    ASSERT_EQ(session.portList.size(), 1u);
+    EXPECT_EQ(session.portList[0].devicePath, pty.slavePath());
+    EXPECT_EQ(session.selectedPort, -1);
+    EXPECT_FALSE(session.port.IsOpen());  // a refresh closes the port
+    EXPECT_TRUE(ui.messages().empty());
+}
+
+TEST(RefreshPortList, NoPortIsReported) {
+    Session session;
+    session.discovery.sysRoot = "/nonexistent-sysfs";
+    session.discovery.useEnvironment = false;
+    session.portList = {PortEntry{"old", "ttyOld", "/dev/ttyOld"}};
+    test::AcquireRecordingUi ui;
+    ReadLogFlow flow(session, ui);
+    EXPECT_EQ(flow.RefreshPortList(), -1);
+    EXPECT_TRUE(session.portList.empty());
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text, "사용할수 있는 시리얼 포트가 없습니다.");
+    EXPECT_EQ(ui.messages()[0].caption, "오류");
 }
 
 }  // namespace
