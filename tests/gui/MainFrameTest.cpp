@@ -1,0 +1,260 @@
+// The main window's commands as a user runs them: menus, the track-setting
+// rebuild with its question, saving and loading log files, the vehicle
+// information dialog, all with the questions answered by the test.
+#include <QAction>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QtTest>
+#include <functional>
+
+#include "app/CMainFrame.h"
+#include "store/platform/SettingsFile.h"
+#include "store/platform/TrackFileStore.h"
+#include "tests/gui/FakePrompts.h"
+#include "tests/gui/GuiTestData.h"
+#include "tests/support/TestSupport.h"
+#include "views/CComboListCtrl.h"
+#include "views/CMainDialog.h"
+#include "views/CSettingDlg.h"
+#include "views/CTrackSettingDlg.h"
+#include "views/QtText.h"
+
+using namespace ml;
+
+namespace {
+
+// Runs `answer` on the next modal dialog once it is up.
+void OnNextModal(std::function<void(QDialog*)> answer) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            answer(dialog);
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+struct Frame {
+    Frame() {
+        options.settingsPath = dir.File("Setting.ini");
+        options.online = false;
+        options.prompts = &prompts;
+        frame = std::make_unique<CMainFrame>(options);
+        frame->show();
+    }
+    CComboListCtrl* list() { return frame->mainDialog()->listControl(); }
+    test::TempDir dir;
+    test::FakePrompts prompts;
+    FrameOptions options;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+const QString kRebuildQuestion = QStringLiteral(
+    "트랙을 재설정하게되면 파일에서 불러온 기록은 사라지며\n기존에 수신기에서 받아온 데이터만 재갱신됩니다.\n진행 하시겠습니까?");
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowMenusAndSize() {
+        Frame f;
+        QCOMPARE(f.frame->size(), QSize(800, 600));
+        QCOMPARE(f.frame->minimumSize(), QSize(800, 600));
+        QCOMPARE(f.frame->windowTitle(), QString("MileLedger"));
+        QStringList menus;
+        for (QAction* a : f.frame->menuBar()->actions()) menus << a->text();
+        QCOMPARE(menus, (QStringList{"파일(&F)", "설정", "도움말(&H)"}));
+        QCOMPARE(f.frame->action(CMainFrame::kReadLog)->text(), QString("로그읽기"));
+        QCOMPARE(f.frame->action(CMainFrame::kEraseLog)->text(), QString("로그삭제"));
+        QCOMPARE(f.frame->action(CMainFrame::kLoadFile)->text(), QString("로그파일 불러오기"));
+        QCOMPARE(f.frame->action(CMainFrame::kSaveFile)->text(), QString("로그파일 저장하기"));
+        QCOMPARE(f.frame->action(CMainFrame::kExit)->text(), QString("끝내기(&X)"));
+        QCOMPARE(f.frame->action(CMainFrame::kVehicleInfo)->text(), QString("차량정보설정"));
+        QCOMPARE(f.frame->action(CMainFrame::kTrackSetting)->text(), QString("트랙설정(시간)"));
+        QCOMPARE(f.frame->action(CMainFrame::kAbout)->text(), QString("MileLedger 정보(&A)..."));
+        // Start-up created the settings file with its defaults.
+        QVERIFY(test::FileExists(f.options.settingsPath));
+        QCOMPARE(f.frame->activeSettings().trackCutTime, 60);
+        QCOMPARE(f.frame->mainDialog()->listSettings(), &f.frame->activeSettings());
+        // Offline: no map.
+        QVERIFY(!f.frame->mainDialog()->showMap());
+    }
+
+    void trackSettingWithoutTracksAsksNothing() {
+        Frame f;
+        OnNextModal([](QDialog* d) {
+            auto* dialog = qobject_cast<CTrackSettingDlg*>(d);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->edit()->text(), QString("60"));
+            dialog->edit()->setText("90");
+            dialog->accept();
+        });
+        f.frame->TrackSettingCommand();
+        QVERIFY(f.prompts.questions.isEmpty());
+        QCOMPARE(f.frame->activeSettings().trackCutTime, 90);
+        QCOMPARE(LoadSettings(f.options.settingsPath).settings.trackCutTime, 90);
+    }
+
+    void trackSettingNoKeepsEverything() {
+        Frame f;
+        f.frame->session().fixes = test::SampleFixes(3);
+        f.frame->session().tracks = test::SampleTracks(3);
+        f.frame->OnTracksUpdated();
+        f.prompts.answers = {QMessageBox::No};
+        f.frame->TrackSettingCommand();  // no dialog may come up
+        QCOMPARE(f.prompts.questions, QStringList{kRebuildQuestion});
+        QCOMPARE(f.frame->session().tracks.size(), size_t(3));
+        QCOMPARE(f.frame->activeSettings().trackCutTime, 60);
+    }
+
+    void trackSettingRebuildsFromTheFixes() {
+        Frame f;
+        f.frame->session().fixes = test::SampleFixes(3);
+        f.frame->session().tracks = test::SampleTracks(3);
+        f.frame->OnTracksUpdated();
+        f.frame->session().tracks[0].purpose = "typed";
+        f.prompts.answers = {QMessageBox::Yes};
+        OnNextModal([](QDialog* d) { d->accept(); });  // value unchanged
+        f.frame->TrackSettingCommand();
+        QCOMPARE(f.frame->session().tracks.size(), size_t(3));
+        QCOMPARE(f.frame->session().tracks[0].purpose, std::string());  // the rebuild drops edits
+        QCOMPARE(f.list()->rowCount(), 3);
+
+        // An empty edit means 0 seconds: every fix is a track of its own.
+        f.prompts.answers = {QMessageBox::Yes};
+        OnNextModal([](QDialog* d) {
+            qobject_cast<CTrackSettingDlg*>(d)->edit()->clear();
+            d->accept();
+        });
+        f.frame->TrackSettingCommand();
+        QCOMPARE(f.frame->activeSettings().trackCutTime, 0);
+        QCOMPARE(f.frame->session().tracks.size(), size_t(15));
+        QCOMPARE(f.list()->rowCount(), 15);
+    }
+
+    void trackSettingDropsTracksLoadedFromAFile() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(2);  // as if loaded: no fixes behind them
+        f.prompts.answers = {QMessageBox::Yes};
+        OnNextModal([](QDialog* d) { d->accept(); });
+        f.frame->TrackSettingCommand();
+        QVERIFY(f.frame->session().tracks.empty());
+        QCOMPARE(f.list()->rowCount(), 0);
+    }
+
+    void trackSettingEditTakesDigitsOnly() {
+        CTrackSettingDlg dialog(60);
+        dialog.edit()->clear();
+        QTest::keyClicks(dialog.edit(), "-12a3");
+        QCOMPARE(dialog.edit()->text(), QString("123"));
+    }
+
+    void saveAndLoadThroughTheCommands() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(3);
+        f.frame->OnTracksUpdated();
+        f.frame->session().tracks[1].purpose = "고객 방문";
+        f.list()->item(2, 0)->setCheckState(Qt::Unchecked);
+
+        // Yes: only the ticked tracks; a name without ".dat" gets it.
+        f.prompts.answers = {QMessageBox::Yes};
+        f.prompts.files = {QString::fromStdString(f.dir.File("trip"))};
+        f.frame->SaveCommand();
+        QVERIFY(test::FileExists(f.dir.File("trip.dat")));
+        QCOMPARE(f.prompts.questions.last(),
+                 QString("선택한 항목만 저장하시겠습니까?\n(예:선택한항목/아니오:전체/취소)파일 저장"));
+        QCOMPARE(f.prompts.messages.back().text, QString("파일 저장을 완료하였습니다"));
+        QCOMPARE(f.prompts.messages.back().caption, QString("MileLedger"));
+
+        // Load it back, keeping what is there: 3 + 2 tracks.
+        f.prompts.answers = {QMessageBox::No};
+        f.prompts.files = {QString::fromStdString(f.dir.File("trip.dat"))};
+        QSignalSpy updated(f.frame.get(), &CMainFrame::tracksUpdated);
+        f.frame->LoadCommand();
+        QVERIFY(updated.wait(2000));
+        QCOMPARE(f.prompts.questions.last(),
+                 QString("기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다"));
+        QCOMPARE(f.frame->session().tracks.size(), size_t(5));
+        QCOMPARE(f.list()->rowCount(), 5);
+        QCOMPARE(f.list()->CellText(4, 4), QString("고객 방문"));
+        QCOMPARE(f.list()->item(4, 0)->checkState(), Qt::Checked);
+        // The reports now print the file's header.
+        QCOMPARE(f.frame->mainDialog()->listSettings(), &f.frame->fileSettings());
+        QCOMPARE(f.frame->fileSettings().corporateName, f.frame->activeSettings().corporateName);
+
+        // Loading again with Yes replaces the list.
+        f.prompts.answers = {QMessageBox::Yes};
+        f.prompts.files = {QString::fromStdString(f.dir.File("trip.dat"))};
+        f.frame->LoadCommand();
+        QVERIFY(updated.wait(2000));
+        QCOMPARE(f.frame->session().tracks.size(), size_t(2));
+    }
+
+    void saveCancelledWritesNothing() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(1);
+        f.prompts.answers = {QMessageBox::Cancel};
+        f.prompts.files = {QString::fromStdString(f.dir.File("never.dat"))};
+        f.frame->SaveCommand();
+        QVERIFY(!test::FileExists(f.dir.File("never.dat")));
+        QVERIFY(f.prompts.messages.empty());
+        f.prompts.answers = {QMessageBox::No};
+        f.prompts.files = {QString()};  // file dialog cancelled
+        f.frame->SaveCommand();
+        QVERIFY(f.prompts.messages.empty());
+    }
+
+    void saveWithNothingTickedWritesTheHeaderOnly() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(2);
+        f.frame->OnTracksUpdated();
+        f.list()->item(0, 0)->setCheckState(Qt::Unchecked);
+        f.list()->item(1, 0)->setCheckState(Qt::Unchecked);
+        f.prompts.answers = {QMessageBox::Yes};
+        f.prompts.files = {QString::fromStdString(f.dir.File("empty.dat"))};
+        f.frame->SaveCommand();
+        QCOMPARE(test::ReadBytes(f.dir.File("empty.dat")).size(), size_t(1548));
+    }
+
+    void saveToAnUnwritablePlaceSaysSo() {
+        Frame f;
+        f.prompts.answers = {QMessageBox::No};
+        f.prompts.files = {QString::fromStdString(f.dir.File("missing-folder/x.dat"))};
+        f.frame->SaveCommand();
+        QCOMPARE(f.prompts.messages.size(), size_t(1));
+        QCOMPARE(f.prompts.messages[0].text, QString("파일이 사용중인지 확인하시기 바랍니다"));
+        QCOMPARE(f.prompts.messages[0].caption, QString("파일 열기 실패"));
+    }
+
+    void loadOfAMissingFileSaysSo() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(1);
+        f.prompts.files = {QString::fromStdString(f.dir.File("nope.dat"))};
+        f.frame->LoadCommand();
+        QTRY_COMPARE(f.prompts.messages.size(), size_t(1));
+        QCOMPARE(f.prompts.messages[0].text, QString("파일 Open 실패"));
+        QCOMPARE(f.prompts.messages[0].caption, QString("오류"));
+        QVERIFY(f.prompts.questions.isEmpty());
+        QCOMPARE(f.frame->session().tracks.size(), size_t(1));
+    }
+
+    void vehicleInfoShowsTheLiveSettings() {
+        Frame f;
+        f.frame->VehicleInfoCommand();
+        CSettingDlg* dialog = f.frame->settingDlg();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->fieldEdit(1026)->text(), QString("누리테크"));
+        dialog->fieldEdit(1026)->setText("새 법인");
+        dialog->accept();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(f.frame->activeSettings().corporateName, std::string("새 법인"));
+        QCOMPARE(LoadSettings(f.options.settingsPath).settings.corporateName, std::string("새 법인"));
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"
