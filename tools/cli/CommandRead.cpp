@@ -20,8 +20,6 @@
 #include "acquire/TerminalAcquireUi.h"
 #include "core/TextFormat.h"
 #include "store/platform/GeocodingClient.h"
-#include "store/platform/SettingsFile.h"
-#include "store/platform/SettingsLocation.h"
 #include "store/platform/TrackFileStore.h"
 #include "tools/cli/Cli.h"
 #include "tools/cli/TrackLines.h"
@@ -117,8 +115,7 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
     ReadArgs parsed;
     if (const int status = ParseReadArgs(args, parsed); status != 0) return status;
 
-    const SettingsFileState settings = StartSettings(SettingsPath(context.settingsPath));
-    for (const auto& warning : settings.warnings) std::fprintf(stderr, "mileledger-cli: %s\n", warning.c_str());
+    const SettingsFileState settings = LoadCliSettings(context);
 
     Session session;
     session.portList.push_back(PortEntry{"command line", parsed.port, parsed.port});
