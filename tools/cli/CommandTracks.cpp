@@ -1,8 +1,9 @@
-// tracks (IMAGE | --fixes CSV) [--cut SECONDS] [--out FILE.dat]: cuts the
+// tracks (IMAGE | --fixes CSV) [--cut SECONDS] [--geocode] [--out FILE.dat]: cuts the
 // fixes of an MTK memory image, or of a fix CSV as `decode` writes it, into
 // tracks and prints one line per track. The cut time defaults to
 // TRACK_CUT_TIME of the settings; --out also saves the tracks as a track
-// file with the settings as its header.
+// file with the settings as its header. --geocode makes the program's
+// start-up connectivity check and, when online, looks up the addresses.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "core/FixCsv.h"
 #include "core/TrackBuilder.h"
 #include "protocol/MtkLogDecoder.h"
+#include "store/platform/GeocodingClient.h"
 #include "store/platform/TrackFileStore.h"
 #include "tools/cli/Cli.h"
 #include "tools/cli/TrackLines.h"
@@ -34,6 +36,7 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
     std::string imagePath;
     std::string csvPath;
     std::string outPath;
+    bool geocode = false;
     int32_t cut = settings.settings.trackCutTime;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -47,6 +50,8 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
             } else if (!ParseSeconds(value, cut)) {
                 return Fail("--cut needs a whole number of seconds, not '" + value + "'");
             }
+        } else if (arg == "--geocode") {
+            geocode = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return Fail("tracks: unknown option " + arg);
         } else if (imagePath.empty()) {
@@ -75,6 +80,19 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
     TrackList tracks;
     TrackBuildOptions options;
     options.cutSeconds = cut;
+    GeocodingClient geocoder(GeocodingConfigFrom(settings.services));
+    if (geocode) {
+        if (geocoder.OpenInternet() && geocoder.CheckConnectivity()) {
+            options.geocodingEnabled = 1;
+            options.geocoder = &geocoder;
+            if (settings.services.geocodingKey.empty()) {
+                std::fprintf(stderr, "mileledger-cli: warning: no GEOCODING_KEY in [services]; addresses are \"No Data\"\n");
+            }
+        } else {
+            std::fprintf(stderr, "mileledger-cli: no connection to %s; addresses are not looked up\n",
+                         settings.services.connectivityCheckUrl.c_str());
+        }
+    }
     BuildTracks(fixes, tracks, options);
 
     if (!outPath.empty()) {
@@ -88,7 +106,7 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
     return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
 }
 
-const CommandRegistration kRegistration("tracks", "tracks (IMAGE | --fixes CSV) [--cut SECONDS] [--out FILE.dat]", &RunTracks);
+const CommandRegistration kRegistration("tracks", "tracks (IMAGE | --fixes CSV) [--cut SECONDS] [--geocode] [--out FILE.dat]", &RunTracks);
 
 }  // namespace
 }  // namespace ml::cli
