@@ -15,7 +15,7 @@ cmake -S . -B build/san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build/san -j "$jobs"
 
 cmake -S . -B build/gui -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMILELEDGER_GUI=ON -DMILELEDGER_BENCH=ON
+  -DMILELEDGER_GUI=ON -DMILELEDGER_BENCH=ON -DMILELEDGER_NONGUI_TESTS=OFF
 cmake --build build/gui -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
