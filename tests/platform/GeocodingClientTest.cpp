@@ -16,6 +16,7 @@
 #include "core/TrackBuilder.h"
 #include "store/platform/GeocodingClient.h"
 #include "tests/support/HttpTestServer.h"
+#include "tests/support/TestSupport.h"
 
 namespace ml {
 namespace {
@@ -362,6 +363,97 @@ TEST_F(GeocodingClientTest, FinishTrackMakesNoRequestUnlessGeocodingIsExactlyOne
         EXPECT_EQ(tracks[0].endAddress, "");
     }
     EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+}  // namespace
+}  // namespace ml
+
+namespace ml {
+namespace {
+
+// `mileledger-cli tracks --geocode` makes the program's start-up check and
+// lookups; the settings' [services] section points it at the test server.
+class CliTracksGeocodeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.ok());
+        if (!test::FileExists(test::CliPath())) GTEST_SKIP() << "mileledger-cli is not built";
+        test::WriteText(dir_.File("fixes.csv"),
+                        "time,latitude,longitude,speed,height\n"
+                        "1367881559,37.5,127.25,0,0\n"
+                        "1367881569,37.5,127.5,36,0\n");
+    }
+
+    void WriteServices(const std::string& key, const std::string& checkUrl) {
+        test::WriteText(dir_.File("Setting.ini"), "[services]\nGEOCODING_BASE_URL=" + server_.baseUrl() +
+                                                      "\nGEOCODING_KEY=" + key +
+                                                      "\nCONNECTIVITY_CHECK_URL=" + checkUrl + "\n");
+    }
+
+    test::ProcessResult Run(bool geocode) {
+        std::vector<std::string> args = {test::CliPath(), "--settings", dir_.File("Setting.ini"),
+                                         "tracks", "--fixes", dir_.File("fixes.csv")};
+        if (geocode) args.push_back("--geocode");
+        return test::RunProcess(args, {"TZ=Asia/Seoul"}, {}, 30.0);
+    }
+
+    // The two address fields of the one track line.
+    static std::string Addresses(const std::string& out) {
+        const std::size_t end = out.find('\n');
+        const std::string line = out.substr(0, end);
+        std::size_t tab = line.rfind('\t');
+        const std::size_t before = tab == std::string::npos || tab == 0 ? std::string::npos
+                                                                        : line.rfind('\t', tab - 1);
+        return before == std::string::npos ? "?" : line.substr(before + 1);
+    }
+
+    HttpTestServer server_;
+    test::TempDir dir_;
+};
+
+TEST_F(CliTracksGeocodeTest, LooksUpBothEndsWhenOnline) {
+    server_.Enqueue(Ok(AddressReply("Start, Seoul")));
+    server_.Enqueue(Ok(AddressReply("End: Seoul.")));
+    WriteServices(kKey, server_.baseUrl() + "/");
+    const auto result = Run(true);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Addresses(result.out), "Start, Seoul\tEnd: Seoul.");
+    const auto lines = server_.RequestLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::string("GET /maps/api/geocode/json?latlng=37.500000,127.250000&&key=") + kKey +
+                            "&language=ko HTTP/1.1");
+    EXPECT_EQ(lines[1], std::string("GET /maps/api/geocode/json?latlng=37.500000,127.500000&&key=") + kKey +
+                            "&language=ko HTTP/1.1");
+}
+
+TEST_F(CliTracksGeocodeTest, OfflineAtStartLeavesAddressesEmpty) {
+    int closedPort = 0;
+    {
+        HttpTestServer gone;
+        closedPort = gone.port();
+    }
+    WriteServices(kKey, "http://127.0.0.1:" + std::to_string(closedPort) + "/");
+    const auto result = Run(true);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Addresses(result.out), "\t");
+    EXPECT_NE(result.err.find("no connection"), std::string::npos) << result.err;
+    EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+TEST_F(CliTracksGeocodeTest, NoKeyGivesNoDataWithoutARequest) {
+    WriteServices("", server_.baseUrl() + "/");
+    const auto result = Run(true);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Addresses(result.out), "No Data\tNo Data");
+    EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+TEST_F(CliTracksGeocodeTest, WithoutTheOptionNothingIsAsked) {
+    WriteServices(kKey, server_.baseUrl() + "/");
+    const auto result = Run(false);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Addresses(result.out), "\t");
+    EXPECT_EQ(server_.ConnectionCount(), 0u);
 }
 
 }  // namespace
