@@ -18,9 +18,10 @@ QString LoggerSimLauncher::FindSimulator(const QString& programDir) {
     return {};
 }
 
-QString LoggerSimLauncher::Start(const QString& program, const QString& kind, int timeoutMs, QString& error) {
+QString LoggerSimLauncher::Start(const QString& program, const QString& kind, int timeoutMs, QString& error,
+                                 const QStringList& extraArgs) {
     process_.setProgram(program);
-    process_.setArguments({QStringLiteral("--demo"), kind});
+    process_.setArguments(QStringList{QStringLiteral("--demo"), kind} + extraArgs);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.setReadChannel(QProcess::StandardOutput);
     process_.start();

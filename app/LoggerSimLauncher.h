@@ -18,9 +18,11 @@ public:
     // build tree puts it; empty when there is none.
     static QString FindSimulator(const QString& programDir);
 
-    // Starts `program --demo kind` and waits (at most `timeoutMs`) for the
-    // port it announces. Empty with `error` set when that failed.
-    QString Start(const QString& program, const QString& kind, int timeoutMs, QString& error);
+    // Starts `program --demo kind` (plus `extraArgs`) and waits (at most
+    // `timeoutMs`) for the port it announces. Empty with `error` set when
+    // that failed.
+    QString Start(const QString& program, const QString& kind, int timeoutMs, QString& error,
+                  const QStringList& extraArgs = {});
     void Stop();
 
 private:

@@ -61,6 +61,7 @@ CLoadingPopup::CLoadingPopup(QWidget* parent)
 
 void CLoadingPopup::OnStage(int line, const QString& text) {
     ML_ASSERT_UI_THREAD();
+    emit stageChanged(line, text);
     if (line == 0) {
         for (int i = 0; i < kLineCount; ++i) labels_[size_t(i)]->setText(QString::fromUtf8(kLines[i].resetText));
         return;

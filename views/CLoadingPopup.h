@@ -31,6 +31,9 @@ public:
 
 signals:
     void cancelRequested();
+    // Every stage change as OnStage received it, for whoever follows the
+    // download (tests, a log).
+    void stageChanged(int line, const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

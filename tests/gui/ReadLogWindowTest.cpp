@@ -1,0 +1,158 @@
+// A whole read-log through the main window against the logger simulator on
+// a pseudo-terminal: the connect dialog, the popup's lines, the worker, the
+// filled and ticked list; then a cancelled download and a close during a
+// download.
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include "app/CMainFrame.h"
+#include "app/LoggerSimLauncher.h"
+#include "tests/gui/FakePrompts.h"
+#include "tests/support/TestSupport.h"
+#include "views/CComConnectDlg.h"
+#include "views/CComboListCtrl.h"
+#include "views/CLoadingPopup.h"
+#include "views/CMainDialog.h"
+
+using namespace ml;
+
+namespace {
+
+struct SimulatedRead {
+    explicit SimulatedRead(const QStringList& simArgs = {}) {
+        const QString program = QString::fromStdString(test::LoggerSimPath());
+        if (!QFileInfo(program).isExecutable()) return;
+        QString error;
+        port = sim.Start(program, "mtk", 5000, error, simArgs);
+        if (port.isEmpty()) {
+            qWarning("simulator: %s", qPrintable(error));
+            return;
+        }
+        options.settingsPath = dir.File("Setting.ini");
+        options.online = false;
+        options.prompts = &prompts;
+        options.extraPorts = {port.toStdString()};
+        frame = std::make_unique<CMainFrame>(options);
+        frame->show();
+        QObject::connect(frame->loadingPopup(), &CLoadingPopup::stageChanged,
+                         [this](int line, const QString& text) { stages[line] << text; });
+    }
+    // Picks the simulator's port in the connect dialog and presses OK.
+    void ReadFromSimulator() {
+        frame->ReadLogCommand();
+        CComConnectDlg* dialog = frame->connectDlg();
+        QVERIFY(dialog->isVisible());
+        const auto& ports = frame->session().portList;
+        int index = -1;
+        for (size_t i = 0; i < ports.size(); ++i) {
+            if (ports[i].devicePath == port.toStdString()) index = int(i);
+        }
+        QVERIFY(index >= 0);
+        QCOMPARE(dialog->portCombo()->itemText(index), QString::fromStdString(ports[size_t(index)].portName));
+        dialog->portCombo()->setCurrentIndex(index);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
+    }
+    CComboListCtrl* list() { return frame->mainDialog()->listControl(); }
+
+    test::TempDir dir;
+    LoggerSimLauncher sim;
+    QString port;
+    test::FakePrompts prompts;
+    FrameOptions options;
+    std::unique_ptr<CMainFrame> frame;
+    QMap<int, QStringList> stages;
+};
+
+}  // namespace
+
+class ReadLogWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void wholeReadLogFillsTheList() {
+        SimulatedRead read;
+        if (!read.frame) QSKIP("logger simulator not built");
+        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
+        QSignalSpy updated(read.frame.get(), &CMainFrame::tracksUpdated);
+        read.ReadFromSimulator();
+        QVERIFY(read.frame->IsDownloading());
+        QVERIFY(read.frame->loadingPopup()->isVisible());
+        QVERIFY(!read.frame->action(CMainFrame::kReadLog)->isEnabled());
+        QVERIFY(!read.frame->action(CMainFrame::kSaveFile)->isEnabled());
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(updated.size(), 1);
+        QVERIFY2(read.prompts.messages.empty(), read.prompts.messages.empty() ? "" : qPrintable(read.prompts.messages[0].text));
+
+        // The popup went through its five lines, then was hidden and emptied.
+        QVERIFY(read.stages[0].size() >= 1);
+        QCOMPARE(read.stages[1].first(), QString("OK"));
+        QVERIFY(QRegularExpression("^\\d+$").match(read.stages[2].first()).hasMatch());
+        QVERIFY(QRegularExpression("^\\(0/\\d+\\)$").match(read.stages[3].first()).hasMatch());
+        const QStringList decoded = read.stages[4].filter(QRegularExpression("^\\(\\d+/\\d+\\)$"));
+        QVERIFY(!decoded.isEmpty());
+        QVERIFY(!read.stages[5].filter(QRegularExpression("^\\(\\d+/\\d+\\)$")).isEmpty());
+        QVERIFY(!read.frame->loadingPopup()->isVisible());
+        for (int line = 1; line <= 5; ++line) QCOMPARE(read.frame->loadingPopup()->StatusText(line), QString());
+
+        // Every track listed and ticked; the commands are back.
+        const size_t tracks = read.frame->session().tracks.size();
+        QVERIFY(tracks > 0);
+        QCOMPARE(read.list()->rowCount(), int(tracks));
+        for (int r = 0; r < read.list()->rowCount(); ++r) {
+            QCOMPARE(read.list()->item(r, 0)->checkState(), Qt::Checked);
+            QCOMPARE(read.frame->session().tracks[size_t(r)].selected, 1);
+        }
+        QVERIFY(read.frame->action(CMainFrame::kReadLog)->isEnabled());
+        QVERIFY(read.list()->isEnabled());
+
+        // A second read asks about the tracks in memory; Yes replaces them.
+        read.prompts.answers = {QMessageBox::Yes};
+        read.ReadFromSimulator();
+        QCOMPARE(read.prompts.questions,
+                 QStringList{"기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다"});
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(read.frame->session().tracks.size(), tracks);
+    }
+
+    void cancelStopsTheDownloadAndKeepsTheLists() {
+        SimulatedRead read({"--pace"});
+        if (!read.frame) QSKIP("logger simulator not built");
+        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
+        read.ReadFromSimulator();
+        QTRY_VERIFY_WITH_TIMEOUT(read.stages[3].size() >= 2, 20000);  // data is arriving
+        QTest::mouseClick(read.frame->loadingPopup()->cancelButton(), Qt::LeftButton);
+        QVERIFY(finished.wait(20000));
+        QVERIFY(read.frame->session().tracks.empty());
+        QVERIFY(read.frame->session().fixes.empty());
+        QVERIFY(!read.frame->loadingPopup()->isVisible());
+        QCOMPARE(read.list()->rowCount(), 0);
+    }
+
+    void closingDuringADownloadStopsItFirst() {
+        SimulatedRead read({"--pace"});
+        if (!read.frame) QSKIP("logger simulator not built");
+        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
+        read.ReadFromSimulator();
+        QTRY_VERIFY_WITH_TIMEOUT(read.stages[3].size() >= 2, 20000);
+        read.frame->close();
+        QVERIFY(read.frame->isVisible());  // waits for the worker
+        QVERIFY(finished.wait(20000));
+        QTRY_VERIFY(!read.frame->isVisible());
+        QVERIFY(!read.frame->IsDownloading());
+    }
+
+    void noPortSelectedEndsAtOnce() {
+        SimulatedRead read;
+        if (!read.frame) QSKIP("logger simulator not built");
+        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
+        read.frame->StartReadLog(-1);
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!read.frame->loadingPopup()->isVisible());
+        QVERIFY(read.prompts.messages.empty());
+    }
+};
+
+QTEST_MAIN(ReadLogWindowTest)
+#include "ReadLogWindowTest.moc"
