@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -42,8 +42,7 @@ TEST(FixCsvRoundTrip, EveryFloatComesBackBitForBit) {
         float* fields[] = {&f.latitude, &f.longitude, &f.speed, &f.height};
         for (float* field : fields) {
             do {
-                const uint32_t b = bits(random);
-                std::memcpy(field, &b, sizeof b);
+                *field = std::bit_cast<float>(bits(random));
             } while (std::isnan(*field));
         }
         fixes.push_back(f);
@@ -56,7 +55,12 @@ TEST(FixCsvRoundTrip, EveryFloatComesBackBitForBit) {
     ASSERT_TRUE(ParseFixCsv(FormatFixCsv(fixes), back, error)) << error;
     ASSERT_EQ(back.size(), fixes.size());
     for (size_t i = 0; i < fixes.size(); ++i) {
-        ASSERT_EQ(std::memcmp(&back[i], &fixes[i], sizeof(FixRecord)), 0) << "fix " << i;
+        ASSERT_EQ(back[i].time, fixes[i].time) << "fix " << i;
+        const float* const got[] = {&back[i].latitude, &back[i].longitude, &back[i].speed, &back[i].height};
+        const float* const want[] = {&fixes[i].latitude, &fixes[i].longitude, &fixes[i].speed, &fixes[i].height};
+        for (size_t k = 0; k < 4; ++k) {
+            ASSERT_EQ(std::bit_cast<uint32_t>(*got[k]), std::bit_cast<uint32_t>(*want[k])) << "fix " << i;
+        }
     }
 }
 

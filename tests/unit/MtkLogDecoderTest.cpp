@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -76,6 +75,20 @@ FixRecord Fix(int32_t time, float lat = 37.5f, float lon = 127.25f, float kmh = 
     return f;
 }
 
+// Bit-for-bit equality, field by field (NaN payloads and -0 included).
+::testing::AssertionResult SameBits(const FixRecord& a, const FixRecord& b) {
+    const auto bits = [](const FixRecord& f) {
+        return std::vector<uint32_t>{static_cast<uint32_t>(f.time), std::bit_cast<uint32_t>(f.latitude),
+                                     std::bit_cast<uint32_t>(f.longitude), std::bit_cast<uint32_t>(f.speed),
+                                     std::bit_cast<uint32_t>(f.height), std::bit_cast<uint32_t>(f.distance)};
+    };
+    if (bits(a) == bits(b)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << a.time << "," << a.latitude << "," << a.longitude << ","
+                                         << a.speed << "," << a.height << " vs " << b.time << ","
+                                         << b.latitude << "," << b.longitude << "," << b.speed << ","
+                                         << b.height;
+}
+
 std::vector<int32_t> Times(const FixList& fixes) {
     std::vector<int32_t> t;
     for (const auto& f : fixes) t.push_back(f.time);
@@ -137,13 +150,13 @@ TEST(MtkFieldDecoding, EveryFieldWidthIsStepped) {
     // a wrong width anywhere breaks the checksum of every following record.
     for (uint32_t format : {0x0007FFFFu, 0x0006DFFFu, 0x00063FFDu, 0x0000003Fu, 0x00001FFFu, 0x0001E03Du}) {
         MtkImageWriter writer(format);
-        for (int i = 0; i < 50; ++i) writer.AddFix(Fix(1000 + i, 37.0f + i * 0.001f));
+        for (int i = 0; i < 50; ++i) writer.AddFix(Fix(1000 + i, 37.0f + static_cast<float>(i) * 0.001f));
         FixList fixes;
         const auto summary = DecodeLogImage(writer.UsedImage(), fixes);
         EXPECT_EQ(summary.checksumFailures, 0) << std::hex << format;
         ASSERT_EQ(fixes.size(), 50u) << std::hex << format;
         EXPECT_EQ(fixes[49].time, 1049);
-        EXPECT_EQ(fixes[49].latitude, 37.0f + 49 * 0.001f);
+        EXPECT_EQ(fixes[49].latitude, 37.0f + 49.0f * 0.001f);
         EXPECT_EQ(fixes[49].speed, 36.0f);
     }
 }
@@ -418,7 +431,10 @@ TEST(MtkChecksums, LongerRecordsAreCheckedOverTheirOwnBytes) {
     // 0x3F records are 22 bytes. Checking bytes 0..18 against byte 19 (inside
     // HGT) would drop nearly every one of them.
     MtkImageWriter writer(0x0000003F);
-    for (int i = 0; i < 200; ++i) writer.AddFix(Fix(1000 + i, 37.0f + i * 0.01f, 127.0f, i * 1.5f, i * 3.0f));
+    for (int i = 0; i < 200; ++i) {
+        const auto f = static_cast<float>(i);
+        writer.AddFix(Fix(1000 + i, 37.0f + f * 0.01f, 127.0f, f * 1.5f, f * 3.0f));
+    }
     writer.AddFix(Fix(5000), {}, MtkImageWriter::kBadChecksum);
     FixList fixes;
     const auto summary = DecodeLogImage(writer.Image(), fixes);
@@ -497,7 +513,7 @@ TEST_P(MtkCaptures, DecodeToTheExpectedFixesBitForBit) {
     EXPECT_EQ(summary.fixesStored, c.stored);
     ASSERT_EQ(fixes.size(), expected.size());
     for (size_t i = 0; i < fixes.size(); ++i) {
-        ASSERT_EQ(std::memcmp(&fixes[i], &expected[i], sizeof(FixRecord)), 0) << "fix " << i;
+        ASSERT_TRUE(SameBits(fixes[i], expected[i])) << "fix " << i;
     }
 }
 

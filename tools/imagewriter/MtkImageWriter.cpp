@@ -109,6 +109,8 @@ void MtkImageWriter::AddInvalidUtcRecord(uint32_t utc) {
     AddFix(FixRecord{}, extras);
 }
 
+// A one-byte type and a 32-bit value, in the order the marker holds them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void MtkImageWriter::AddMarker(uint8_t type, uint32_t value) {
     std::vector<uint8_t> marker(kMarkerSize, 0xAA);
     marker[kMarkerTypeOffset] = type;

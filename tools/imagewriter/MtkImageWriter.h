@@ -77,7 +77,7 @@ public:
 
     // A change marker of any type (2 to 7, or an unknown one); type 2 also
     // changes the format of the following records.
-    void AddMarker(uint8_t type, uint32_t value);
+    void AddMarker(uint8_t type, uint32_t value);  // NOLINT(bugprone-easily-swappable-parameters)
     void ChangeFormat(uint32_t format) { AddMarker(2, format); }
 
     // Raw bytes, e.g. the logger's 20-byte text separator between sessions.
