@@ -47,7 +47,11 @@ uint32_t GetUint32(const uint8_t* in) {
 
 double GetDouble(const uint8_t* in) {
     uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(in[i]) << (8 * i);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&bits, in, sizeof(bits));
+    } else {
+        for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(in[i]) << (8 * i);
+    }
     return std::bit_cast<double>(bits);
 }
 
