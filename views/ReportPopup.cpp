@@ -41,6 +41,7 @@ ReportPopup::ReportPopup(const QString& caption, const QUrl& page,
     connect(escape, &QShortcut::activated, this, [this] { Cancel(); });
     view_->loadPage(page);
     setGeometry(0, 0, 700, 700);
+    PlaceChildren();
 }
 
 ReportPopup::~ReportPopup() = default;
@@ -96,6 +97,10 @@ void ReportPopup::onPdfFinished(const QString& path, bool ok) {
 
 void ReportPopup::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    PlaceChildren();
+}
+
+void ReportPopup::PlaceChildren() {
     const int cx = width();
     const int cy = height();
     view_->setGeometry(0, 0, cx, cy);

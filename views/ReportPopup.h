@@ -56,6 +56,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void PlaceChildren();
     void onPrintClicked();
     void onPdfClicked();
     void onPrintRequested();

@@ -1,0 +1,270 @@
+// The map page in the real web engine: each script function's effect on the
+// page state, the statement queue before the page has loaded, and the view's
+// width-only resizing.
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVariant>
+#include <string>
+#include <vector>
+
+#include "core/DiagLog.h"
+#include "core/MapStatements.h"
+#include "views/CTrackMapDlg.h"
+#include "views/PageScriptView.h"
+
+namespace ml {
+namespace {
+
+// Tiles from a port nobody listens on: the page must draw without them.
+const QString kNoTiles = QStringLiteral("qrc:/web/no-tiles/{z}/{x}/{y}.png");
+
+QVariant Eval(CTrackMapDlg& map, const QString& expression) {
+    QVariant result;
+    bool done = false;
+    map.pageView()->EvaluatePageScript(expression, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("no answer to %s", qPrintable(expression));
+    return result;
+}
+
+int EvalInt(CTrackMapDlg& map, const QString& expression) { return Eval(map, expression).toInt(); }
+bool EvalBool(CTrackMapDlg& map, const QString& expression) { return Eval(map, expression).toBool(); }
+
+FixRecord Fix(float lat, float lon) {
+    FixRecord f;
+    f.latitude = lat;
+    f.longitude = lon;
+    return f;
+}
+
+}  // namespace
+
+class MapPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // One page serves the tests that start from a cleared map; loading the
+    // page is the slow part.
+    void initTestCase() {
+        map_ = new CTrackMapDlg(kNoTiles);
+        map_->resize(800, 600);
+        map_->show();
+    }
+    void init() {
+        map_->CallPageScript(MapClearStatement());
+        map_->CallPageScript(QStringLiteral("currentIndex = null; map.setView(currentPos, 18);"));
+    }
+    void cleanup() { SetDiagSink({}); }
+    void cleanupTestCase() { delete map_; }
+
+    void statementsSentBeforeLoadTakeEffectInOrder() {
+        CTrackMapDlg fresh(kNoTiles);
+        fresh.resize(400, 300);
+        fresh.show();
+        QVERIFY(!fresh.pageView()->isPageReady());
+        fresh.CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
+        fresh.AddTrackPoint(0, 37.5, 127.0);
+        fresh.AddTrackPoint(0, 37.6, 127.1);
+        fresh.CallPageScript(QStringLiteral("update()"));
+        QCOMPARE(fresh.pageView()->pendingStatementCount(), 4);
+        QCOMPARE(EvalInt(fresh, "lines.length"), 1);
+        QCOMPARE(EvalInt(fresh, "lines[0].getLatLngs().length"), 2);
+        QCOMPARE(Eval(fresh, "paths[0][1].lat").toDouble(), 37.6);
+        QCOMPARE(fresh.pageView()->pendingStatementCount(), 0);
+    }
+
+    void leafletComesFromTheResourcesAndTilesFromTheSettings() {
+        QVERIFY(Eval(*map_, "document.querySelector('script[src]').src").toString().startsWith("qrc:/web/leaflet/"));
+        QCOMPARE(Eval(*map_, "typeof L.polyline").toString(), QStringLiteral("function"));
+        QCOMPARE(Eval(*map_, "tileLayer._url").toString(), kNoTiles);
+        QCOMPARE(EvalInt(*map_, "map.getZoom()"), 18);
+        QVERIFY(EvalBool(*map_, "document.getElementById('map_canvas').offsetHeight > 500"));
+        // Without a configured URL the page falls back to OpenStreetMap with
+        // its attribution.
+        QVERIFY(!CTrackMapDlg::PageUrl(QString()).hasQuery());
+        QVERIFY(Eval(*map_, "DEFAULT_TILES").toString().contains("tile.openstreetmap.org"));
+        QVERIFY(Eval(*map_, "DEFAULT_ATTRIBUTION").toString().contains("OpenStreetMap"));
+    }
+
+    void linesGetTheirColourAndPointsOnUpdate() {
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
+        map_->AddTrackPoints(1, {Fix(35.1f, 129.0f), Fix(35.2f, 129.1f), Fix(35.3f, 129.2f)});
+        map_->AddTrackPoint(0, 37.5, 127.0);
+        QCOMPARE(EvalInt(*map_, "lines.length"), 2);
+        QCOMPARE(EvalInt(*map_, "paths[1].length"), 3);
+        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 0);  // drawn only by update()
+        map_->CallPageScript(QStringLiteral("update()"));
+        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 3);
+        QCOMPARE(Eval(*map_, "lines[0].options.color").toString(), QStringLiteral("#00FF00"));
+        QCOMPARE(EvalInt(*map_, "lines[0].options.weight"), 5);
+        QCOMPARE(Eval(*map_, "lines[0].options.opacity").toDouble(), 1.0);
+        QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(lines[1])"));
+    }
+
+    void batchAndSinglePointsGiveTheSamePath() {
+        const FixList fixes = {Fix(37.1f, 127.1f), Fix(0.0f, 127.2f), Fix(37.3f, 0.0f), Fix(37.4f, 127.4f)};
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#111111')"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#222222')"));
+        map_->AddTrackPoints(0, fixes);
+        for (const FixRecord& f : fixes) map_->AddTrackPoint(1, f.latitude, f.longitude);
+        QCOMPARE(EvalInt(*map_, "paths[0].length"), 2);  // zero coordinates are skipped
+        QVERIFY(EvalBool(*map_, "JSON.stringify(paths[0]) === JSON.stringify(paths[1])"));
+        QVERIFY(EvalBool(*map_, "bounds[0].equals(bounds[1])"));
+    }
+
+    void updateFitsTheFirstTrackOnly() {
+        QCOMPARE(EvalInt(*map_, "update()"), 0);  // no lines
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
+        map_->AddTrackPoints(0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
+        map_->AddTrackPoints(1, {Fix(35.10f, 129.00f), Fix(35.11f, 129.01f)});
+        map_->CallPageScript(QStringLiteral("update()"));
+        QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[0])"));
+        QVERIFY(!EvalBool(*map_, "map.getBounds().contains(bounds[1])"));
+        map_->CallPageScript(SetBoundsStatement(1));
+        QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[1])"));
+        QVERIFY(!EvalBool(*map_, "map.getBounds().contains(bounds[0])"));
+    }
+
+    void setBoundsOfAnEmptyTrackLeavesTheMapWhereItIs() {
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
+        map_->AddTrackPoints(0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
+        map_->AddTrackPoint(1, 0.0, 0.0);  // never reaches the page
+        map_->CallPageScript(QStringLiteral("update()"));
+        const QString before = Eval(*map_, "map.getBounds().toBBoxString()").toString();
+        QCOMPARE(EvalInt(*map_, "setBounds('1')"), 0);
+        QCOMPARE(EvalInt(*map_, "setBounds('7')"), 0);
+        QCOMPARE(Eval(*map_, "map.getBounds().toBBoxString()").toString(), before);
+    }
+
+    void showRawPathShowsAndHidesLineAndMarkers() {
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
+        map_->AddTrackPoints(0, {Fix(37.50f, 127.00f), Fix(37.52f, 127.02f), Fix(37.54f, 127.04f)});
+        map_->CallPageScript(QStringLiteral("update()"));
+        QVERIFY(!EvalBool(*map_, "map.hasLayer(startMarkers[0]) || map.hasLayer(endMarkers[0])"));
+        map_->CallPageScript(ShowRawPathStatement(0, true));
+        QVERIFY(EvalBool(*map_, "map.hasLayer(startMarkers[0]) && map.hasLayer(endMarkers[0])"));
+        QVERIFY(EvalBool(*map_, "startMarkers[0].getLatLng().equals(paths[0][0])"));
+        QVERIFY(EvalBool(*map_, "endMarkers[0].getLatLng().equals(paths[0][2])"));
+        QCOMPARE(Eval(*map_, "startMarkers[0].options.title").toString(), QStringLiteral("출발"));
+        QCOMPARE(Eval(*map_, "endMarkers[0].options.title").toString(), QStringLiteral("도착"));
+        QCOMPARE(Eval(*map_, "JSON.stringify([startMarkers[0].options.icon.options.iconSize,"
+                             "endMarkers[0].options.icon.options.iconAnchor])")
+                     .toString(),
+                 QStringLiteral("[[50,45],[15,43]]"));
+        // The marker pictures come from the resources.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            EvalBool(*map_, "document.querySelector('.leaflet-marker-icon').complete && "
+                            "document.querySelector('.leaflet-marker-icon').naturalWidth === 50"),
+            10000);
+
+        map_->CallPageScript(ShowRawPathStatement(0, false));
+        QVERIFY(!EvalBool(*map_, "map.hasLayer(lines[0])"));
+        QVERIFY(!EvalBool(*map_, "map.hasLayer(startMarkers[0]) || map.hasLayer(endMarkers[0])"));
+        map_->CallPageScript(ShowRawPathStatement(0, true));
+        QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(endMarkers[0])"));
+
+        // A line without points shows no markers; a line that does not exist
+        // changes nothing.
+        map_->CallPageScript(ShowRawPathStatement(1, true));
+        QVERIFY(EvalBool(*map_, "map.hasLayer(lines[1])"));
+        QVERIFY(!EvalBool(*map_, "map.hasLayer(startMarkers[1])"));
+        map_->CallPageScript(ShowRawPathStatement(5, false));
+        QCOMPARE(EvalInt(*map_, "lines.length"), 2);
+        QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(startMarkers[0])"));
+    }
+
+    void clearRestartsTheNumbering() {
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
+        map_->AddTrackPoints(1, {Fix(37.5f, 127.0f)});
+        map_->CallPageScript(QStringLiteral("update()"));
+        map_->CallPageScript(ShowRawPathStatement(1, true));
+        map_->CallPageScript(QStringLiteral("window.oldLine = lines[1]; window.oldMarker = startMarkers[1];"));
+        map_->CallPageScript(MapClearStatement());
+        QCOMPARE(EvalInt(*map_, "lines.length + paths.length + bounds.length + startMarkers.length"), 0);
+        QVERIFY(!EvalBool(*map_, "map.hasLayer(oldLine) || map.hasLayer(oldMarker)"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
+        map_->AddTrackPoint(0, 35.0, 129.0);
+        QCOMPARE(EvalInt(*map_, "lines.length"), 1);
+        QCOMPARE(Eval(*map_, "lines[0].options.color").toString(), QStringLiteral("#0000FF"));
+        QCOMPARE(EvalInt(*map_, "paths[0].length"), 1);
+    }
+
+    void selectIndexMovesTheCurrentPosition() {
+        map_->CallPageScript(QStringLiteral("selectIndex('0')"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
+        map_->AddTrackPoint(0, 36.25, 128.5);
+        QCOMPARE(Eval(*map_, "currentPos.lat").toDouble(), 36.25);
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
+        QVERIFY(EvalBool(*map_, "startMarkers[1].getLatLng().equals(currentPos)"));
+    }
+
+    void showTracksSendsTheWholeRefresh() {
+        TrackList tracks(2);
+        tracks[0].color = 0x000000FFu;
+        tracks[0].fixes = {Fix(37.5f, 127.0f), Fix(37.6f, 127.1f)};
+        tracks[1].color = 0x00FF0000u;
+        map_->ShowTracks(tracks);
+        QCOMPARE(EvalInt(*map_, "lines.length"), 2);
+        QCOMPARE(EvalInt(*map_, "lines[0].getLatLngs().length"), 2);
+        QCOMPARE(Eval(*map_, "lines[1].options.color").toString(), QStringLiteral("#0000FF"));
+        map_->ShowTracks({});
+        QCOMPARE(EvalInt(*map_, "lines.length"), 0);
+    }
+
+    void emptyStatementsDoNothingAndFailuresAreLogged() {
+        std::vector<std::string> log;
+        SetDiagSink([&](std::string_view line) { log.emplace_back(line); });
+        map_->CallPageScript(QString());
+        map_->CallPageScript(std::string());
+        QCOMPARE(map_->pageView()->pendingStatementCount(), 0);
+        map_->CallPageScript(QStringLiteral("noSuchFunction('x')"));
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000'"));  // cannot be parsed
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
+        QCOMPARE(EvalInt(*map_, "lines.length"), 1);  // later statements still run
+        QTRY_VERIFY_WITH_TIMEOUT(log.size() >= 2, 10000);
+        std::string all;
+        for (const auto& line : log) all += line;
+        QVERIFY2(all.find("noSuchFunction('x')") != std::string::npos, all.c_str());
+        QVERIFY2(all.find("ReferenceError") != std::string::npos, all.c_str());
+        QVERIFY2(all.find("syntax error") != std::string::npos, all.c_str());
+    }
+
+    void draggingTheEdgeChangesOnlyTheWidth() {
+        QWidget form;
+        form.resize(1000, 700);
+        auto* map = new CTrackMapDlg(kNoTiles, &form);
+        map->setFixedHeightValue(600);
+        map->setGeometry(10, 100, 490, 600);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSignalSpy relayout(map, &CTrackMapDlg::relayoutBesideMap);
+        QWidget* grip = map->childAt(map->width() - 2, 300);
+        QVERIFY(grip != nullptr);
+        QVERIFY(grip != map->pageView());
+        QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(2, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(2 - 90, 40), grip->mapToGlobal(QPointF(2 - 90, 40)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grip, &move);
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, QPoint(2 - 90, 40));
+        QCOMPARE(map->width(), 400);
+        QCOMPARE(map->height(), 600);
+        QVERIFY(!relayout.isEmpty());
+        QCOMPARE(relayout.last().at(0).toInt(), 400);
+    }
+
+private:
+    CTrackMapDlg* map_ = nullptr;
+};
+
+}  // namespace ml
+
+QTEST_MAIN(ml::MapPageTest)
+#include "MapPageTest.moc"
