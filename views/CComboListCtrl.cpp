@@ -24,6 +24,8 @@ CComboListCtrl::CComboListCtrl(QWidget* parent, int controlId)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(true);
+    // One line per track: long texts are cut, never wrapped into taller rows.
+    setWordWrap(false);
     setSortingEnabled(false);
     verticalHeader()->hide();
     horizontalHeader()->setSectionsMovable(false);

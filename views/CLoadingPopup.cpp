@@ -35,7 +35,7 @@ CLoadingPopup::CLoadingPopup(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("loadingPopup");
     setFixedSize(DluX(232), DluY(102) + 34);
-    setStyleSheet(QStringLiteral("CLoadingPopup { border: 1px solid #808080; background: white; }"));
+    setStyleSheet(QStringLiteral("#loadingPopup { border: 1px solid #808080; background: white; }"));
     setAttribute(Qt::WA_StyledBackground, true);
     for (int i = 0; i < kLineCount; ++i) {
         const Line& line = kLines[i];

@@ -23,7 +23,8 @@ bool IsPlacedLine(int line) { return line != 1 && line != 2; }
 
 QFont PanelFont() {
     QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(15);
+    // 13 pixels keep descenders (the "_" of the names) inside the 16-pixel lines.
+    font.setPixelSize(13);
     return font;
 }
 
