@@ -2,7 +2,9 @@
 
 #include <QMouseEvent>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QUrlQuery>
+#include <cstdio>
 
 #include "core/DiagLog.h"
 #include "core/MapStatements.h"
@@ -32,20 +34,75 @@ QUrl CTrackMapDlg::PageUrl(const QString& tileUrl) {
     return url;
 }
 
-void CTrackMapDlg::CallPageScript(const QString& statement) { view_->CallPageScript(statement); }
+void CTrackMapDlg::CallPageScript(const QString& statement) {
+    if (statement.isEmpty() || JoinPoint(statement)) return;
+    FlushPoints();
+    view_->CallPageScript(statement);
+}
 
-void CTrackMapDlg::CallPageScript(const std::string& statement) { view_->CallPageScript(statement); }
+void CTrackMapDlg::CallPageScript(const std::string& statement) {
+    CallPageScript(QString::fromStdString(statement));
+}
+
+// Takes "pushRawPos('i', 'lat', 'lon')" apart; anything else, or numbers
+// that do not read in full, is left to run as it is.
+bool CTrackMapDlg::JoinPoint(const QString& statement) {
+    static const QString kHead = QStringLiteral("pushRawPos('");
+    if (!statement.startsWith(kHead) || !statement.endsWith(QStringLiteral("')"))) return false;
+    const QStringList parts =
+        statement.mid(kHead.size(), statement.size() - kHead.size() - 2).split(QLatin1Char('\''));
+    // i ', ' lat ', ' lon
+    if (parts.size() != 5 || parts[1] != QStringLiteral(", ") || parts[3] != QStringLiteral(", ")) return false;
+    bool ok = false;
+    const int index = parts[0].toInt(&ok);
+    if (!ok || index < 0) return false;
+    const double latitude = parts[2].toDouble(&ok);
+    if (!ok) return false;
+    const double longitude = parts[4].toDouble(&ok);
+    if (!ok || !IsDrawablePoint(latitude, longitude)) return false;
+    if (index != batchIndex_) {
+        FlushPoints();
+        batchIndex_ = index;
+    }
+    if (batch_.empty()) {
+        // The joined points go out once the caller is done sending.
+        QTimer::singleShot(0, this, &CTrackMapDlg::FlushPoints);
+    } else {
+        batch_ += ',';
+    }
+    // Written anew rather than copied, so only plain numbers reach the page.
+    char text[160];  // two floats at their widest in %.09lf fit
+    const int length = std::snprintf(text, sizeof text, "%.09lf,%.09lf", latitude, longitude);
+    if (length > 0 && static_cast<size_t>(length) < sizeof text) batch_.append(text, length);
+    return true;
+}
+
+void CTrackMapDlg::FlushPoints() {
+    if (batch_.empty()) return;
+    std::string statement = "pushRawPath('" + std::to_string(batchIndex_) + "', [" + batch_ + "])";
+    batch_.clear();
+    batchIndex_ = -1;
+    view_->CallPageScript(statement);
+}
 
 void CTrackMapDlg::AddTrackPoint(int index, double latitude, double longitude) {
-    view_->CallPageScript(PushRawPosStatement(index, latitude, longitude));
+    CallPageScript(PushRawPosStatement(index, latitude, longitude));
 }
 
 void CTrackMapDlg::AddTrackPoints(int index, const FixList& fixes) {
+    FlushPoints();
     view_->CallPageScript(PushRawPathStatement(index, fixes));
 }
 
 void CTrackMapDlg::ShowTracks(const TrackList& tracks) {
+    FlushPoints();
     view_->CallPageScripts(MapRefreshStatements(tracks));
+}
+
+void CTrackMapDlg::EvaluatePageScript(const QString& expression,
+                                      std::function<void(const QVariant&)> done) {
+    FlushPoints();
+    view_->EvaluatePageScript(expression, std::move(done));
 }
 
 void CTrackMapDlg::resizeEvent(QResizeEvent* event) {

@@ -5,7 +5,9 @@
 // the list and the info panel beside it (RelayoutBesideMap).
 #include <QString>
 #include <QUrl>
+#include <QVariant>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "core/FixRecord.h"
@@ -25,8 +27,14 @@ public:
     // The page address for a tile template (the page reads it from its query).
     static QUrl PageUrl(const QString& tileUrl);
 
+    // Consecutive "pushRawPos" statements of one line are joined into one
+    // "pushRawPath" before they go to the page: the effect is the same, and a
+    // refresh of a real log costs a few statements instead of one per fix.
     void CallPageScript(const QString& statement) override;
     void CallPageScript(const std::string& statement);
+
+    // Evaluates an expression after every statement sent before it.
+    void EvaluatePageScript(const QString& expression, std::function<void(const QVariant&)> done);
 
     // One fix: skipped when a coordinate is zero (or not a number).
     void AddTrackPoint(int index, double latitude, double longitude);
@@ -53,7 +61,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool JoinPoint(const QString& statement);
+    void FlushPoints();
+
     PageScriptView* view_;
+    int batchIndex_ = -1;        // the line of the points waiting in batch_
+    std::string batch_;          // "lat,lon,lat,lon..." as the statements gave them
     QWidget* grip_;  // the draggable right edge
     int fixedHeight_ = 0;
     int dragStartX_ = -1;

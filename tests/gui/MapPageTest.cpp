@@ -22,7 +22,7 @@ const QString kNoTiles = QStringLiteral("qrc:/web/no-tiles/{z}/{x}/{y}.png");
 QVariant Eval(CTrackMapDlg& map, const QString& expression) {
     QVariant result;
     bool done = false;
-    map.pageView()->EvaluatePageScript(expression, [&](const QVariant& value) {
+    map.EvaluatePageScript(expression, [&](const QVariant& value) {
         result = value;
         done = true;
     });
@@ -68,11 +68,15 @@ private slots:
         fresh.CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         fresh.AddTrackPoint(0, 37.5, 127.0);
         fresh.AddTrackPoint(0, 37.6, 127.1);
+        for (int i = 0; i < 1000; ++i)
+            fresh.CallPageScript(QString::asprintf("pushRawPos('0', '%.09lf', '%.09lf')", 37.7 + i * 1e-4, 127.2));
         fresh.CallPageScript(QStringLiteral("update()"));
-        QCOMPARE(fresh.pageView()->pendingStatementCount(), 4);
+        // The line, its points joined into one statement, and the update.
+        QCOMPARE(fresh.pageView()->pendingStatementCount(), 3);
         QCOMPARE(EvalInt(fresh, "lines.length"), 1);
-        QCOMPARE(EvalInt(fresh, "lines[0].getLatLngs().length"), 2);
+        QCOMPARE(EvalInt(fresh, "lines[0].getLatLngs().length"), 1002);
         QCOMPARE(Eval(fresh, "paths[0][1].lat").toDouble(), 37.6);
+        QCOMPARE(Eval(fresh, "paths[0][1001].lat").toDouble(), 37.7 + 999 * 1e-4);
         QCOMPARE(fresh.pageView()->pendingStatementCount(), 0);
     }
 

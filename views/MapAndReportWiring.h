@@ -1,0 +1,48 @@
+#pragma once
+// Connects the map view and the two form popups to the track list form:
+// creates the map when the form shows one, sends the list's map statements
+// to it, keeps the list beside it when its width is dragged, and fills and
+// shows a form when its button is pressed.
+#include <QObject>
+#include <QString>
+#include <vector>
+
+#include "core/ReportStatements.h"
+
+class QTableWidget;
+
+namespace ml {
+
+struct Settings;
+class CMainDialog;
+class CTrackMapDlg;
+class CHtmlDlgTrackOutNew;
+class CHtmlDlgTrackOutOld;
+
+// The list cells the forms read, as they stand now; a row is ticked when the
+// check box of its "NO" cell is.
+std::vector<ReportRow> ReportRowsFromList(const QTableWidget& list);
+ReportSettingTexts ReportSettingsFrom(const Settings& settings);
+
+class MapAndReportWiring : public QObject {
+    Q_OBJECT
+public:
+    // Owned by `form`. tileUrl: the settings' map tile template.
+    MapAndReportWiring(CMainDialog* form, const QString& tileUrl);
+
+    CTrackMapDlg* mapView() const { return map_; }  // null without a map
+    CHtmlDlgTrackOutNew* logReport() const { return logReport_; }
+    CHtmlDlgTrackOutOld* refundReport() const { return refundReport_; }
+
+    // The buttons "운행기록부 생성" and "차량운행기록 생성".
+    void ShowLogReport();
+    void ShowRefundReport();
+
+private:
+    CMainDialog* form_;
+    CTrackMapDlg* map_ = nullptr;
+    CHtmlDlgTrackOutNew* logReport_;
+    CHtmlDlgTrackOutOld* refundReport_;
+};
+
+}  // namespace ml
