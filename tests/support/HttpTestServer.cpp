@@ -16,7 +16,7 @@ namespace ml::test {
 namespace {
 
 constexpr int kPollStepMs = 20;
-constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
+constexpr std::size_t kMaxHeaderBytes = std::size_t{64} * 1024;
 
 const char* ReasonPhrase(int status) {
     switch (status) {
