@@ -89,7 +89,11 @@ void SplitLine(std::string_view line, TrackRecord& track, const TextCodec& codec
 std::vector<uint8_t> EncodeTrackFile(const SettingBlock& header, const TrackList& tracks,
                                      bool onlySelected, const TextCodec& codec, size_t* replaced) {
     const auto headerBytes = EncodeSettingBlock(header);
-    std::vector<uint8_t> out(headerBytes.begin(), headerBytes.end());
+    size_t expected = headerBytes.size();
+    for (const TrackRecord& track : tracks) expected += 256 + 4 + kFixBytes * track.fixes.size();
+    std::vector<uint8_t> out;
+    out.reserve(expected);
+    out.assign(headerBytes.begin(), headerBytes.end());
     for (const TrackRecord& track : tracks) {
         if (onlySelected && track.selected == 0) continue;
         AppendTrack(out, track, codec, replaced);

@@ -89,6 +89,20 @@ TEST(TrackFileStoreTest, TextsAreCp949OnDisk) {
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 1548, bytes.begin() + 1558), expected);
 }
 
+TEST(TrackFileStoreTest, HanjaWithLeadByteFAWrapsAroundAndComesBack) {
+    TempDir dir;
+    TrackRecord t;
+    t.name = "\xEF\xA8\x88";  // U+FA08, CP949 0xFA 0xA1
+    ASSERT_TRUE(SaveTrackFile(dir.File("h.dat"), Settings{}, {t}, false).ok);
+    const auto bytes = ReadBytes(dir.File("h.dat"));
+    ASSERT_GE(bytes.size(), 1550u);
+    EXPECT_EQ(bytes[1548], 0x04);
+    EXPECT_EQ(bytes[1549], 0xAB);
+    const auto load = LoadTrackFile(dir.File("h.dat"));
+    ASSERT_EQ(load.contents.tracks.size(), 1u);
+    EXPECT_EQ(load.contents.tracks[0].name, t.name);
+}
+
 TEST(TrackFileStoreTest, HeaderIsTheSettingBlock) {
     TempDir dir;
     ASSERT_TRUE(SaveTrackFile(dir.File("h.dat"), DefaultSettings(), {}, false).ok);

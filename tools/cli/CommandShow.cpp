@@ -24,7 +24,10 @@ std::string FormatHeader(const Settings& header) {
     for (const auto& key : SettingKeysInSaveOrder()) {
         out += key.key;
         out += '=';
-        out += key.text != nullptr ? header.*key.text : std::to_string(header.*key.number);
+        // A header from elsewhere may hold a line break; keep one line per key.
+        for (const char c : key.text != nullptr ? header.*key.text : std::to_string(header.*key.number)) {
+            out += (c == '\r' || c == '\n') ? ' ' : c;
+        }
         out += '\n';
     }
     return out;
