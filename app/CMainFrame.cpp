@@ -17,6 +17,7 @@
 #include "views/CComConnectDlg.h"
 #include "views/CLoadingPopup.h"
 #include "views/CMainDialog.h"
+#include "views/MapAndReportWiring.h"
 #include "views/CProgressDlg.h"
 #include "views/CSettingDlg.h"
 #include "views/QtText.h"
@@ -59,6 +60,8 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     session_.cutSeconds = settings.settings.trackCutTime;
 
     mainDialog_ = new CMainDialog(online, this);
+    // The map (only when online) and the two form popups, owned by the form.
+    new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
     setCentralWidget(mainDialog_);
 
     const std::string path = options_.settingsPath;
@@ -89,9 +92,7 @@ void CMainFrame::CreateChildren() {
     connectDlg_ = new CComConnectDlg(this);
     connect(connectDlg_, &CComConnectDlg::refreshRequested, this, [this] {
         RefreshPortList();
-        QStringList names;
-        for (const PortEntry& entry : session_.portList) names << ToQString(entry.portName);
-        connectDlg_->FillPortCombo(names);
+        FillConnectDialog();
     });
     connect(connectDlg_, &CComConnectDlg::startRequested, this, &CMainFrame::StartReadLog);
 

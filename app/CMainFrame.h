@@ -34,6 +34,7 @@ struct FrameOptions {
     std::optional<bool> online;            // the connectivity check made by the caller
     UserPrompts* prompts = nullptr;        // null: real message boxes and file dialogs
     std::vector<std::string> extraPorts;   // offered besides the ports found (the simulator)
+    std::string preferredPort;             // device path the connect dialog preselects
 };
 
 class CMainFrame : public QMainWindow {
@@ -92,6 +93,7 @@ protected:
 private:
     void CreateMenus();
     void CreateChildren();
+    void FillConnectDialog();
     void SetDownloading(bool running);
     void OnWorkerFinished();
     UserPrompts& prompts() const;

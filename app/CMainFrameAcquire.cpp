@@ -1,5 +1,6 @@
 // The read-log and erase-log commands of the main window.
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -21,13 +22,22 @@ void CMainFrame::ReadLogCommand() {
     if (IsDownloading()) return;
     if (RefreshPortList() == -1) return;
     connectDlg_->ClearPortCombo();
-    QStringList names;
-    for (const PortEntry& entry : session_.portList) names << ToQString(entry.portName);
-    connectDlg_->FillPortCombo(names);
+    FillConnectDialog();
     const QRect frame = frameGeometry();
     connectDlg_->move(frame.center() - QPoint(connectDlg_->width() / 2, connectDlg_->height() / 2));
     connectDlg_->show();
     connectDlg_->raise();
+}
+
+void CMainFrame::FillConnectDialog() {
+    QStringList names;
+    int preferred = -1;
+    for (const PortEntry& entry : session_.portList) {
+        if (!options_.preferredPort.empty() && entry.devicePath == options_.preferredPort) preferred = int(names.size());
+        names << ToQString(entry.portName);
+    }
+    connectDlg_->FillPortCombo(names);
+    if (preferred >= 0) connectDlg_->portCombo()->setCurrentIndex(preferred);
 }
 
 int CMainFrame::RefreshPortList() {

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace ml {
 
@@ -24,6 +26,8 @@ QString LoggerSimLauncher::Start(const QString& program, const QString& kind, in
     process_.setArguments(QStringList{QStringLiteral("--demo"), kind} + extraArgs);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.setReadChannel(QProcess::StandardOutput);
+    // The simulator goes with the program, even when the program is killed.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process_.start();
     if (!process_.waitForStarted(timeoutMs)) {
         error = QStringLiteral("%1: %2").arg(program, process_.errorString());

@@ -1,7 +1,10 @@
 // The desktop program: splash, then the main window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 #include <future>
 
 #include "app/CMainFrame.h"
@@ -24,10 +27,40 @@ bool CheckOnline(const ml::ServiceSettings& services) {
     return client.OpenInternet() && client.CheckConnectivity();
 }
 
+// Loggers come on USB serial adapters (ttyUSB, ttyACM); a built-in UART
+// alone does not count, or most desktops would never get the simulator.
+bool LoggerCouldBeAttached() {
+    for (const ml::PortEntry& entry : ml::EnumerateSerialPorts()) {
+        const QString name = QString::fromStdString(entry.portName);
+        if (name.startsWith(QStringLiteral("ttyUSB")) || name.startsWith(QStringLiteral("ttyACM"))) return true;
+    }
+    return false;
+}
+
+// Ends the event loop on SIGTERM and SIGINT, so that the simulator and
+// the download worker are stopped the normal way.
+void QuitOnSignals() {
+    static int pipeFds[2] = {-1, -1};
+    if (::pipe(pipeFds) != 0) return;
+    auto* notifier = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] { QApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = [](int) {
+        const char byte = 1;
+        [[maybe_unused]] const auto written = ::write(pipeFds[1], &byte, 1);
+    };
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The map and the report pages share one graphics context.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    QuitOnSignals();
     QApplication::setApplicationName(QStringLiteral("MileLedger"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mileledger/icon.svg")));
@@ -60,8 +93,7 @@ int main(int argc, char** argv) {
 
     // With no logger attached, a simulated one makes the first read-log work.
     ml::LoggerSimLauncher simulator;
-    const bool wantSim = parser.isSet(simOption) ||
-                         (!parser.isSet(noSimOption) && ml::EnumerateSerialPorts().empty());
+    const bool wantSim = parser.isSet(simOption) || (!parser.isSet(noSimOption) && !LoggerCouldBeAttached());
     if (wantSim) {
         const QString program = ml::LoggerSimLauncher::FindSimulator(QApplication::applicationDirPath());
         QString error;
@@ -69,6 +101,7 @@ int main(int argc, char** argv) {
         const QString port = program.isEmpty() ? QString() : simulator.Start(program, kind, 5000, error);
         if (!port.isEmpty()) {
             options.extraPorts.push_back(port.toStdString());
+            options.preferredPort = port.toStdString();
             ml::DiagPrintf("simulated logger on %s\n", port.toUtf8().constData());
         } else {
             ml::DiagPrintf("no logger simulator: %s\n", error.isEmpty() ? "not found" : error.toUtf8().constData());

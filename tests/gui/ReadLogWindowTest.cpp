@@ -35,6 +35,7 @@ struct SimulatedRead {
         options.online = false;
         options.prompts = &prompts;
         options.extraPorts = {port.toStdString()};
+        options.preferredPort = port.toStdString();
         frame = std::make_unique<CMainFrame>(options);
         frame->show();
         QObject::connect(frame->loadingPopup(), &CLoadingPopup::stageChanged,
@@ -52,6 +53,7 @@ struct SimulatedRead {
         }
         QVERIFY(index >= 0);
         QCOMPARE(dialog->portCombo()->itemText(index), QString::fromStdString(ports[size_t(index)].portName));
+        QCOMPARE(dialog->portCombo()->currentIndex(), index);  // the simulator's port is offered first
         dialog->portCombo()->setCurrentIndex(index);
         QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
     }
