@@ -19,7 +19,9 @@
 //       if (user cancelled) d.Cancel();
 //   }
 //   d.outcome(), d.logImage(), d.Message(portName)
-// A write that reports 0 bytes written: d.OnWriteFailed().
+// A write that reports 0 bytes written: d.OnWriteFailed(). Always send what
+// TakeOutgoing() holds before testing Finished(): the machine may finish with
+// a last command queued (the read command before NoData, "827").
 #include <cstdint>
 #include <span>
 #include <string>
@@ -84,7 +86,8 @@ public:
     MtkOutcome outcome() const { return outcome_; }
     const MtkProgress& progress() const { return progress_; }
 
-    // The received bytes (the first progress().received bytes of the image).
+    // The received bytes (the first progress().received bytes of the image),
+    // whatever the outcome: after a failure or cancel it holds what arrived.
     std::span<const uint8_t> logImage() const;
     // Frees the image (after decoding).
     void ReleaseLogImage();
