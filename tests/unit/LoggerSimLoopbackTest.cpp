@@ -68,6 +68,21 @@ TEST(LoggerSimLoopback, MtkDownloadReadsTheDemoLogWhole) {
     }
 }
 
+TEST(LoggerSimLoopback, MtkDownloadOfRealCapturesGivesTheirBytesBack) {
+    if (test::SamplesDir().empty()) GTEST_SKIP() << "no sample captures";
+    for (const char* name : {"capture-a.bin", "capture-b.bin", "capture-c-5-sectors.bin"}) {
+        const std::vector<uint8_t> capture = test::ReadBytes(test::SamplesDir() + "/mtk/" + name);
+        MtkLoggerOptions options;
+        options.chunkSize = 1024;
+        MtkLoggerModel logger(capture, options);
+        MtkDownload download;
+        RunDownload(download, logger, 4096);
+        ASSERT_EQ(download.outcome(), MtkOutcome::Completed) << name;
+        const std::span<const uint8_t> image = download.logImage();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), capture.begin(), capture.end())) << name;
+    }
+}
+
 TEST(LoggerSimLoopback, PhlxExchangeReadsTheDemoLogWhole) {
     test::ScopedTimeZone seoul("KST-9");
     const std::vector<FixList> drives = DemoDrives();
@@ -88,6 +103,27 @@ TEST(LoggerSimLoopback, PhlxExchangeReadsTheDemoLogWhole) {
             ++i;
         }
     }
+}
+
+TEST(LoggerSimLoopback, InjectedFaultsReachTheProgramAsTheyWould) {
+    MtkLoggerOptions mtkOptions;
+    mtkOptions.chunkSize = 1000;
+    mtkOptions.badChecksumEvery = 3;
+    MtkLoggerModel mtk(DemoMtkImage(), mtkOptions);
+    MtkDownload download;
+    RunDownload(download, mtk, 4096);
+    ASSERT_EQ(download.outcome(), MtkOutcome::Completed);
+    const size_t chunks = (mtk.image().size() + 999) / 1000;
+    EXPECT_EQ(download.crcErrors(), chunks / 3);
+    EXPECT_EQ(download.progress().received, mtk.image().size() - chunks / 3 * 1000);
+
+    PhlxLoggerOptions phlxOptions;
+    phlxOptions.badPackageChecks = {2};
+    PhlxLoggerModel phlx(DemoPhlxLogbook(), phlxOptions);
+    PhlxExchange exchange;
+    RunDownload(exchange, phlx, 4096);
+    EXPECT_EQ(exchange.rejectedPackages(), 1u);
+    EXPECT_EQ(exchange.outcome(), PhlxOutcome::NoReply);
 }
 
 TEST(LoggerSimLoopback, DemoDrivesArePlausibleCityDriving) {
