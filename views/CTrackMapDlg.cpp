@@ -48,17 +48,20 @@ void CTrackMapDlg::CallPageScript(const std::string& statement) {
 // that do not read in full, is left to run as it is.
 bool CTrackMapDlg::JoinPoint(const QString& statement) {
     static const QString kHead = QStringLiteral("pushRawPos('");
-    if (!statement.startsWith(kHead) || !statement.endsWith(QStringLiteral("')"))) return false;
-    const QStringList parts =
-        statement.mid(kHead.size(), statement.size() - kHead.size() - 2).split(QLatin1Char('\''));
-    // i ', ' lat ', ' lon
-    if (parts.size() != 5 || parts[1] != QStringLiteral(", ") || parts[3] != QStringLiteral(", ")) return false;
+    static const QString kTail = QStringLiteral("')");
+    static const QString kGap = QStringLiteral("', '");
+    if (!statement.startsWith(kHead) || !statement.endsWith(kTail)) return false;
+    const QStringView body = QStringView(statement).mid(kHead.size(), statement.size() - kHead.size() - 2);
+    const qsizetype first = body.indexOf(kGap);
+    if (first < 0) return false;
+    const qsizetype second = body.indexOf(kGap, first + kGap.size());
+    if (second < 0 || body.indexOf(QLatin1Char('\''), second + kGap.size()) >= 0) return false;
     bool ok = false;
-    const int index = parts[0].toInt(&ok);
+    const int index = body.left(first).toInt(&ok);
     if (!ok || index < 0) return false;
-    const double latitude = parts[2].toDouble(&ok);
+    const double latitude = body.mid(first + kGap.size(), second - first - kGap.size()).toDouble(&ok);
     if (!ok) return false;
-    const double longitude = parts[4].toDouble(&ok);
+    const double longitude = body.mid(second + kGap.size()).toDouble(&ok);
     if (!ok || !IsDrawablePoint(latitude, longitude)) return false;
     if (index != batchIndex_) {
         FlushPoints();
