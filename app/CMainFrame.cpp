@@ -18,6 +18,7 @@
 #include "views/CLoadingPopup.h"
 #include "views/CMainDialog.h"
 #include "views/MapAndReportWiring.h"
+#include "views/MapAndReportWiring.h"
 #include "views/CProgressDlg.h"
 #include "views/CSettingDlg.h"
 #include "views/QtText.h"
@@ -60,6 +61,8 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     session_.cutSeconds = settings.settings.trackCutTime;
 
     mainDialog_ = new CMainDialog(online, this);
+    // The map (only when online) and the two form popups, owned by the form.
+    new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
     // The map (only when online) and the two form popups, owned by the form.
     new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
     setCentralWidget(mainDialog_);
