@@ -18,10 +18,10 @@
 #include "views/CLoadingPopup.h"
 #include "views/CMainDialog.h"
 #include "views/MapAndReportWiring.h"
-#include "views/MapAndReportWiring.h"
 #include "views/CProgressDlg.h"
 #include "views/CSettingDlg.h"
 #include "views/QtText.h"
+#include "views/UiThread.h"
 #include "views/UserPrompts.h"
 
 namespace ml {
@@ -61,8 +61,6 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     session_.cutSeconds = settings.settings.trackCutTime;
 
     mainDialog_ = new CMainDialog(online, this);
-    // The map (only when online) and the two form popups, owned by the form.
-    new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
     // The map (only when online) and the two form popups, owned by the form.
     new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
     setCentralWidget(mainDialog_);
@@ -139,6 +137,7 @@ UserPrompts& CMainFrame::prompts() const { return options_.prompts ? *options_.p
 const Settings& CMainFrame::activeSettings() const { return settingDlg_->settings(); }
 
 void CMainFrame::OnTracksUpdated() {
+    ML_ASSERT_UI_THREAD();
     mainDialog_->RefreshTracks(session_.tracks);
     loadingPopup_->hide();
     for (int line = 1; line <= CLoadingPopup::kLineCount; ++line) loadingPopup_->OnStage(line, QString());

@@ -7,6 +7,7 @@
 #include "views/CLoadingPopup.h"
 #include "views/CProgressDlg.h"
 #include "views/QtText.h"
+#include "views/UiThread.h"
 #include "views/UserPrompts.h"
 
 namespace ml {
@@ -16,7 +17,7 @@ QtAcquireUi::QtAcquireUi(QWidget* owner, CLoadingPopup& popup, CProgressDlg& pro
     : owner_(owner), popup_(popup), progress_(progress), prompts_(prompts), tracksUpdated_(std::move(tracksUpdated)) {}
 
 void QtAcquireUi::RunOnUi(const std::function<void()>& call) {
-    if (QThread::currentThread() == owner_->thread()) {
+    if (OnUiThread()) {
         call();
         return;
     }

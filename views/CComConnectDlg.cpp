@@ -51,6 +51,7 @@ void CComConnectDlg::OnRefresh() {
 }
 
 void CComConnectDlg::OnOK() {
+    ML_ASSERT_UI_THREAD();
     const int index = combo_->currentIndex();
     hide();
     setResult(QDialog::Accepted);

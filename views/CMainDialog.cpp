@@ -147,12 +147,14 @@ int CMainDialog::RefreshTracks(TrackList& tracks) {
 }
 
 void CMainDialog::OnRowPressed(int row) {
+    ML_ASSERT_UI_THREAD();
     if (row < 0 || row >= list_->rowCount()) return;
     CallMap(QStringLiteral("setBounds('%1')").arg(row));
     infoPanel_->ShowTrack(row);
 }
 
 void CMainDialog::OnCheckChanged(int row, int checked) {
+    ML_ASSERT_UI_THREAD();
     if (!trackList_ || row < 0 || row >= int(trackList_->size())) return;
     (*trackList_)[size_t(row)].selected = checked;
     CallMap(QStringLiteral("showRawPath('%1','%2')").arg(row).arg(checked));
@@ -179,6 +181,7 @@ void CMainDialog::OnFillChoices(int column, QStringList* choices) {
 }
 
 void CMainDialog::OnCellEditDone(int controlId, int row, int column, const QString& text) {
+    ML_ASSERT_UI_THREAD();
     if (!trackList_ || controlId != kListId) return;
     if (row < 0 || row >= int(trackList_->size())) return;
     TrackRecord& track = (*trackList_)[size_t(row)];

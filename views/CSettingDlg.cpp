@@ -7,6 +7,7 @@
 #include "store/SettingBlock.h"
 #include "views/DialogUnits.h"
 #include "views/QtText.h"
+#include "views/UiThread.h"
 
 namespace ml {
 
@@ -87,6 +88,7 @@ QLineEdit* CSettingDlg::fieldEdit(int controlId) const {
 }
 
 void CSettingDlg::accept() {
+    ML_ASSERT_UI_THREAD();
     Settings edited = settings_;
     for (int i = 0; i < kFieldCount; ++i) edited.*(kFields[i].value) = ToStdString(edits_[size_t(i)]->text());
     // Each text keeps what its 127-byte field in the file can hold, cut on a

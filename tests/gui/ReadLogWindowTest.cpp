@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include "acquire/AcquireTexts.h"
 #include "app/CMainFrame.h"
 #include "app/LoggerSimLauncher.h"
 #include "tests/gui/FakePrompts.h"
@@ -26,7 +27,8 @@ struct SimulatedRead {
         const QString program = QString::fromStdString(test::LoggerSimPath());
         if (!QFileInfo(program).isExecutable()) return;
         QString error;
-        port = sim.Start(program, "mtk", 5000, error, simArgs);
+        logPath = QString::fromStdString(dir.File("received.bin"));
+        port = sim.Start(program, "mtk", 5000, error, simArgs + QStringList{"--log", logPath});
         if (port.isEmpty()) {
             qWarning("simulator: %s", qPrintable(error));
             return;
@@ -39,7 +41,10 @@ struct SimulatedRead {
         frame = std::make_unique<CMainFrame>(options);
         frame->show();
         QObject::connect(frame->loadingPopup(), &CLoadingPopup::stageChanged,
-                         [this](int line, const QString& text) { stages[line] << text; });
+                         [this](int line, const QString& text) {
+                             stages[line] << text;
+                             offUiThread += QThread::currentThread() != qApp->thread() ? 1 : 0;
+                         });
     }
     // Picks the simulator's port in the connect dialog and presses OK.
     void ReadFromSimulator() {
@@ -62,10 +67,12 @@ struct SimulatedRead {
     test::TempDir dir;
     LoggerSimLauncher sim;
     QString port;
+    QString logPath;  // every byte the simulator received
     test::FakePrompts prompts;
     FrameOptions options;
     std::unique_ptr<CMainFrame> frame;
     QMap<int, QStringList> stages;
+    int offUiThread = 0;  // stage texts that reached the popup off its thread
 };
 
 }  // namespace
@@ -97,6 +104,7 @@ private slots:
         QVERIFY(!read.stages[5].filter(QRegularExpression("^\\(\\d+/\\d+\\)$")).isEmpty());
         QVERIFY(!read.frame->loadingPopup()->isVisible());
         for (int line = 1; line <= 5; ++line) QCOMPARE(read.frame->loadingPopup()->StatusText(line), QString());
+        QCOMPARE(read.offUiThread, 0);  // the worker's texts were set by the UI thread
 
         // Every track listed and ticked; the commands are back.
         const size_t tracks = read.frame->session().tracks.size();
@@ -143,6 +151,43 @@ private slots:
         QVERIFY(finished.wait(20000));
         QTRY_VERIFY(!read.frame->isVisible());
         QVERIFY(!read.frame->IsDownloading());
+    }
+
+    void eraseGoesToTheLoggerOfTheLastDownload() {
+        SimulatedRead read;
+        if (!read.frame) QSKIP("logger simulator not built");
+        // Before any download there is no logger to erase: refused, nothing asked.
+        read.frame->EraseLogCommand();
+        QVERIFY(read.prompts.questions.isEmpty());
+        QCOMPARE(read.prompts.messages.size(), size_t(1));
+        QCOMPARE(read.prompts.messages[0].text, QString(texts::kEraseNoPort));
+        read.prompts.messages.clear();
+
+        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
+        read.ReadFromSimulator();
+        QVERIFY(finished.wait(60000));
+        const size_t tracks = read.frame->session().tracks.size();
+        QVERIFY(tracks > 0);
+
+        read.prompts.answers = {QMessageBox::Yes};
+        read.frame->EraseLogCommand();
+        QCOMPARE(read.prompts.questions.last(), QString(texts::kEraseQuestion));
+        QVERIFY(read.prompts.messages.empty());
+        // The logger has taken the erase before the next read opens (and
+        // purges) the port again.
+        QTRY_VERIFY(test::ReadText(read.logPath.toStdString()).find("$PMTK182,6,1*3E\r\n") != std::string::npos);
+        QCOMPARE(read.frame->session().tracks.size(), tracks);  // memory untouched
+
+        // The logger is empty now: the next read says so and keeps the list.
+        read.prompts.answers = {QMessageBox::No};
+        read.ReadFromSimulator();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(read.prompts.messages.size(), size_t(1));
+        QCOMPARE(read.prompts.messages[0].text, QString("데이터가 없습니다."));
+        QCOMPARE(read.prompts.messages[0].caption, QString("경고"));
+        QCOMPARE(read.frame->session().tracks.size(), tracks);
+        QCOMPARE(read.list()->rowCount(), int(tracks));
+        QVERIFY(!read.frame->loadingPopup()->isVisible());
     }
 
     void noPortSelectedEndsAtOnce() {
