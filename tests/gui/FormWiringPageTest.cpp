@@ -1,0 +1,176 @@
+// The map and the two forms behind the real track list form: a refresh draws
+// every track, ticks drive the lines, a row click fits the map, and the
+// report buttons fill their forms from the ticked rows as the cells show them.
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPushButton>
+#include <QTest>
+
+#include "store/Settings.h"
+#include "views/CComboListCtrl.h"
+#include "views/CHtmlDlgTrackOutNew.h"
+#include "views/CHtmlDlgTrackOutOld.h"
+#include "views/CMainDialog.h"
+#include "views/CTrackMapDlg.h"
+#include "views/MapAndReportWiring.h"
+#include "views/PageScriptView.h"
+
+namespace ml {
+namespace {
+
+QVariant Eval(PageScriptView* view, const QString& expression) {
+    QVariant result;
+    bool done = false;
+    view->EvaluatePageScript(expression, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("no answer to %s", qPrintable(expression));
+    return result;
+}
+
+QVariant EvalMap(CTrackMapDlg& map, const QString& expression) {
+    QVariant result;
+    bool done = false;
+    map.EvaluatePageScript(expression, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("no answer to %s", qPrintable(expression));
+    return result;
+}
+
+QStringList Column(PageScriptView* view, const QString& selector, int cell) {
+    const QJsonArray values = QJsonDocument::fromJson(
+                                  Eval(view, QStringLiteral("JSON.stringify(Array.from(document.querySelectorAll('%1'))"
+                                                            ".map(r => r.cells[%2].textContent))")
+                                                 .arg(selector)
+                                                 .arg(cell))
+                                      .toString()
+                                      .toUtf8())
+                                  .array();
+    QStringList out;
+    for (const auto& v : values) out << v.toString();
+    return out;
+}
+
+TrackList Tracks() {
+    TrackList tracks(3);
+    for (int t = 0; t < 3; ++t) {
+        TrackRecord& track = tracks[static_cast<size_t>(t)];
+        track.name = "Track" + std::to_string(t + 1);
+        track.distanceText = std::to_string(10 * (t + 1)) + ".000 Km";
+        track.startTimeText = "2026-03-0" + std::to_string(t + 1) + "_08:00:00";
+        track.endTimeText = "2026-03-0" + std::to_string(t + 1) + "_09:00:00";
+        track.startAddress = "출발지 " + std::to_string(t + 1);
+        track.endAddress = "No Data";
+        track.color = 0x000000FFu << (8 * t);
+        for (int i = 0; i < 50; ++i) {
+            FixRecord fix;
+            fix.latitude = static_cast<float>(37.0 + t + i * 0.001);
+            fix.longitude = static_cast<float>(127.0 + i * 0.001);
+            track.fixes.push_back(fix);
+        }
+    }
+    tracks[1].fixes.front().latitude = 0.0f;  // the logger's "no position"
+    return tracks;
+}
+
+Settings SampleSettings() {
+    Settings s;
+    s.employeeName = "홍길동";
+    s.employeeNum = "A-17";
+    s.employeePartName = "영업부";
+    s.corporateName = "(주)마일레저";
+    s.corporateNum = "123-45-67890";
+    s.businessYearStart = "2026.01.01";
+    s.businessYearEnd = "2026.12.31";
+    s.oilBill = "1500";
+    s.carName = "쏘나타";
+    s.carNum = "12가3456";
+    s.carMileage = "10";
+    s.carMaterNum = "500";
+    return s;
+}
+
+}  // namespace
+
+class FormWiringPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listRefreshDrawsAndTicksDriveTheMap() {
+        CMainDialog form(true);
+        auto* wiring = new MapAndReportWiring(&form, QStringLiteral("qrc:/web/no-tiles/{z}/{x}/{y}.png"));
+        form.resize(1200, 800);
+        form.show();
+        QVERIFY(wiring->mapView() != nullptr);
+        QCOMPARE(form.mapView(), static_cast<QWidget*>(wiring->mapView()));
+        CTrackMapDlg& map = *wiring->mapView();
+
+        TrackList tracks = Tracks();
+        form.RefreshTracks(tracks);  // before the page has loaded
+        QCOMPARE(EvalMap(map, "lines.length").toInt(), 3);
+        QCOMPARE(EvalMap(map, "JSON.stringify(paths.map(p => p.length))").toString(), QStringLiteral("[50,49,50]"));
+        QCOMPARE(EvalMap(map, "JSON.stringify(lines.map(l => l.options.color))").toString(),
+                 QStringLiteral("[\"#FF0000\",\"#00FF00\",\"#0000FF\"]"));
+        QVERIFY(EvalMap(map, "lines.every(l => map.hasLayer(l)) && endMarkers.every(m => map.hasLayer(m))").toBool());
+
+        CComboListCtrl* list = form.listControl();
+        list->item(1, 0)->setCheckState(Qt::Unchecked);
+        QVERIFY(!EvalMap(map, "map.hasLayer(lines[1]) || map.hasLayer(startMarkers[1])").toBool());
+        QCOMPARE(tracks[1].selected, 0);
+        list->item(1, 0)->setCheckState(Qt::Checked);
+        QVERIFY(EvalMap(map, "map.hasLayer(lines[1]) && map.hasLayer(startMarkers[1])").toBool());
+
+        // A second refresh replaces the lines instead of adding to them.
+        form.RefreshTracks(tracks);
+        QCOMPARE(EvalMap(map, "lines.length").toInt(), 3);
+    }
+
+    void reportButtonsFillTheFormsFromTheTickedRows() {
+        CMainDialog form(false);  // the forms do not need the map
+        auto* wiring = new MapAndReportWiring(&form, QString());
+        QVERIFY(wiring->mapView() == nullptr);
+        const Settings settings = SampleSettings();
+        form.setListSettings(&settings);
+        form.show();
+        TrackList tracks = Tracks();
+        form.RefreshTracks(tracks);
+        CComboListCtrl* list = form.listControl();
+        list->item(0, 0)->setCheckState(Qt::Unchecked);
+        list->SetCellText(2, CMainDialog::kColUse, QStringLiteral("출퇴근용"));
+        list->SetCellText(2, CMainDialog::kColPurpose, QStringLiteral("it's <b>"));
+
+        form.logReportButton()->click();
+        CHtmlDlgTrackOutNew* log = wiring->logReport();
+        QVERIFY(log->isVisible());
+        PageScriptView* page = log->pageView();
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 0),
+                 (QStringList{"2026-03-02_08:00:00", "2026-03-03_08:00:00"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 3), (QStringList{"500.000000", "520.000000"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 6), (QStringList{"", "30.000 Km"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 7), (QStringList{"20.000 Km", ""}));
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 8), (QStringList{"", "it's <b>"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.total", 0), (QStringList{"50.000000"}));
+
+        form.refundReportButton()->click();
+        CHtmlDlgTrackOutOld* refund = wiring->refundReport();
+        QVERIFY(refund->isVisible());
+        QCOMPARE(Column(refund->pageView(), "#list_ctrl tr.trip", 0), (QStringList{"1", "2"}));
+        QCOMPARE(Column(refund->pageView(), "#list_ctrl tr.trip", 3), (QStringList{"출발지 2", "출발지 3"}));
+        QCOMPARE(Column(refund->pageView(), "#list_ctrl table.total tr", 1),
+                 (QStringList{"50.00", "10.00", "1500", "7500.00"}));
+
+        // Without settings a press shows the form empty.
+        form.setListSettings(nullptr);
+        form.logReportButton()->click();
+        QCOMPARE(Eval(page, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
+    }
+};
+
+}  // namespace ml
+
+QTEST_MAIN(ml::FormWiringPageTest)
+#include "FormWiringPageTest.moc"
