@@ -2,6 +2,9 @@
 // (PHLX protocol) logger.
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "acquire/ReadLogWorker.h"
 #include "tests/support/AcquireFlowFixture.h"
 #include "tests/support/AcquireSimData.h"
 
@@ -111,6 +114,33 @@ TEST_F(ReadLogPhlx, ADroppedPackageIsReportedWithinTheLimit) {
     EXPECT_EQ(ui.messages().size(), 1u);
     EXPECT_LT(seconds, 1.5 + 4.0);
     EXPECT_TRUE(session.fixes.empty());
+}
+
+TEST_F(ReadLogPhlx, ACancelledDownloadStopsSoonAndLeavesTheListsAsTheyWere) {
+    StartSim({"--phlx-records", WriteFile("many.txt", AcquirePhlxRecords(AcquireDrives(4, 400))), "--pace"});
+    PutOldData();
+    AcquireRecordingUi ui(true);
+    ReadLogFlow flow(session, ui);
+    flow.StartReadLog(0);
+    ReadLogWorker worker;
+    worker.Start(flow);
+    // Wait until records are arriving, then cancel.
+    for (int i = 0; i < 200 && ui.progressPosition() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_GT(ui.progressPosition(), 0u);
+    const auto start = std::chrono::steady_clock::now();
+    worker.Cancel();
+    EXPECT_EQ(worker.Join(), ReadLogOutcome::Cancelled);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_FALSE(ui.progressVisible());
+    EXPECT_FALSE(ui.popupVisible());
+    EXPECT_EQ(ui.tracksUpdated(), 0);
+    ExpectOldData();
+    // The logger is told the download is over.
+    const std::string sent = ReceivedOnce("$PHLX827");
+    EXPECT_NE(sent.find("$PHLX827*"), std::string::npos);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ int ParseReadArgs(const std::vector<std::string>& args, ReadArgs& parsed) {
             const std::string& value = args[++i];
             char* end = nullptr;
             const long cut = std::strtol(value.c_str(), &end, 10);
-            if (end == value.c_str() || *end != '\0' || cut < 1 || cut > 86400 * 366) {
+            if (end == value.c_str() || *end != '\0' || cut < 1 || cut > 86400L * 366) {
                 std::fprintf(stderr, "mileledger-cli: --cut needs a number of seconds, not '%s'\n", value.c_str());
                 return kExitUsage;
             }
