@@ -78,6 +78,17 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     CreateChildren();
     CreateMenus();
 
+    // A settings file that cannot be read or written is worth knowing
+    // about before anything is typed into the dialog: say so once the
+    // window is up.
+    if (!settings.warnings.empty()) {
+        QStringList lines;
+        for (const std::string& warning : settings.warnings) lines << ToQString(warning);
+        QMetaObject::invokeMethod(
+            this, [this, text = lines.join('\n')] { prompts().Message(this, text, QStringLiteral("경고")); },
+            Qt::QueuedConnection);
+    }
+
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect desk = screen->availableGeometry();
         move(desk.center() - QPoint(width() / 2, height() / 2));

@@ -84,6 +84,22 @@ private slots:
         QVERIFY(!f.frame->mainDialog()->showMap());
     }
 
+    void unwritableSettingsAreReportedOnceTheWindowIsUp() {
+        test::TempDir dir;
+        test::WriteText(dir.File("plain-file"), "not a folder");
+        test::FakePrompts prompts;
+        FrameOptions options;
+        options.settingsPath = dir.File("plain-file/Setting.ini");
+        options.online = false;
+        options.prompts = &prompts;
+        CMainFrame frame(options);
+        QTRY_COMPARE(prompts.messages.size(), size_t(1));
+        QCOMPARE(prompts.messages[0].caption, QString("경고"));
+        QVERIFY(prompts.messages[0].text.contains("plain-file"));
+        // The defaults are in force for this run.
+        QCOMPARE(frame.activeSettings().trackCutTime, 60);
+    }
+
     void trackSettingWithoutTracksAsksNothing() {
         Frame f;
         OnNextModal([](QDialog* d) {

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "tests/gui/GuiTestData.h"
@@ -248,6 +249,35 @@ private slots:
         QTRY_VERIFY(!form.list()->IsEditing());
         QCOMPARE(form.list()->CellText(0, 3), QString());
         QCOMPARE(tracks[0].use, std::string());
+    }
+
+    void scrollingEndsTheEditAndKeepsTheText() {
+        Form form;
+        QVERIFY(QTest::qWaitForWindowActive(&form.dialog));
+        TrackList tracks = test::SampleTracks(40);
+        form.dialog.RefreshTracks(tracks);
+        form.ClickCell(0, 4);
+        QTest::keyClicks(form.list()->edit(), "scrolled");
+        form.list()->verticalScrollBar()->setValue(5);
+        QVERIFY(!form.list()->IsEditing());
+        QVERIFY(!form.list()->edit()->isVisible());
+        QCOMPARE(tracks[0].purpose, std::string("scrolled"));
+    }
+
+    void aCellOutOfViewIsScrolledInUnderTheEditor() {
+        Form form;
+        QVERIFY(QTest::qWaitForWindowActive(&form.dialog));
+        TrackList tracks = test::SampleTracks(2);
+        form.dialog.RefreshTracks(tracks);
+        form.list()->setColumnWidth(4, 300);
+        form.list()->setColumnWidth(12, 2000);  // room to scroll column 4 out of view
+        QTRY_VERIFY(form.list()->horizontalScrollBar()->maximum() > 1000);
+        form.list()->horizontalScrollBar()->setValue(form.list()->horizontalScrollBar()->maximum());
+        const QModelIndex cell = form.list()->model()->index(1, 4);
+        QVERIFY(!form.list()->viewport()->rect().contains(form.list()->visualRect(cell)));
+        QVERIFY(form.list()->OpenCellEditor(1, 4));
+        QVERIFY(form.list()->viewport()->rect().contains(form.list()->visualRect(cell)));
+        QCOMPARE(form.list()->edit()->geometry(), form.list()->visualRect(cell));
     }
 
     void readOnlyColumnsAndModifiedClicksOpenNothing() {
