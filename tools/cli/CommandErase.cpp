@@ -48,7 +48,7 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
     TerminalAcquireUi ui(stderr, stdin, yes ? TerminalAcquireUi::Answer::Yes : TerminalAcquireUi::Answer::Ask,
                          false);
     // The window's erase uses the port the last download left open; here
-    // the port named on the command line plays that part.
+    // the port named on the command line stands in for it.
     if (!session.port.Open(port)) {
         DiagPrintf("erase: %s\n", session.port.lastError().c_str());
         ui.ShowMessage(Format(texts::kOpenFailed, port.c_str()), texts::kErrorCaption);
