@@ -90,7 +90,7 @@ TEST(LoggerSimPhlx, LogRequestSendsTheEntrysRecordsInWholeRecordPackages) {
     }
     EXPECT_EQ(sizes, (std::vector<std::string>{"96", "64"}));
     ASSERT_EQ(records.size(), 160u);
-    const FixRecord fix = ParsePhlxRecord(Bytes(records.substr(4 * 32)), 946684800);
+    const FixRecord fix = ParsePhlxRecord(Bytes(records.substr(size_t{4} * 32)), 946684800);
     EXPECT_EQ(fix.time, 946684800 + 204);
     EXPECT_FLOAT_EQ(fix.latitude, 37.4f);
     EXPECT_FLOAT_EQ(fix.height, -5.0f);

@@ -31,6 +31,9 @@ struct Drive {
 constexpr int64_t kDay = 1795996800;
 constexpr int kFixInterval = 5;  // seconds
 
+// A time of that day in Seoul.
+constexpr int64_t SeoulTime(int64_t hour, int64_t minute) { return kDay + (hour - 9) * 3600 + minute * 60; }
+
 double Metres(const Place& a, const Place& b) {
     constexpr double kEarthRadius = 6371000.0;
     constexpr double kRad = std::numbers::pi / 180.0;
@@ -83,10 +86,10 @@ FixList DriveFixes(const Drive& drive) {
 
 std::vector<FixList> DemoDrives() {
     const std::vector<Drive> drives = {
-        {kDay - 9 * 3600 + 8 * 3600 + 10 * 60, {kMapo, kYeouido, kGangnam}},     // 08:10 KST
-        {kDay - 9 * 3600 + 13 * 3600 + 30 * 60, {kGangnam, kPangyo}},            // 13:30 KST
-        {kDay - 9 * 3600 + 16 * 3600 + 5 * 60, {kPangyo, kJamsil, kGangnam}},    // 16:05 KST
-        {kDay - 9 * 3600 + 18 * 3600 + 40 * 60, {kGangnam, kCityHall, kMapo}},   // 18:40 KST
+        {SeoulTime(8, 10), {kMapo, kYeouido, kGangnam}},
+        {SeoulTime(13, 30), {kGangnam, kPangyo}},
+        {SeoulTime(16, 5), {kPangyo, kJamsil, kGangnam}},
+        {SeoulTime(18, 40), {kGangnam, kCityHall, kMapo}},
     };
     std::vector<FixList> result;
     for (const Drive& drive : drives) result.push_back(DriveFixes(drive));

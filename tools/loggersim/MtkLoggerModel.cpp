@@ -128,7 +128,7 @@ std::string MtkLoggerModel::StatusValue(int item) const {
         return Hex8(format == 0xFFFFFFFFu ? 0x8800003Du : format);
     }
     case 3: return "50";
-    case 4: return "0";
+    case 4:  // distance and speed criteria off
     case 5: return "0";
     case 6: return "1";
     case 7: return "2";
@@ -152,7 +152,7 @@ std::string MtkLoggerModel::ReadMemory(uint32_t address, uint32_t size) {
     const size_t chunks = (size + options_.chunkSize - 1) / options_.chunkSize;
     Trace("mtk: read " + std::to_string(size) + " bytes from " + Hex8(address) + " in " +
           std::to_string(chunks) + " sentences");
-    out.reserve(size * 2 + chunks * 40);
+    out.reserve(static_cast<size_t>(size) * 2 + chunks * 40);
     for (size_t chunk = 0; chunk < chunks; ++chunk) {
         const uint32_t start = address + static_cast<uint32_t>(chunk * options_.chunkSize);
         const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(options_.chunkSize),

@@ -54,7 +54,8 @@ bool ParseIsoUtc(std::string_view text, int64_t& unix) {
         text[16] != ':' || text[19] != 'Z') {
         return false;
     }
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    int year = 0, month = 0, day = 0;
+    int64_t hour = 0, minute = 0, second = 0;
     if (!ParseInteger(text.substr(0, 4), year) || !ParseInteger(text.substr(5, 2), month) ||
         !ParseInteger(text.substr(8, 2), day) || !ParseInteger(text.substr(11, 2), hour) ||
         !ParseInteger(text.substr(14, 2), minute) || !ParseInteger(text.substr(17, 2), second)) {

@@ -94,7 +94,12 @@ void PtyLink::Queue(std::string_view bytes) {
     pending_.append(bytes);
 }
 
-bool PtyLink::WriteDue(std::string& error) {
+bool PtyLink::Fail(std::string message) {
+    error_ = std::move(message);
+    return false;
+}
+
+bool PtyLink::WriteDue() {
     while (Pending() > 0) {
         size_t allowed = Pending();
         if (pacing_) {
@@ -107,8 +112,7 @@ bool PtyLink::WriteDue(std::string& error) {
         if (written < 0) {
             if (errno == EINTR) continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
-            error = SystemError("write to the pseudo-terminal");
-            return false;
+            return Fail(SystemError("write to the pseudo-terminal"));
         }
         pendingStart_ += static_cast<size_t>(written);
         bytesSent_ += static_cast<uint64_t>(written);
@@ -118,7 +122,7 @@ bool PtyLink::WriteDue(std::string& error) {
     return true;
 }
 
-bool PtyLink::ReadAll(std::string& received, std::string& error) {
+bool PtyLink::ReadAll(std::string& received) {
     char buffer[4096];
     while (true) {
         const ssize_t count = read(master_, buffer, sizeof buffer);
@@ -128,20 +132,17 @@ bool PtyLink::ReadAll(std::string& received, std::string& error) {
         }
         if (count < 0 && errno == EINTR) continue;
         if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
-        error = count == 0 ? std::string("the pseudo-terminal was closed") : SystemError("read from the pseudo-terminal");
-        return false;
+        return Fail(count == 0 ? std::string("the pseudo-terminal was closed")
+                               : SystemError("read from the pseudo-terminal"));
     }
 }
 
-bool PtyLink::Pump(std::chrono::milliseconds timeout, std::string& received, std::string& error) {
-    if (master_ < 0) {
-        error = "the line is closed";
-        return false;
-    }
+bool PtyLink::Pump(std::chrono::milliseconds timeout, std::string& received) {
+    if (master_ < 0) return Fail("the line is closed");
     const auto deadline = Clock::now() + timeout;
     const size_t before = received.size();
     while (true) {
-        if (!WriteDue(error)) return false;
+        if (!WriteDue()) return false;
         const auto now = Clock::now();
         if (received.size() > before || now >= deadline) return true;
         auto wake = deadline;
@@ -160,14 +161,12 @@ bool PtyLink::Pump(std::chrono::milliseconds timeout, std::string& received, std
         const int ready = ppoll(&fd, 1, &wait, nullptr);
         if (ready < 0) {
             if (errno == EINTR) return true;  // a signal: let the caller look at its flags
-            error = SystemError("poll");
-            return false;
+            return Fail(SystemError("poll"));
         }
         if (fd.revents & POLLIN) {
-            if (!ReadAll(received, error)) return false;
+            if (!ReadAll(received)) return false;
         } else if (fd.revents & (POLLERR | POLLNVAL)) {
-            error = "the pseudo-terminal failed";
-            return false;
+            return Fail("the pseudo-terminal failed");
         }
     }
 }

@@ -44,8 +44,9 @@ public:
 
     // Sends queued bytes as the line (and the pacing) allows and waits for
     // input, for at most `timeout`. Returns as soon as input has arrived,
-    // appending it to `received`. False with a message when the line failed.
-    bool Pump(std::chrono::milliseconds timeout, std::string& received, std::string& error);
+    // appending it to `received`. False when the line failed (lastError()).
+    bool Pump(std::chrono::milliseconds timeout, std::string& received);
+    const std::string& lastError() const { return error_; }
 
     // Waits, at most `limit`, until the program has read everything sent,
     // so a hang-up comes after the last byte rather than discarding it.
@@ -56,12 +57,14 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    bool WriteDue(std::string& error);
-    bool ReadAll(std::string& received, std::string& error);
+    bool WriteDue();
+    bool ReadAll(std::string& received);
+    bool Fail(std::string message);
 
     int master_ = -1;
     int slave_ = -1;
     std::string slavePath_;
+    std::string error_;
     bool pacing_ = false;
     std::string pending_;
     size_t pendingStart_ = 0;

@@ -97,9 +97,8 @@ int SimRunner::Run(const volatile std::sig_atomic_t& stop) {
             return 0;
         }
         std::string received;
-        std::string error;
-        if (!link_.Pump(kPumpSlice, received, error)) {
-            std::fprintf(stderr, "loggersim: %s\n", error.c_str());
+        if (!link_.Pump(kPumpSlice, received)) {
+            std::fprintf(stderr, "loggersim: %s\n", link_.lastError().c_str());
             return 1;
         }
         if (!received.empty()) HandleReceived(received);

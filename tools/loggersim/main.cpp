@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 
 #include "tools/loggersim/DemoLog.h"
 #include "tools/loggersim/MtkLoggerModel.h"
@@ -30,34 +31,34 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-bool ReadFile(const std::string& path, std::string& bytes, std::string& error) {
+std::optional<std::string> ReadFile(const std::string& path, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
+        return std::nullopt;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
     if (in.bad()) {
         error = "cannot read " + path;
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return bytes;
 }
 
 std::unique_ptr<ml::sim::SimulatedLogger> MakeLogger(const ml::sim::SimOptions& options, std::string& error) {
     using namespace ml::sim;
-    std::string bytes;
     if (options.kind == SimOptions::Kind::Mtk) {
         std::vector<uint8_t> image;
         if (options.demo) {
             image = DemoMtkImage();
         } else {
-            if (!ReadFile(options.mtkImage, bytes, error)) return nullptr;
-            if (bytes.size() > MtkLoggerModel::kFlashSize) {
+            const std::optional<std::string> bytes = ReadFile(options.mtkImage, error);
+            if (!bytes) return nullptr;
+            if (bytes->size() > MtkLoggerModel::kFlashSize) {
                 error = options.mtkImage + " is larger than a logger's flash (16 MiB)";
                 return nullptr;
             }
-            image.assign(bytes.begin(), bytes.end());
+            image.assign(bytes->begin(), bytes->end());
         }
         MtkLoggerOptions mtk;
         if (options.chunkSize != 0) mtk.chunkSize = options.chunkSize;
@@ -70,8 +71,9 @@ std::unique_ptr<ml::sim::SimulatedLogger> MakeLogger(const ml::sim::SimOptions& 
     if (options.demo) {
         logbook = DemoPhlxLogbook();
     } else {
-        if (!ReadFile(options.phlxRecords, bytes, error)) return nullptr;
-        PhlxLogbookResult parsed = ParsePhlxLogbook(bytes);
+        const std::optional<std::string> text = ReadFile(options.phlxRecords, error);
+        if (!text) return nullptr;
+        PhlxLogbookResult parsed = ParsePhlxLogbook(*text);
         if (!parsed.error.empty()) {
             error = options.phlxRecords + ": " + parsed.error;
             return nullptr;
