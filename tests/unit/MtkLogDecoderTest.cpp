@@ -269,7 +269,7 @@ TEST(MtkMarkers, MarkerCutShortByTheEndOfDataEndsTheSector) {
 TEST(MtkSectorEnds, ErasedRecordEndsTheSectorButNotTheImage) {
     MtkImageWriter writer(kBasic);
     writer.AddFix(Fix(1));
-    writer.AddBytes(std::vector<uint8_t>(20, 0xFF));
+    writer.AddErasedRecord();
     writer.AddFix(Fix(2));  // behind erased memory: never reached
     writer.StartSector();
     writer.AddFix(Fix(3));

@@ -109,6 +109,12 @@ void MtkImageWriter::AddInvalidUtcRecord(uint32_t utc) {
     AddFix(FixRecord{}, extras);
 }
 
+void MtkImageWriter::AddErasedRecord() {
+    // A SID field of 0xFF bytes counts no satellite, so the block is 4 bytes.
+    const std::vector<uint8_t> erased(MtkRecordLayout::For(format_).LengthFor(0), 0xFF);
+    AppendEntry(erased, false);
+}
+
 // A one-byte type and a 32-bit value, in the order the marker holds them.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void MtkImageWriter::AddMarker(uint8_t type, uint32_t value) {

@@ -8,6 +8,7 @@
 //   writer.ChangeFormat(0x0000003F);             // type 2 marker; later records use it
 //   writer.StartSector();                        // next 64 KiB sector, header format = current
 //   writer.AddInvalidUtcRecord();                // ends that sector for the decoder
+//   writer.AddErasedRecord();                    // so does erased memory
 //   std::vector<uint8_t> full = writer.Image();      // whole sectors, 0xFF tails
 //   std::vector<uint8_t> used = writer.UsedImage();  // cut after the last byte written
 //
@@ -74,6 +75,10 @@ public:
 
     // A record whose UTC is `utc` (0x80000000 or above is not a calendar time).
     void AddInvalidUtcRecord(uint32_t utc = 0xFFFFFFFFu);
+
+    // A record-length run of 0xFF under the current format (satellite block
+    // of one SID field): erased memory, which ends the sector for the decoder.
+    void AddErasedRecord();
 
     // A change marker of any type (2 to 7, or an unknown one); type 2 also
     // changes the format of the following records.
