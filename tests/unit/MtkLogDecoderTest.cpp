@@ -468,25 +468,68 @@ TEST(MtkDecodeImage, AppendsToExistingFixesAndProgressRestartsPerSector) {
     EXPECT_EQ(progress, (std::vector<std::pair<int, long>>{{1, 2}, {2, 2}, {1, 0xFFFF}}));
 }
 
-TEST(MtkDecodeImage, DumpDescribesWhatWasDecoded) {
+TEST(MtkDecodeImage, DumpShowsHeaderMarkersEveryFieldAndEachEnd) {
+    test::ScopedTimeZone utc("UTC");
     std::string dump;
     SetDiagSink([&](std::string_view text) { dump += text; });
     MtkImageWriter writer(0x0007FFFFu);
-    writer.AddFix(Fix(1));
+    MtkRecordExtras extras;
+    extras.valid = 0x03;
+    extras.reason = 0x5;
+    extras.milliseconds = 250;
+    extras.satellites = {{3, true, 40, -5, 38}};
+    writer.AddMarker(6, 0x0104);
+    writer.AddFix(Fix(1700000000, 37.5f, 127.25f, 36.0f, 42.5f), extras);
     writer.ChangeFormat(kBasic);
-    writer.AddMarker(3, 50);
-    writer.AddFix(Fix(2), {}, MtkImageWriter::kBadChecksum);
+    writer.AddFix(Fix(1700000000, 37.5f, 127.25f, 36.0f, 42.5f), {}, MtkImageWriter::kBadChecksum);
     writer.AddInvalidUtcRecord();
     FixList fixes;
     DecodeLogImage(writer.Image(), fixes);
     SetDiagSink({});
-    EXPECT_NE(dump.find("# FORMAT REGISTER: 7ffff"), std::string::npos);
-    EXPECT_NE(dump.find("<CHANGE FORMAT : 0000003dh >"), std::string::npos);
-    EXPECT_NE(dump.find("<CHANGE SEC : 5.000000 >"), std::string::npos);
-    EXPECT_NE(dump.find("SID# 11 [IN_USE]"), std::string::npos);
-    EXPECT_NE(dump.find("crc Error"), std::string::npos);
-    EXPECT_NE(dump.find("NO TIME DATA"), std::string::npos);
-    EXPECT_NE(dump.find("(2)====="), std::string::npos);
+    EXPECT_EQ(dump, R"(##################################################
+# SECTOR # : 0        #
+# SECTOR COUNT : 3        #
+# FORMAT REGISTER: 7ffff    #
+# RCD METHOD : OVP      #
+# RCD MODE : 100      #
+# SEC MODE : 50       #
+# DIS MODE : 0        #
+# SPD MODE : 0        #
+# FSEC MODE : ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff #
+##################################################
+<CHANGE METHOD : 0104h >
+       UTC: Tue Nov 14 22:13:20 2023
+       VAL: [FIX] [SPS]
+       LAT: 37.500000
+       LON: 127.250000
+       SPD: 36.000000
+       HGT: 42.500000
+       TRK: 90.00    
+      DSTA: 0
+      DAGE: 0.00     
+      PDOP: 1.80     
+      HDOP: 1.10     
+      VDOP: 1.40     
+   IN_VIEW: 8
+    IN_USE: 6
+ --------------------------------
+        SID# 03 [IN_USE]
+        ELE: 40
+        AZI: -5
+        SNR: 38
+       RCR: 5 [SEC] [DIS]
+        MS: 250
+(1)===================================================
+<CHANGE FORMAT : 0000003dh >
+       UTC: Tue Nov 14 22:13:20 2023
+       LAT: 37.500000
+       LON: 127.250000
+       SPD: 36.000000
+       HGT: 42.500000
+crc Error
+(2)===================================================
+NO TIME DATA
+)");
 }
 
 // --- Real captures ----------------------------------------------------------
