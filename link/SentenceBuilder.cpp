@@ -38,7 +38,9 @@ std::string BuildPhlxSentence(std::string_view body) {
     return WithTail(std::move(sentence));
 }
 
-std::string BuildTracedPhlxCommand(std::string_view body, std::string_view logName) {
+// Body and name are both texts by nature; the trace test pins their order.
+std::string BuildTracedPhlxCommand(std::string_view body,  // NOLINT(bugprone-easily-swappable-parameters)
+                                   std::string_view logName) {
     std::string sentence = BuildPhlxSentence(body);
     if (DiagEnabled()) {
         if (!logName.empty()) {

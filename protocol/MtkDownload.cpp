@@ -18,7 +18,7 @@ constexpr int kByteCountItem = 8;
 constexpr int kRecordCountItem = 12;
 // A status reply is a few dozen bytes; a logger that streams this much
 // without acknowledging is not answering the query.
-constexpr size_t kMaxStatusText = 64 * 1024;
+constexpr size_t kMaxStatusText = size_t{64} * 1024;
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

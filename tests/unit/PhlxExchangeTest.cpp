@@ -22,7 +22,9 @@ void PutU32(Bytes& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-Bytes Record(uint32_t time, float lat = 37.5f, float lon = 127.0f) {
+Bytes Record(uint32_t time) {
+    const float lat = 37.5f;
+    const float lon = 127.0f;
     Bytes r(32, 0);
     PutU32(r, 0, time);
     uint32_t bits;
