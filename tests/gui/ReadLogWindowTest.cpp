@@ -17,18 +17,19 @@
 #include "views/CComboListCtrl.h"
 #include "views/CLoadingPopup.h"
 #include "views/CMainDialog.h"
+#include "views/CProgressDlg.h"
 
 using namespace ml;
 
 namespace {
 
 struct SimulatedRead {
-    explicit SimulatedRead(const QStringList& simArgs = {}) {
+    explicit SimulatedRead(const QStringList& simArgs = {}, const QString& kind = "mtk") {
         const QString program = QString::fromStdString(test::LoggerSimPath());
         if (!QFileInfo(program).isExecutable()) return;
         QString error;
         logPath = QString::fromStdString(dir.File("received.bin"));
-        port = sim.Start(program, "mtk", 5000, error, simArgs + QStringList{"--log", logPath});
+        port = sim.Start(program, kind, 5000, error, simArgs + QStringList{"--log", logPath});
         if (port.isEmpty()) {
             qWarning("simulator: %s", qPrintable(error));
             return;
@@ -124,6 +125,23 @@ private slots:
                  QStringList{"기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다"});
         QVERIFY(finished.wait(60000));
         QCOMPARE(read.frame->session().tracks.size(), tracks);
+    }
+
+    void phlxLoggerFollowsTheProgressDialog() {
+        SimulatedRead read({}, "phlx");
+        if (!read.frame) QSKIP("logger simulator not built");
+        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
+        CProgressDlg* dialog = read.frame->progressDlg();
+        read.ReadFromSimulator();
+        QVERIFY(finished.wait(60000));
+        QVERIFY2(read.prompts.messages.empty(), read.prompts.messages.empty() ? "" : qPrintable(read.prompts.messages[0].text));
+        for (int line = 1; line <= 4; ++line) QCOMPARE(read.stages[line].first(), QString("OK"));
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(QRegularExpression("^\\d+/(\\d+)$").match(dialog->Text()).hasMatch());
+        const QStringList parts = dialog->Text().split('/');
+        QCOMPARE(parts[0], parts[1]);  // the last record counted
+        QVERIFY(read.frame->session().tracks.size() > 0);
+        QCOMPARE(read.list()->rowCount(), int(read.frame->session().tracks.size()));
     }
 
     void cancelStopsTheDownloadAndKeepsTheLists() {
