@@ -81,6 +81,7 @@ void SimRunner::Send(std::string bytes) {
             Trace("falling silent after " + std::to_string(*options_.silenceAfter) + " bytes");
         }
     }
+    if (bytes.empty()) return;
     Trace("-> " + Printable(bytes));
     queued_ += bytes.size();
     link_.Queue(bytes);
