@@ -15,6 +15,7 @@
 #include "store/platform/GeocodingClient.h"
 #include "store/platform/SettingsFile.h"
 #include "views/CComConnectDlg.h"
+#include "views/CComboListCtrl.h"
 #include "views/CLoadingPopup.h"
 #include "views/CMainDialog.h"
 #include "views/MapAndReportWiring.h"
@@ -142,6 +143,8 @@ void CMainFrame::CreateMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("도움말(&H)"));
     add(help, QStringLiteral("MileLedger 정보(&A)..."), kAbout, &CMainFrame::AboutCommand);
 }
+
+void CMainFrame::CommitListEdit() { mainDialog_->listControl()->CommitCellEdit(); }
 
 UserPrompts& CMainFrame::prompts() const { return options_.prompts ? *options_.prompts : *ownPrompts_; }
 

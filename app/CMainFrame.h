@@ -94,6 +94,9 @@ private:
     void CreateMenus();
     void CreateChildren();
     void FillConnectDialog();
+    // Keeps what is typed in an open cell editor before a command reads
+    // or replaces the tracks.
+    void CommitListEdit();
     void SetDownloading(bool running);
     void OnWorkerFinished();
     UserPrompts& prompts() const;

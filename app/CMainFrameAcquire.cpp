@@ -20,6 +20,7 @@ namespace ml {
 void CMainFrame::ReadLogCommand() {
     ML_ASSERT_UI_THREAD();
     if (IsDownloading()) return;
+    CommitListEdit();
     if (RefreshPortList() == -1) return;
     connectDlg_->ClearPortCombo();
     FillConnectDialog();
@@ -48,6 +49,7 @@ int CMainFrame::RefreshPortList() {
 void CMainFrame::StartReadLog(int portIndex) {
     ML_ASSERT_UI_THREAD();
     if (IsDownloading()) return;
+    CommitListEdit();
     readFlow_->StartReadLog(portIndex);
     session_.cutSeconds = activeSettings().trackCutTime;
     SetDownloading(true);

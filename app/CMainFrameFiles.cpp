@@ -18,6 +18,7 @@ const QString kFilter = QStringLiteral("Logs Files (*.dat);;All Files (*)");
 void CMainFrame::SaveCommand() {
     ML_ASSERT_UI_THREAD();
     if (IsDownloading()) return;
+    CommitListEdit();
     const auto answer = prompts().Question(
         this, QStringLiteral("선택한 항목만 저장하시겠습니까?\n(예:선택한항목/아니오:전체/취소)파일 저장"),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -48,6 +49,7 @@ void CMainFrame::LoadCommand() {
 int CMainFrame::LoadTrackFileNow() {
     ML_ASSERT_UI_THREAD();
     if (pendingLoadPath_.isEmpty() || IsDownloading()) return 1;
+    CommitListEdit();
     const TrackFileLoad load = LoadTrackFile(ToStdString(pendingLoadPath_));
     if (!load.ok) {
         DiagPrintf("load: %s\n", load.error.c_str());

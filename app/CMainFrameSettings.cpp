@@ -25,6 +25,7 @@ void CMainFrame::VehicleInfoCommand() {
 void CMainFrame::TrackSettingCommand() {
     ML_ASSERT_UI_THREAD();
     if (IsDownloading()) return;
+    CommitListEdit();
     CTrackSettingDlg dialog(activeSettings().trackCutTime, this);
     if (!session_.tracks.empty()) {
         const auto answer = prompts().Question(

@@ -142,6 +142,14 @@ void CComboListCtrl::EndCellEdit() {
     emit cellEditDone(controlId_, row, column, text);
 }
 
+void CComboListCtrl::DiscardCellEdit() {
+    if (!editingCell_) return;
+    editingCell_ = false;
+    if (comboOpen_) combo_->hide();
+    else edit_->hide();
+    comboOpen_ = false;
+}
+
 void CComboListCtrl::EndEditByScrolling() {
     // Scrolling moves the cells away from under the editor: the edit ends
     // and keeps what was typed.

@@ -34,6 +34,13 @@ public:
     // cell does not exist.
     bool OpenCellEditor(int row, int column);
     bool IsEditing() const { return editingCell_; }
+    // Ends an open edit as a click elsewhere would (the typed text is kept).
+    // Commands that read the tracks call it first: opening a menu does not
+    // take the focus from the editor.
+    void CommitCellEdit() { EndCellEdit(); }
+    // Closes an open edit without writing anything: the rows it was made
+    // for are about to be replaced.
+    void DiscardCellEdit();
     // The editors, for the windows that lay out or test them.
     CInPlaceCombo* combo() const { return combo_; }
     CInPlaceEdit* edit() const { return edit_; }

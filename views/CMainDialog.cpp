@@ -102,6 +102,8 @@ void CMainDialog::CallMap(const QString& statement) {
 
 int CMainDialog::RefreshTracks(TrackList& tracks) {
     ML_ASSERT_UI_THREAD();
+    // An edit still open belongs to rows that are about to go.
+    list_->DiscardCellEdit();
     trackList_ = &tracks;
     {
         const QSignalBlocker quiet(list_);

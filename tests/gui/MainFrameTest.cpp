@@ -15,6 +15,7 @@
 #include "tests/gui/GuiTestData.h"
 #include "tests/support/TestSupport.h"
 #include "views/CComboListCtrl.h"
+#include "views/CInPlaceEdit.h"
 #include "views/CMainDialog.h"
 #include "views/CSettingDlg.h"
 #include "views/CTrackSettingDlg.h"
@@ -208,6 +209,35 @@ private slots:
         f.frame->LoadCommand();
         QVERIFY(updated.wait(2000));
         QCOMPARE(f.frame->session().tracks.size(), size_t(2));
+    }
+
+    void saveKeepsTheTextOfAnOpenEdit() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(1);
+        f.frame->OnTracksUpdated();
+        // Typing, then choosing the menu: the editor is still open.
+        QVERIFY(f.list()->OpenCellEditor(0, 4));
+        f.list()->edit()->setText("not yet confirmed");
+        f.prompts.answers = {QMessageBox::No};
+        f.prompts.files = {QString::fromStdString(f.dir.File("open-edit.dat"))};
+        f.frame->SaveCommand();
+        QVERIFY(!f.list()->IsEditing());
+        const TrackFileLoad load = LoadTrackFile(f.dir.File("open-edit.dat"));
+        QVERIFY(load.ok);
+        QCOMPARE(load.contents.tracks.at(0).purpose, std::string("not yet confirmed"));
+    }
+
+    void aRefreshDropsAnEditOfTheOldRows() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(2);
+        f.frame->OnTracksUpdated();
+        QVERIFY(f.list()->OpenCellEditor(1, 4));
+        f.list()->edit()->setText("for the old row");
+        f.frame->session().tracks = test::SampleTracks(2);  // replaced behind the list
+        f.frame->OnTracksUpdated();
+        QVERIFY(!f.list()->IsEditing());
+        QCOMPARE(f.frame->session().tracks[1].purpose, std::string());
+        QCOMPARE(f.list()->CellText(1, 4), QString());
     }
 
     void saveCancelledWritesNothing() {
