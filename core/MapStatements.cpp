@@ -49,7 +49,8 @@ std::string PushRawPathStatement(int index, const FixList& fixes) {
         if (!IsDrawablePoint(latitude, longitude)) continue;
         const int length = std::snprintf(buffer, sizeof buffer, "%s%.09lf,%.09lf", any ? "," : "",
                                          latitude, longitude);
-        if (length > 0 && static_cast<size_t>(length) < sizeof buffer) out.append(buffer, length);
+        if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) continue;
+        out.append(buffer, static_cast<size_t>(length));
         any = true;
     }
     if (!any) return {};

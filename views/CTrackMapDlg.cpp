@@ -63,6 +63,10 @@ bool CTrackMapDlg::JoinPoint(const QString& statement) {
     if (!ok) return false;
     const double longitude = body.mid(second + kGap.size()).toDouble(&ok);
     if (!ok || !IsDrawablePoint(latitude, longitude)) return false;
+    // Written anew rather than copied, so only plain numbers reach the page.
+    char text[160];  // two floats at their widest in %.09lf fit
+    const int length = std::snprintf(text, sizeof text, "%.09lf,%.09lf", latitude, longitude);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof text) return false;
     if (index != batchIndex_) {
         FlushPoints();
         batchIndex_ = index;
@@ -73,10 +77,7 @@ bool CTrackMapDlg::JoinPoint(const QString& statement) {
     } else {
         batch_ += ',';
     }
-    // Written anew rather than copied, so only plain numbers reach the page.
-    char text[160];  // two floats at their widest in %.09lf fit
-    const int length = std::snprintf(text, sizeof text, "%.09lf,%.09lf", latitude, longitude);
-    if (length > 0 && static_cast<size_t>(length) < sizeof text) batch_.append(text, length);
+    batch_.append(text, static_cast<size_t>(length));
     return true;
 }
 
