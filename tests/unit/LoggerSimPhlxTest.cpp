@@ -104,6 +104,17 @@ TEST(LoggerSimPhlx, LogRequestForFewerRecordsOrAnUnknownLog) {
     EXPECT_EQ(logger.Receive(Cmd("PHLX703,x")), "");
 }
 
+TEST(LoggerSimPhlx, OverrunFaultSendsMoreRecordsThanTheEntryCounts) {
+    PhlxLoggerOptions options;
+    options.extraRecords = 2;
+    PhlxLoggerModel logger(TwoLogs(), options);
+    EXPECT_EQ(Field(logger.Receive(Cmd("PHLX703,7,3")), 1), "160");
+    logger.Receive(Cmd("PHLX900,901,3"));
+    const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
+    ASSERT_EQ(package.size(), 160u);
+    EXPECT_EQ(ParsePhlxRecord(Bytes(package.substr(size_t{4} * 32)), 0).time, 102 + 10);
+}
+
 TEST(LoggerSimPhlx, BadPackageCheckAndDroppedPackage) {
     PhlxLoggerOptions options;
     options.packageSize = 64;

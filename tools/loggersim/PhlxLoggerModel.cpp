@@ -126,8 +126,18 @@ void PhlxLoggerModel::SendLog(const std::vector<std::string>& fields, std::strin
     }
     const size_t sent = std::min<size_t>(count, entry->records.size());
     std::vector<uint8_t> data;
-    data.reserve(sent * kLogRecordBytes);
+    data.reserve((sent + options_.extraRecords) * kLogRecordBytes);
     for (size_t i = 0; i < sent; ++i) AppendLogRecord(entry->records[i], data);
+    if (sent > 0 && options_.extraRecords > 0) {
+        // An entry that overruns its count: the last record goes on, a fix
+        // every five seconds, as if the log had grown since the history.
+        PhlxLogRecord extra = entry->records[sent - 1];
+        for (unsigned i = 0; i < options_.extraRecords; ++i) {
+            extra.time += 5;
+            AppendLogRecord(extra, data);
+        }
+        Trace("phlx: " + std::to_string(options_.extraRecords) + " records more than asked for");
+    }
     Trace("phlx: log " + std::to_string(index) + ", " + std::to_string(sent) + " records");
     StartTransfer(std::move(data), kLogRecordBytes, out);
 }

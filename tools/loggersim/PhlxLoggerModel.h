@@ -16,7 +16,8 @@
 //   acknowledgement of their 902 sentence. CHECK is PhlxPackageCheckText of
 //   the package (of the whole transfer in 901).
 // - "703,INDEX,COUNT" asks for the records of the log with that index, in
-//   the same way (901 first, then packages). At most COUNT records are sent.
+//   the same way (901 first, then packages). At most COUNT records are sent
+//   (unless the overrun fault adds more).
 // - 827 (disconnect) -> 860. 839 erases every log and is acknowledged with
 //   "900,839,3".
 // - Packages hold whole history entries (64 bytes) or records (32 bytes);
@@ -37,6 +38,7 @@ struct PhlxLoggerOptions {
     unsigned badChecksumEvery = 0;       // every Nth text sentence gets a wrong checksum; 0 off
     std::set<size_t> dropPackages;       // packages announced and acknowledged but never sent
     std::set<size_t> badPackageChecks;   // packages announced with a wrong check text
+    unsigned extraRecords = 0;           // records sent beyond the count a 703 asks for
     bool garbageBetween = false;         // line noise before every text sentence
 };
 

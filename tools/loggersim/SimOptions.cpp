@@ -102,6 +102,13 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& args) {
             if (!list(o.dropChunks)) return result;
         } else if (flag == "--bad-package-check") {
             if (!list(o.badPackageChecks)) return result;
+        } else if (flag == "--extra-records") {
+            if (!count(number)) return result;
+            if (number > 100000) {
+                result.error = "--extra-records must be at most 100000";
+                return result;
+            }
+            o.extraRecords = static_cast<unsigned>(number);
         } else if (flag == "--garbage-between") {
             o.garbageBetween = true;
         } else if (flag == "--silence-after") {
@@ -177,6 +184,8 @@ Faults:
                           PHLX: packages K, L... are announced with a wrong
                           check text; the logger then waits for an
                           acknowledgement that a careful program never sends
+  --extra-records N       PHLX: every log request gets N records more than it
+                          asked for (an entry that overruns its count)
   --garbage-between       line noise (NUL and 0xFF bytes, a stray "$PM",
                           a foreign $GPTXT line) before every text sentence
   --silence-after N       send only the first N bytes, then stop answering

@@ -19,6 +19,7 @@ struct SimOptions {
     unsigned badChecksumEvery = 0;
     std::set<size_t> dropChunks;
     std::set<size_t> badPackageChecks;
+    unsigned extraRecords = 0;
     bool garbageBetween = false;
     std::optional<uint64_t> silenceAfter;
     std::optional<uint64_t> hangupAfter;

@@ -85,6 +85,7 @@ std::unique_ptr<ml::sim::SimulatedLogger> MakeLogger(const ml::sim::SimOptions& 
     phlx.badChecksumEvery = options.badChecksumEvery;
     phlx.dropPackages = options.dropChunks;
     phlx.badPackageChecks = options.badPackageChecks;
+    phlx.extraRecords = options.extraRecords;
     phlx.garbageBetween = options.garbageBetween;
     return std::make_unique<PhlxLoggerModel>(std::move(logbook), phlx);
 }
