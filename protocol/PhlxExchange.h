@@ -13,8 +13,8 @@
 // "[PC]==>[DEVICE] : ..." / "[PC]<==[DEVICE] : ...".
 //
 // Driver loop: as MtkDownload (TakeOutgoing / Feed / OnSilence /
-// OnReadFailed / OnWriteFailed / Cancel / Finished). Afterwards fixes()
-// replace the FixList for every outcome except WrongPort with none.
+// OnReadFailed / OnWriteFailed / Cancel / Finished). Whatever the outcome,
+// fixes() holds every record received since the history was complete.
 #include <cstdint>
 #include <span>
 #include <string>
