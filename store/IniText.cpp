@@ -43,23 +43,36 @@ std::optional<Entry> EntryOf(std::string_view line) {
 
 IniText IniText::Parse(std::string_view bytes) {
     IniText ini;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        ini.byteOrderMark_ = true;
+        bytes.remove_prefix(kByteOrderMark.size());
+    }
     bool first = true;
     while (!bytes.empty()) {
         const size_t newline = bytes.find('\n');
         std::string_view line = bytes.substr(0, newline);
-        const bool crlf = !line.empty() && line.back() == '\r';
-        if (crlf) line.remove_suffix(1);
-        if (first && newline != npos) ini.lineEnd_ = crlf ? "\r\n" : "\n";
+        std::string end;
+        if (newline != npos) {
+            const bool crlf = !line.empty() && line.back() == '\r';
+            if (crlf) line.remove_suffix(1);
+            end = crlf ? "\r\n" : "\n";
+            if (first) ini.lineEnd_ = end;
+        }
         first = false;
-        ini.lines_.emplace_back(line);
+        ini.lines_.push_back(Line{std::string(line), std::move(end)});
         bytes = newline == npos ? std::string_view{} : bytes.substr(newline + 1);
     }
     return ini;
 }
 
+void IniText::Insert(size_t at, std::string text) {
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), lineEnd_});
+}
+
 size_t IniText::FindSection(std::string_view section) const {
     for (size_t i = 0; i < lines_.size(); ++i) {
-        const auto name = HeaderName(lines_[i]);
+        const auto name = HeaderName(lines_[i].text);
         if (name && SameName(*name, section)) return i;
     }
     return npos;
@@ -67,14 +80,14 @@ size_t IniText::FindSection(std::string_view section) const {
 
 size_t IniText::SectionEnd(size_t header) const {
     size_t i = header + 1;
-    while (i < lines_.size() && !HeaderName(lines_[i])) ++i;
+    while (i < lines_.size() && !HeaderName(lines_[i].text)) ++i;
     return i;
 }
 
 size_t IniText::FindKey(size_t header, std::string_view key) const {
     const size_t end = SectionEnd(header);
     for (size_t i = header + 1; i < end; ++i) {
-        const auto entry = EntryOf(lines_[i]);
+        const auto entry = EntryOf(lines_[i].text);
         if (entry && SameName(entry->key, key)) return i;
     }
     return npos;
@@ -87,7 +100,7 @@ std::optional<std::string> IniText::Get(std::string_view section, std::string_vi
     if (header == npos) return std::nullopt;
     const size_t line = FindKey(header, key);
     if (line == npos) return std::nullopt;
-    return std::string(EntryOf(lines_[line])->value);
+    return std::string(EntryOf(lines_[line].text)->value);
 }
 
 void IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -95,30 +108,31 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
     std::replace(text.begin(), text.end(), '\r', ' ');
     std::replace(text.begin(), text.end(), '\n', ' ');
 
-    size_t header = FindSection(section);
+    const size_t header = FindSection(section);
     if (header == npos) {
-        if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
-        lines_.push_back("[" + std::string(section) + "]");
-        lines_.push_back(std::move(text));
+        if (!lines_.empty() && !Trim(lines_.back().text).empty()) Insert(lines_.size(), {});
+        Insert(lines_.size(), "[" + std::string(section) + "]");
+        Insert(lines_.size(), std::move(text));
         return;
     }
     const size_t existing = FindKey(header, key);
     if (existing != npos) {
-        lines_[existing] = std::move(text);
+        lines_[existing].text = std::move(text);
         return;
     }
     // After the section's last non-blank line, so that a blank line that
     // separates it from the next section stays where it is.
     size_t at = SectionEnd(header);
-    while (at > header + 1 && Trim(lines_[at - 1]).empty()) --at;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(text));
+    while (at > header + 1 && Trim(lines_[at - 1].text).empty()) --at;
+    Insert(at, std::move(text));
 }
 
 std::string IniText::Text() const {
-    std::string out;
-    for (const auto& line : lines_) {
-        out += line;
-        out += lineEnd_;
+    std::string out = byteOrderMark_ ? "\xEF\xBB\xBF" : "";
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        out += lines_[i].text;
+        // A last line without a line end gets one only when lines follow it.
+        out += (lines_[i].end.empty() && i + 1 < lines_.size()) ? lineEnd_ : lines_[i].end;
     }
     return out;
 }

@@ -9,6 +9,8 @@
 //   names compare without regard to ASCII case; the first match wins.
 // - Anything else (comments, blank lines, other sections, unknown keys) is
 //   kept byte for byte when a value is set.
+// - Values in quotes keep their quotes (the Windows functions strip them on
+//   reading; the program never writes any).
 //
 // Works on the file's bytes as they are (CP949): no CP949 second byte is
 // one of "[", "]", "=", CR or LF, so the structure is found safely.
@@ -31,7 +33,9 @@ public:
     // the value become blanks so that the value stays one line.
     void Set(std::string_view section, std::string_view key, std::string_view value);
 
-    // The file's bytes; line ends as the file had them (CR LF for a new one).
+    // The file's bytes: untouched lines exactly as they were (with their own
+    // line ends, a missing final line end, a UTF-8 byte order mark); new
+    // lines end like the file's first line (CR LF for a new file).
     std::string Text() const;
 
 private:
@@ -41,8 +45,17 @@ private:
     size_t SectionEnd(size_t header) const;
     size_t FindKey(size_t header, std::string_view key) const;
 
-    std::vector<std::string> lines_;
+    struct Line {
+        std::string text;
+        std::string end;  // "\r\n", "\n", or empty for a last line without one
+    };
+    void Insert(size_t at, std::string text);
+
+    std::vector<Line> lines_;
     std::string lineEnd_ = "\r\n";
+    // Editors that save UTF-8 may put a byte order mark before "[]"; it is
+    // kept aside so that the section header is still found.
+    bool byteOrderMark_ = false;
 };
 
 }  // namespace ml

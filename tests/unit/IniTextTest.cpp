@@ -45,6 +45,21 @@ TEST(IniTextTest, SetKeepsEveryOtherLineByteForByte) {
               "; my notes\n[]\nCAR_NAME=new\nMY_KEY = kept  \nOIL_BILL=1459\n\n[services]\nGEOCODING_KEY=abc\n# end\n");
 }
 
+TEST(IniTextTest, MixedLineEndsAndAMissingFinalOneAreKept) {
+    IniText ini = IniText::Parse("[]\r\nA=1\nB=2\r\n[x]\nC=3");
+    ini.Set("", "A", "9");
+    EXPECT_EQ(ini.Text(), "[]\r\nA=9\nB=2\r\n[x]\nC=3");
+    ini.Set("x", "D", "4");
+    EXPECT_EQ(ini.Text(), "[]\r\nA=9\nB=2\r\n[x]\nC=3\r\nD=4\r\n");
+}
+
+TEST(IniTextTest, ByteOrderMarkDoesNotHideTheFirstSection) {
+    IniText ini = IniText::Parse("\xEF\xBB\xBF[]\r\nTRACK_CUT_MODE=2\r\n");
+    EXPECT_EQ(ini.Get("", "TRACK_CUT_MODE").value_or(""), "2");
+    ini.Set("", "TRACK_CUT_MODE", "3");
+    EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[]\r\nTRACK_CUT_MODE=3\r\n");
+}
+
 TEST(IniTextTest, NewFileGetsCrLfAndAnEmptySectionHeader) {
     IniText ini = IniText::Parse("");
     ini.Set("", "A", "1");
