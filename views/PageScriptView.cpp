@@ -20,7 +20,7 @@ void LogFailure(const QString& statement, const QVariant& result) {
     if (result.typeId() == QMetaType::Bool && result.toBool()) return;
     if (!DiagEnabled()) return;
     const QString why = result.typeId() == QMetaType::QString ? result.toString()
-                                                              : QStringLiteral("not run (syntax error)");
+                                                              : QStringLiteral("not run (syntax error or page closed)");
     QString shown = statement;
     if (shown.size() > 200) shown = shown.left(200) + QStringLiteral("...");
     DiagWrite(QStringLiteral("page script failed: %1: %2\n").arg(why, shown).toStdString());

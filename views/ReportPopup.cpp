@@ -59,8 +59,9 @@ void ReportPopup::savePdf(const QString& path) {
                              QPageLayout::Millimeter);
     // Sent through the page queue so that a form still being filled is
     // complete before it is written.
-    view_->EvaluatePageScript(QStringLiteral("true"), [this, path, layout](const QVariant&) {
-        view_->printToPdf(path, layout);
+    view_->EvaluatePageScript(QStringLiteral("true"), [this, path, layout](const QVariant& ran) {
+        // No value: the page went away with the popup before its turn came.
+        if (ran.toBool()) view_->printToPdf(path, layout);
     });
 }
 

@@ -238,7 +238,7 @@ private slots:
         for (const auto& line : log) all += line;
         QVERIFY2(all.find("noSuchFunction('x')") != std::string::npos, all.c_str());
         QVERIFY2(all.find("ReferenceError") != std::string::npos, all.c_str());
-        QVERIFY2(all.find("syntax error") != std::string::npos, all.c_str());
+        QVERIFY2(all.find("not run (syntax error") != std::string::npos, all.c_str());
     }
 
     void draggingTheEdgeChangesOnlyTheWidth() {

@@ -196,6 +196,15 @@ private slots:
         QCOMPARE(Rows(popup, "#list_ctrl table.total tr")[3][1], QStringLiteral("0.00"));
     }
 
+    void closingWithAPdfPendingIsHarmless() {
+        QTemporaryDir dir;
+        auto* popup = new CHtmlDlgTrackOutNew;
+        popup->savePdf(dir.filePath(QStringLiteral("never.pdf")));  // waits for the page
+        delete popup;
+        QTest::qWait(500);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("never.pdf"))));
+    }
+
     void bothFormsSaveAsPdf() {
         QTemporaryDir dir;
         const auto rows = SampleRows();
