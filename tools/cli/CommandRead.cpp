@@ -66,7 +66,7 @@ int ParseReadArgs(const std::vector<std::string>& args, ReadArgs& parsed) {
             const std::string& value = args[++i];
             char* end = nullptr;
             const long cut = std::strtol(value.c_str(), &end, 10);
-            if (end == value.c_str() || *end != '\0' || cut < 1 || cut > 86400L * 366) {
+            if (end == value.c_str() || *end != '\0' || cut < 0 || cut > 86400L * 366) {
                 std::fprintf(stderr, "mileledger-cli: --cut needs a number of seconds, not '%s'\n", value.c_str());
                 return kExitUsage;
             }
@@ -119,8 +119,8 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
 
     Session session;
     session.portList.push_back(PortEntry{"command line", parsed.port, parsed.port});
-    session.cutSeconds = parsed.cut > 0 ? parsed.cut : settings.settings.trackCutTime;
-    if (session.cutSeconds <= 0) session.cutSeconds = 60;
+    // A cut time of 0 is valid: every fix becomes a track of its own.
+    session.cutSeconds = parsed.cut >= 0 ? parsed.cut : settings.settings.trackCutTime;
     if (parsed.timeoutSeconds > 0) session.options.replyTimeoutMs = static_cast<int>(parsed.timeoutSeconds * 1000);
 
     std::unique_ptr<GeocodingClient> geocoder;
