@@ -2,7 +2,8 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <vector>
+
+#include "core/TextFormat.h"
 
 namespace ml {
 
@@ -29,16 +30,9 @@ void DiagPrintf(const char* format, ...) {
     }
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int needed = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (needed > 0) {
-        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
-        std::vsnprintf(buffer.data(), buffer.size(), format, args);
-        Sink()(std::string_view(buffer.data(), static_cast<size_t>(needed)));
-    }
+    const std::string text = FormatV(format, args);
     va_end(args);
+    Sink()(text);
 }
 
 }  // namespace ml
