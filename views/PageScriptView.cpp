@@ -1,29 +1,44 @@
 #include "views/PageScriptView.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
 #include <QWebEnginePage>
+#include <memory>
 
 #include "core/DiagLog.h"
 
 namespace ml {
 namespace {
 
-// The statement runs inside a function so that a failure comes back as a
-// value: true when it ran, the error text when it threw, and no value at all
-// when it could not even be parsed. The line break keeps a trailing comment
-// in the statement from swallowing the rest of the wrapper.
-QString Wrapped(const QString& statement) {
-    return QStringLiteral("(function(){try{\n") + statement +
-           QStringLiteral("\n;return true;}catch(e){return 'error: ' + String(e);}})()");
+// Every call into the page costs a round trip of several milliseconds, so
+// the statements of one turn of the event loop travel together. Each one is
+// still run on its own (an indirect eval, in the page's global scope) so that
+// one that throws or cannot be parsed stops neither the others nor the order;
+// the failures come back as "index: error" texts.
+QString BatchScript(const QStringList& statements) {
+    const QByteArray list = QJsonDocument(QJsonArray::fromStringList(statements)).toJson(QJsonDocument::Compact);
+    return QStringLiteral(
+               "(function(list){var failed=[];for(var i=0;i<list.length;i++){"
+               "try{(0,eval)(list[i]);}catch(e){failed.push(i+'\\u0001'+String(e));}}return failed;})(") +
+           QString::fromUtf8(list) + QStringLiteral(")");
 }
 
-void LogFailure(const QString& statement, const QVariant& result) {
-    if (result.typeId() == QMetaType::Bool && result.toBool()) return;
+void LogFailures(const QStringList& statements, const QVariant& result) {
     if (!DiagEnabled()) return;
-    const QString why = result.typeId() == QMetaType::QString ? result.toString()
-                                                              : QStringLiteral("not run (syntax error or page closed)");
-    QString shown = statement;
-    if (shown.size() > 200) shown = shown.left(200) + QStringLiteral("...");
-    DiagWrite(QStringLiteral("page script failed: %1: %2\n").arg(why, shown).toStdString());
+    if (!result.isValid()) {
+        DiagPrintf("page script: %lld statement(s) not run (page closed)\n",
+                   static_cast<long long>(statements.size()));
+        return;
+    }
+    for (const QVariant& entry : result.toList()) {
+        const QString text = entry.toString();
+        const qsizetype cut = text.indexOf(QChar(1));
+        const qsizetype index = cut > 0 ? text.left(cut).toLongLong() : -1;
+        QString statement = index >= 0 && index < statements.size() ? statements[index] : QString();
+        if (statement.size() > 200) statement = statement.left(200) + QStringLiteral("...");
+        DiagWrite(QStringLiteral("page script failed: %1: %2\n").arg(text.mid(cut + 1), statement).toStdString());
+    }
 }
 
 }  // namespace
@@ -62,17 +77,31 @@ void PageScriptView::Send(Entry entry) {
         pending_.push_back(std::move(entry));
         return;
     }
-    // runJavaScript keeps the order of calls on one page.
-    if (entry.done) {
-        page()->runJavaScript(entry.script, std::move(entry.done));
-    } else {
-        const QString statement = entry.script;
-        page()->runJavaScript(Wrapped(statement),
-                              [statement](const QVariant& result) { LogFailure(statement, result); });
+    if (!entry.done) {
+        if (batch_.isEmpty()) QTimer::singleShot(0, this, &PageScriptView::FlushBatch);
+        batch_ << entry.script;
+        return;
     }
+    // runJavaScript keeps the order of calls on one page, so an evaluation
+    // sees every statement sent before it.
+    FlushBatch();
+    page()->runJavaScript(entry.script, std::move(entry.done));
 }
 
-void PageScriptView::onLoadStarted() { ready_ = false; }
+void PageScriptView::FlushBatch() {
+    if (batch_.isEmpty() || !ready_) return;
+    auto statements = std::make_shared<QStringList>(std::move(batch_));
+    batch_ = QStringList();
+    page()->runJavaScript(BatchScript(*statements),
+                          [statements](const QVariant& result) { LogFailures(*statements, result); });
+}
+
+void PageScriptView::onLoadStarted() {
+    // Statements not yet sent wait for the new page.
+    ready_ = false;
+    for (qsizetype i = batch_.size() - 1; i >= 0; --i) pending_.push_front(Entry{batch_[i], {}});
+    batch_.clear();
+}
 
 void PageScriptView::onLoadFinished(bool ok) {
     if (!ok) {
@@ -85,6 +114,7 @@ void PageScriptView::onLoadFinished(bool ok) {
         pending_.pop_front();
         Send(std::move(entry));
     }
+    FlushBatch();
     emit pageReady();
 }
 

@@ -4,6 +4,7 @@
 // page has loaded are kept and run, in order, once it has; none is lost. A
 // statement that fails in the page is written to the diagnostic log.
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QVariant>
 #include <QWebEngineView>
@@ -32,7 +33,8 @@ public:
     void EvaluatePageScript(const QString& expression, std::function<void(const QVariant&)> done);
 
     bool isPageReady() const { return ready_; }
-    int pendingStatementCount() const { return static_cast<int>(pending_.size()); }
+    // Statements and evaluations not yet handed to the page.
+    int pendingStatementCount() const { return static_cast<int>(pending_.size() + batch_.size()); }
 
 signals:
     // The page has loaded and every statement kept for it has been sent.
@@ -46,9 +48,11 @@ private:
     void onLoadStarted();
     void onLoadFinished(bool ok);
     void Send(Entry entry);
+    void FlushBatch();
 
     bool ready_ = false;
-    std::deque<Entry> pending_;
+    std::deque<Entry> pending_;  // waiting for the page to load
+    QStringList batch_;          // statements of this event-loop turn
 };
 
 }  // namespace ml

@@ -226,9 +226,10 @@ private slots:
     void emptyStatementsDoNothingAndFailuresAreLogged() {
         std::vector<std::string> log;
         SetDiagSink([&](std::string_view line) { log.emplace_back(line); });
+        const int before = map_->pageView()->pendingStatementCount();
         map_->CallPageScript(QString());
         map_->CallPageScript(std::string());
-        QCOMPARE(map_->pageView()->pendingStatementCount(), 0);
+        QCOMPARE(map_->pageView()->pendingStatementCount(), before);
         map_->CallPageScript(QStringLiteral("noSuchFunction('x')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000'"));  // cannot be parsed
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
@@ -238,7 +239,7 @@ private slots:
         for (const auto& line : log) all += line;
         QVERIFY2(all.find("noSuchFunction('x')") != std::string::npos, all.c_str());
         QVERIFY2(all.find("ReferenceError") != std::string::npos, all.c_str());
-        QVERIFY2(all.find("not run (syntax error") != std::string::npos, all.c_str());
+        QVERIFY2(all.find("SyntaxError") != std::string::npos, all.c_str());
     }
 
     void draggingTheEdgeChangesOnlyTheWidth() {

@@ -97,8 +97,9 @@ private slots:
               sentMs, timer.elapsed());
     }
 
-    // For comparison: the same points sent straight to the page, one
-    // statement per fix, for one track only.
+    // For comparison: one "pushRawPos" statement per fix straight to the
+    // page view (which sends the statements of one event-loop turn together),
+    // for one track only.
     void oneStatementPerFixForOneTrack() {
         CTrackMapDlg map(kNoTiles);
         map.resize(600, 600);
@@ -113,7 +114,7 @@ private slots:
                 QString::asprintf("pushRawPos('0', '%.09lf', '%.09lf')", double(fix.latitude), double(fix.longitude)));
         map.pageView()->CallPageScript(QStringLiteral("update()"));
         QCOMPARE(Eval(map, "paths[0].length").toInt(), 1000);
-        qInfo("one statement per fix, 1 x 1000 fixes: page done %lld ms", timer.elapsed());
+        qInfo("one pushRawPos statement per fix, 1 x 1000 fixes: page done %lld ms", timer.elapsed());
     }
 };
 
