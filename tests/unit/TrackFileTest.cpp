@@ -2,6 +2,8 @@
 // end anywhere, and counts that lie.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -203,9 +205,9 @@ TEST(TrackFileTest, DamageMessagesNameThePlace) {
 
 TEST(TrackFileTest, HostileFixCountIsRefusedBeforeAllocating) {
     auto file = ForeignFile("a,b");
-    file.resize(file.size() - 4);
-    file.insert(file.end(), {0xFF, 0xFF, 0xFF, 0xFF});
-    file.resize(file.size() + 32, 0);
+    ASSERT_GE(file.size(), 4u);
+    std::fill(file.end() - 4, file.end(), uint8_t{0xFF});  // the fix count
+    file.insert(file.end(), 32, uint8_t{0});
     const auto back = DecodeTrackFile(file, kCodec);
     EXPECT_TRUE(back.tracks.empty());
     EXPECT_TRUE(back.damaged);
