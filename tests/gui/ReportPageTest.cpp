@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QVariant>
 #include <vector>
 
@@ -194,6 +196,28 @@ private slots:
         popup.FillRefundReport();
         QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 0);
         QCOMPARE(Rows(popup, "#list_ctrl table.total tr")[3][1], QStringLiteral("0.00"));
+    }
+
+    void printButtonOpensThePrintDialogThroughThePage() {
+        CHtmlDlgTrackOutOld popup;
+        const auto rows = SampleRows();
+        popup.setSourceList([&] { return rows; });
+        popup.setSettings(SampleSettings());
+        popup.FillRefundReport();
+        popup.show();
+        QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 3);
+        // The page's Print() asks for the dialog; the test closes it.
+        bool dialogSeen = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+                dialogSeen = true;
+                dialog->reject();
+            }
+        });
+        poll.start(50);
+        popup.printButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(dialogSeen, 20000);
     }
 
     void closingWithAPdfPendingIsHarmless() {
