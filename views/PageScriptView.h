@@ -2,7 +2,9 @@
 // A web view that runs script statements in its page (CallPageScript): the
 // map and both forms are driven this way. Statements that arrive before the
 // page has loaded are kept and run, in order, once it has; none is lost. A
-// statement that fails in the page is written to the diagnostic log.
+// statement that fails in the page is written to the diagnostic log and
+// stops no other. The statements of one turn of the event loop go into the
+// page together, in one call.
 #include <QString>
 #include <QStringList>
 #include <QUrl>
