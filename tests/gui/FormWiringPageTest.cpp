@@ -102,7 +102,7 @@ class FormWiringPageTest : public QObject {
 private slots:
     void listRefreshDrawsAndTicksDriveTheMap() {
         CMainDialog form(true);
-        auto* wiring = new MapAndReportWiring(&form, QStringLiteral("qrc:/web/no-tiles/{z}/{x}/{y}.png"));
+        auto* wiring = new MapAndReportWiring(&form, QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
         form.resize(1200, 800);
         form.show();
         QVERIFY(wiring->mapView() != nullptr);

@@ -18,7 +18,7 @@
 namespace ml {
 namespace {
 
-const QString kNoTiles = QStringLiteral("qrc:/web/no-tiles/{z}/{x}/{y}.png");
+const QString kNoTiles = QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
 
 QVariant Eval(CTrackMapDlg& map, const QString& expression) {
     QVariant result;
@@ -72,7 +72,9 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return map.pageView()->isPageReady(); }, 120000));
 
         TrackList tracks = MakeTracks(20, 5000);
-        for (int round = 0; round < 2; ++round) {
+        // The first rounds after the page has loaded include the script
+        // engine's warm-up; later ones show the steady figure.
+        for (int round = 0; round < 4; ++round) {
             QElapsedTimer timer;
             timer.start();
             form.RefreshTracks(tracks);
@@ -81,9 +83,9 @@ private slots:
             const qint64 pageMs = timer.elapsed();
             WaitForPaint(map);
             const qint64 paintMs = timer.elapsed();
-            qInfo("refresh of 20 x 5000 fixes: list and statements %lld ms, page done %lld ms, "
+            qInfo("refresh %d of 20 x 5000 fixes: list and statements %lld ms, page done %lld ms, "
                   "painted %lld ms",
-                  uiMs, pageMs, paintMs);
+                  round + 1, uiMs, pageMs, paintMs);
         }
         QVERIFY(Eval(map, "lines.every(l => map.hasLayer(l)) && startMarkers.every(m => map.hasLayer(m))")
                     .toBool());
