@@ -15,6 +15,9 @@
 #include "core/ReportStatements.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
+#include "views/CComboListCtrl.h"
+#include "views/CMainDialog.h"
+#include "views/MapAndReportWiring.h"
 #include "views/CTrackMapDlg.h"
 #include "views/PageScriptView.h"
 
@@ -50,6 +53,30 @@ TrackList SampleTracks() {
             track.fixes.push_back(fix);
         }
         tracks.push_back(track);
+    }
+    const char* texts[4][8] = {
+        {"Track2026/03/02_07:41", "0시간 51분 45초", "27.412 Km", "2026-03-02_07:41:05", "2026-03-02_08:32:50",
+         "대한민국 서울특별시 중구 세종대로 110", "대한민국 경기도 성남시 분당구 판교역로 235", "출퇴근용"},
+        {"Track2026/03/02_13:05", "0시간 09분 28초", "1.873 Km", "2026-03-02_13:05:12", "2026-03-02_13:14:40",
+         "대한민국 경기도 성남시 분당구 판교역로 235", "No Data", "일반업무용"},
+        {"Track2026/03/02_17:20", "0시간 42분 31초", "19.560 Km", "2026-03-02_17:20:00", "2026-03-02_18:02:31",
+         "대한민국 경기도 성남시 분당구 판교역로 166", "대한민국 서울특별시 강남구 테헤란로 152", "일반업무용"},
+        {"Track2026/03/02_18:40", "0시간 35분 38초", "12.004 Km", "2026-03-02_18:40:09", "2026-03-02_19:15:47",
+         "대한민국 서울특별시 강남구 테헤란로 152", "대한민국 서울특별시 영등포구 여의대로 24", "출퇴근용"}};
+    for (size_t t = 0; t < tracks.size(); ++t) {
+        TrackRecord& track = tracks[t];
+        track.name = texts[t][0];
+        track.durationText = texts[t][1];
+        track.distanceText = texts[t][2];
+        track.startTimeText = texts[t][3];
+        track.endTimeText = texts[t][4];
+        track.startAddress = texts[t][5];
+        track.endAddress = texts[t][6];
+        track.use = texts[t][7];
+        const FixRecord& first = track.fixes.front();
+        const FixRecord& last = track.fixes.back();
+        track.startPositionText = "위도:" + std::to_string(first.latitude) + " 경도:" + std::to_string(first.longitude);
+        track.endPositionText = "위도:" + std::to_string(last.latitude) + " 경도:" + std::to_string(last.longitude);
     }
     return tracks;
 }
@@ -134,6 +161,29 @@ private slots:
         const QImage image = map.grab().toImage();
         QVERIFY(!image.isNull());
         QVERIFY(image.save(screenshots_ + "/map_tracks.png"));
+    }
+
+    void trackListFormWithTheMap() {
+        CMainDialog form(true);
+        auto* wiring = new MapAndReportWiring(&form, QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
+        form.resize(1280, 720);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TrackList tracks = SampleTracks();
+        form.RefreshTracks(tracks);
+        form.listControl()->item(2, 0)->setCheckState(Qt::Unchecked);
+        PageScriptView* page = wiring->mapView()->pageView();
+        wiring->mapView()->CallPageScript(QStringLiteral(
+            "map.fitBounds(bounds.reduce((all, b) => all.extend(b), L.latLngBounds([])), {padding: [30, 30]})"));
+        QVERIFY(Evaluate(page, "lines.length === 4"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Evaluate(page, "Array.from(document.querySelectorAll('.leaflet-marker-icon'))"
+                           ".every(i => i.complete && i.naturalWidth > 0)"),
+            20000);
+        QTest::qWait(1500);
+        const QImage image = form.grab().toImage();
+        QVERIFY(!image.isNull());
+        QVERIFY(image.save(screenshots_ + "/map_main_form.png"));
     }
 
     void forms() {
