@@ -32,7 +32,9 @@ const Line kLines[CLoadingPopup::kLineCount] = {
 }  // namespace
 
 CLoadingPopup::CLoadingPopup(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    // Not kept on top: the question about the tracks in memory and the
+    // download's messages must show above it.
     setObjectName("loadingPopup");
     setFixedSize(DluX(232), DluY(102) + 34);
     setStyleSheet(QStringLiteral("#loadingPopup { border: 1px solid #808080; background: white; }"));

@@ -9,7 +9,7 @@
 namespace ml {
 
 CProgressDlg::CProgressDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName("progressDlg");
     setFixedSize(DluX(527), DluY(29));
     bar_ = new QProgressBar(this);
