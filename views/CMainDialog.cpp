@@ -8,6 +8,7 @@
 
 #include "views/CComboListCtrl.h"
 #include "views/CTrackInfo.h"
+#include "views/CTrackMapDlg.h"
 #include "views/DialogUnits.h"
 #include "views/QtText.h"
 #include "views/TrackMapSink.h"
@@ -197,7 +198,11 @@ void CMainDialog::resizeEvent(QResizeEvent* event) {
     const int cy = height();
     const int half = cx / 2;
     if (showMap_) {
-        if (mapView_) mapView_->setGeometry(10, 100, half - 10, cy - 100);
+        if (mapView_) {
+            // The map keeps this height while the user drags its width.
+            if (auto* map = qobject_cast<CTrackMapDlg*>(mapView_)) map->setFixedHeightValue(cy - 100);
+            mapView_->setGeometry(10, 100, half - 10, cy - 100);
+        }
         list_->setGeometry(half + 10, 100, half - 20, cy - 280);
         infoPanel_->setGeometry(half + 10, cy - 180, half - 10, 180);
     } else {
