@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "core/MapStatements.h"
 #include "views/CComboListCtrl.h"
 #include "views/CTrackInfo.h"
 #include "views/CTrackMapDlg.h"
@@ -97,8 +98,8 @@ void CMainDialog::setMapView(QWidget* view, TrackMapSink* sink) {
     resizeEvent(nullptr);
 }
 
-void CMainDialog::CallMap(const QString& statement) {
-    if (showMap_ && mapSink_) mapSink_->CallPageScript(statement);
+void CMainDialog::CallMap(const std::string& statement) {
+    if (showMap_ && mapSink_ && !statement.empty()) mapSink_->CallPageScript(QString::fromStdString(statement));
 }
 
 int CMainDialog::RefreshTracks(TrackList& tracks) {
@@ -111,7 +112,7 @@ int CMainDialog::RefreshTracks(TrackList& tracks) {
         list_->setRowCount(0);
         list_->setRowCount(int(tracks.size()));
     }
-    CallMap(QStringLiteral("clear()"));
+    CallMap(MapClearStatement());
     for (int i = 0; i < int(tracks.size()); ++i) {
         const TrackRecord& track = tracks[size_t(i)];
         {
@@ -128,20 +129,14 @@ int CMainDialog::RefreshTracks(TrackList& tracks) {
             // file reach the panel and the reports that read these cells.
             for (int t = 0; t < kTrackTextCount; ++t) list_->SetCellText(i, kColName + t, ToQString(*texts[size_t(t)]));
         }
-        const uint32_t c = track.color;
-        CallMap(QString::asprintf("addLogPolyLine('#%02X%02X%02X')", unsigned(c & 0xFF), unsigned((c >> 8) & 0xFF),
-                                  unsigned((c >> 16) & 0xFF)));
-        if (showMap_ && mapSink_) {
-            for (const FixRecord& fix : track.fixes) {
-                if (fix.latitude == 0.0f || fix.longitude == 0.0f) continue;
-                CallMap(QString::asprintf("pushRawPos('%d', '%.09lf', '%.09lf')", i, double(fix.latitude),
-                                          double(fix.longitude)));
-            }
-        }
+        CallMap(AddLogPolyLineStatement(track.color));
+        // A whole track's points travel in one statement: one statement per
+        // fix makes a refresh of a real log take seconds.
+        if (showMap_ && mapSink_) CallMap(PushRawPathStatement(i, track.fixes));
     }
     // The statements queue in order in the map view, so the page sees
     // "update()" after every point without a pause here.
-    CallMap(QStringLiteral("update()"));
+    CallMap(MapUpdateStatement());
     list_->resizeColumnsToContents();
     list_->setColumnWidth(kColUse, 80);
     for (int i = 0; i < list_->rowCount(); ++i) list_->item(i, kColNo)->setCheckState(Qt::Checked);
@@ -152,7 +147,7 @@ int CMainDialog::RefreshTracks(TrackList& tracks) {
 void CMainDialog::OnRowPressed(int row) {
     ML_ASSERT_UI_THREAD();
     if (row < 0 || row >= list_->rowCount()) return;
-    CallMap(QStringLiteral("setBounds('%1')").arg(row));
+    CallMap(SetBoundsStatement(row));
     infoPanel_->ShowTrack(row);
 }
 
@@ -160,7 +155,7 @@ void CMainDialog::OnCheckChanged(int row, int checked) {
     ML_ASSERT_UI_THREAD();
     if (!trackList_ || row < 0 || row >= int(trackList_->size())) return;
     (*trackList_)[size_t(row)].selected = checked;
-    CallMap(QStringLiteral("showRawPath('%1','%2')").arg(row).arg(checked));
+    CallMap(ShowRawPathStatement(row, checked != 0));
 }
 
 void CMainDialog::OnHeaderClicked(int section) {

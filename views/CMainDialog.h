@@ -59,7 +59,7 @@ protected:
 
 private:
     void SetupColumns();
-    void CallMap(const QString& statement);
+    void CallMap(const std::string& statement);
     void OnRowPressed(int row);
     void OnCheckChanged(int row, int checked);
     void OnHeaderClicked(int section);

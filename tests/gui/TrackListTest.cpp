@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "core/MapStatements.h"
 #include "tests/gui/GuiTestData.h"
 #include "views/CComboListCtrl.h"
 #include "views/CInPlaceCombo.h"
@@ -133,10 +134,13 @@ private slots:
         const QStringList& s = form.map.statements;
         QCOMPARE(s.first(), QString("clear()"));
         QCOMPARE(s[1], QString("addLogPolyLine('#112233')"));
-        QCOMPARE(s[2], QString::asprintf("pushRawPos('0', '%.09lf', '%.09lf')", double(tracks[0].fixes[0].latitude),
-                                         double(tracks[0].fixes[0].longitude)));
-        QCOMPARE(s.filter("pushRawPos('0'").size(), 5);
-        QCOMPARE(s.filter("pushRawPos('1'").size(), 4);
+        // One statement per track carries all its drawable points.
+        QVERIFY(s[2].startsWith(QString::asprintf("pushRawPath('0', [%.09lf,%.09lf,", double(tracks[0].fixes[0].latitude),
+                                                  double(tracks[0].fixes[0].longitude))));
+        QCOMPARE(s[2].count(',') - 1, 2 * 5 - 1);  // five points, ten numbers
+        QCOMPARE(s[3], QString("addLogPolyLine('#%1')").arg(QString::fromStdString(MapColorText(tracks[1].color)).mid(1)));
+        QVERIFY(s[4].startsWith("pushRawPath('1', ["));
+        QCOMPARE(s[4].count(',') - 1, 2 * 4 - 1);  // the fix without a position is left out
         const int update = int(s.indexOf("update()"));
         QVERIFY(update > 0);
         QCOMPARE(s.mid(update + 1), (QStringList{"showRawPath('0','1')", "showRawPath('1','1')"}));
