@@ -27,18 +27,6 @@
 
 namespace ml {
 
-namespace {
-
-GeocodingConfig ConfigFrom(const ServiceSettings& services) {
-    GeocodingConfig config;
-    config.baseUrl = services.geocodingBaseUrl;
-    config.key = services.geocodingKey;
-    config.connectivityCheckUrl = services.connectivityCheckUrl;
-    return config;
-}
-
-}  // namespace
-
 CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(parent), options_(std::move(options)) {
     setObjectName("mainFrame");
     setWindowTitle(ProgramName());
@@ -53,7 +41,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     // check and the address lookups go.
     const SettingsFileState settings = StartSettings(options_.settingsPath);
     for (const std::string& warning : settings.warnings) DiagPrintf("settings: %s\n", warning.c_str());
-    geocoder_ = std::make_unique<GeocodingClient>(ConfigFrom(settings.services));
+    geocoder_ = std::make_unique<GeocodingClient>(GeocodingConfigFrom(settings.services));
     const bool handleReady = geocoder_->OpenInternet();
     const bool online = options_.online.has_value() ? *options_.online : (handleReady && geocoder_->CheckConnectivity());
     session_.geocodingEnabled = online ? 1 : 0;

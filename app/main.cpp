@@ -19,11 +19,7 @@
 namespace {
 
 bool CheckOnline(const ml::ServiceSettings& services) {
-    ml::GeocodingConfig config;
-    config.baseUrl = services.geocodingBaseUrl;
-    config.key = services.geocodingKey;
-    config.connectivityCheckUrl = services.connectivityCheckUrl;
-    ml::GeocodingClient client(config);
+    ml::GeocodingClient client(ml::GeocodingConfigFrom(services));
     return client.OpenInternet() && client.CheckConnectivity();
 }
 

@@ -125,10 +125,7 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
 
     std::unique_ptr<GeocodingClient> geocoder;
     if (parsed.geocode) {
-        GeocodingConfig config;
-        config.baseUrl = settings.services.geocodingBaseUrl;
-        config.key = settings.services.geocodingKey;
-        config.connectivityCheckUrl = settings.services.connectivityCheckUrl;
+        const GeocodingConfig config = GeocodingConfigFrom(settings.services);
         geocoder = std::make_unique<GeocodingClient>(config);
         if (geocoder->OpenInternet() && geocoder->CheckConnectivity()) {
             session.geocodingEnabled = 1;
