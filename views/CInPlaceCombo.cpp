@@ -4,6 +4,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
+#include "views/InPlaceEditorKeys.h"
+
 namespace ml {
 
 CInPlaceCombo::CInPlaceCombo(QWidget* parent) : QComboBox(parent) {
@@ -44,20 +46,11 @@ void CInPlaceCombo::hidePopup() {
 }
 
 void CInPlaceCombo::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        cancelled_ = true;
-        event->accept();
+    if (TakeEditorEndKey(event, cancelled_)) {
         emit editEnded();
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        emit editEnded();
-        return;
-    default:
-        QComboBox::keyPressEvent(event);
     }
+    QComboBox::keyPressEvent(event);
 }
 
 void CInPlaceCombo::focusOutEvent(QFocusEvent* event) {

@@ -3,6 +3,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
+#include "views/InPlaceEditorKeys.h"
+
 namespace ml {
 
 CInPlaceEdit::CInPlaceEdit(QWidget* parent) : QLineEdit(parent) {
@@ -21,22 +23,11 @@ void CInPlaceEdit::Begin(int row, int column, const QString& cellText) {
 }
 
 void CInPlaceEdit::keyPressEvent(QKeyEvent* event) {
-    // Enter and Escape end the edit here so that no dialog around the list
-    // takes them for its default or cancel button.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        cancelled_ = true;
-        event->accept();
+    if (TakeEditorEndKey(event, cancelled_)) {
         emit editEnded();
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        emit editEnded();
-        return;
-    default:
-        QLineEdit::keyPressEvent(event);
     }
+    QLineEdit::keyPressEvent(event);
 }
 
 void CInPlaceEdit::focusOutEvent(QFocusEvent* event) {
