@@ -27,7 +27,7 @@ document.head.insertAdjacentHTML('beforeend', '<style>'
   + ' font-size: 11px; text-align: center; }'
   + 'table.list { table-layout: fixed; }'
   + '@media print { body { background: none; margin: 0; }'
-  + ' .sheet { margin: 0; box-shadow: none; break-after: page; }'
+  + ' .sheet { margin: 0 auto; box-shadow: none; break-after: page; }'
   + ' .sheet:last-child { break-after: auto; } }'
   + '</style>');
 
