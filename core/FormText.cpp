@@ -32,6 +32,15 @@ void AppendPadded(std::string& out, int64_t value, int width) {
     out.append(buffer, result.ptr);
 }
 
+// "2026-11-30".
+void AppendDate(std::string& out, const CivilDate& date) {
+    AppendPadded(out, date.year, 4);
+    out += '-';
+    AppendPadded(out, date.month, 2);
+    out += '-';
+    AppendPadded(out, date.day, 2);
+}
+
 }  // namespace
 
 std::string FixedText(double value, int decimals) {
@@ -96,11 +105,7 @@ int Weekday(const CivilDate& date) {
 std::string DayText(const CivilDate& date) {
     static constexpr std::string_view kNames[] = {"일", "월", "화", "수", "목", "금", "토"};
     std::string out;
-    AppendPadded(out, date.year, 4);
-    out += '-';
-    AppendPadded(out, date.month, 2);
-    out += '-';
-    AppendPadded(out, date.day, 2);
+    AppendDate(out, date);
     out += '(';
     out += kNames[Weekday(date)];
     out += ')';
@@ -130,15 +135,14 @@ std::string DayTimeText(std::string_view text) {
 }
 
 std::string UtcIsoText(int64_t time) {
-    const int64_t days = (time >= 0 ? time : time - 86399) / 86400;
-    const int64_t second = time - days * 86400;
-    const CivilDate date = CivilFromDays(days);
+    int64_t days = time / 86400;
+    int64_t second = time % 86400;
+    if (second < 0) {  // before 1970: the day before, counted forward
+        --days;
+        second += 86400;
+    }
     std::string out;
-    AppendPadded(out, date.year, 4);
-    out += '-';
-    AppendPadded(out, date.month, 2);
-    out += '-';
-    AppendPadded(out, date.day, 2);
+    AppendDate(out, CivilFromDays(days));
     out += 'T';
     AppendPadded(out, second / 3600, 2);
     out += ':';
