@@ -2,6 +2,7 @@
 // python3-openpyxl): the numbers an accountant sees are those of the
 // printed page, and the totals are formulas.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
