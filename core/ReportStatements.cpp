@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/FormText.h"
 #include "core/TextFormat.h"
 
 namespace ml {
@@ -69,28 +70,20 @@ std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
         if (!row.ticked) continue;
         const double distance = LeadingNumber(row.distance);
         const double after = meter + distance;
-        const std::string date = E(row.startTime);
-        const std::string dis = E(row.distance);
-        const std::string info = E(row.purpose);
-        if (row.use == kCommutingUse) {
-            out.push_back(Format("table_body('%s', '%s', '%s', '%lf', '%lf', '%s','%s', '', '%s')",
-                                 date.c_str(), part.c_str(), name.c_str(), meter, after,
-                                 dis.c_str(), dis.c_str(), info.c_str()));
-        } else {
-            out.push_back(Format("table_body('%s', '%s', '%s', '%lf', '%lf', '%s','', '%s', '%s')",
-                                 date.c_str(), part.c_str(), name.c_str(), meter, after,
-                                 dis.c_str(), dis.c_str(), info.c_str()));
-        }
+        const std::string km = KmText(distance);
+        const bool commuting = row.use == kCommutingUse;
+        out.push_back(Format("table_body('%s', '%s', '%s', '%s', '%s', '%s','%s', '%s', '%s')",
+                             E(DayTimeText(row.startTime)).c_str(), part.c_str(), name.c_str(),
+                             KmText(meter).c_str(), KmText(after).c_str(), km.c_str(),
+                             commuting ? km.c_str() : "", commuting ? "" : km.c_str(),
+                             E(row.purpose).c_str()));
         meter = after;
         total += distance;
     }
-    if (rows.empty() || total == 0.0) {
-        out.push_back("table_end('0','0','0')");
-    } else {
-        // Commuting counts as business use too, so the business distance is
-        // the total and the share is 100 %.
-        out.push_back(Format("table_end('%lf','%lf','%.0lf')", total, total, total / total * 100.0));
-    }
+    // Commuting counts as business use too, so the business distance is the
+    // total and the share is 100 % whenever anything was driven.
+    out.push_back(Format("table_end('%s','%s','%s')", KmText(total).c_str(), KmText(total).c_str(),
+                         FixedText(total > 0.0 ? 100.0 : 0.0, 1).c_str()));
     out.push_back("end_table_list()");
     out.push_back("fin_html()");
     return out;
@@ -102,6 +95,17 @@ std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& ro
     out.push_back("clear()");
     out.push_back(Format("name_table_list('%s','%s')", E(s.employeeNum).c_str(),
                          E(s.employeeName).c_str()));
+    // The period claimed: from the first to the last day of the listed trips.
+    std::string first, last;
+    for (const ReportRow& row : rows) {
+        if (!row.ticked || !LeadingDate(row.startTime)) continue;
+        const std::string day = row.startTime.substr(0, 10);
+        if (first.empty() || day < first) first = day;
+        if (last.empty() || day > last) last = day;
+    }
+    out.push_back(Format("refund_head('%s', '%s', '%s', '%s', '%s')", E(s.corporateName).c_str(),
+                         E(s.carNum).c_str(), E(first).c_str(), E(last).c_str(),
+                         E(s.employeePartName).c_str()));
     double total = 0.0;
     size_t listed = 0;
     for (const ReportRow& row : rows) {
@@ -109,20 +113,23 @@ std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& ro
         // The entry number is the "NO" cell of the listed-th row, which holds
         // listed + 1: entries are numbered in the order they are listed.
         const std::string& number = rows[listed].no;
-        out.push_back(Format("table_list('%s', '%s', '%s', '%s', '%s', '%s', '%s')",
-                             E(number).c_str(), E(row.startTime).c_str(), E(row.endTime).c_str(),
-                             E(row.startAddress).c_str(), E(row.endAddress).c_str(),
-                             E(row.distance).c_str(), E(row.purpose).c_str()));
+        const double distance = LeadingNumber(row.distance);
+        out.push_back(Format("table_list('%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s')",
+                             E(number).c_str(), E(DayTimeText(row.startTime)).c_str(),
+                             E(DayTimeText(row.endTime)).c_str(), E(row.startAddress).c_str(),
+                             E(row.endAddress).c_str(), KmText(distance).c_str(),
+                             E(row.purpose).c_str(), E(row.use).c_str()));
         ++listed;
-        total += LeadingNumber(row.distance);
+        total += distance;
     }
     out.push_back("end_table_list()");
     const double economy = LeadingNumber(s.carMileage);
     const int price = LeadingInt(s.oilBill);
     const double litres = economy != 0.0 ? total / economy : 0.0;
     const double amount = price * litres;
-    out.push_back(Format("total_table_list('%.2lf','%.2lf','%d','%.2lf')", total, economy, price,
-                         amount));
+    out.push_back(Format("total_table_list('%s','%s','%s','%s')", KmText(total).c_str(),
+                         FixedText(economy, 2).c_str(), WonText(price).c_str(),
+                         WonText(amount).c_str()));
     out.push_back("fin_html()");
     return out;
 }

@@ -48,13 +48,18 @@ inline constexpr std::string_view kCommutingUse = "출퇴근용";
 
 // "clear()", "table_head(...)", "table_car_info(...)", one "table_body(...)"
 // per ticked row with the odometer chained across the ticked rows,
-// "table_end(...)", "end_table_list()", "fin_html()".
+// "table_end(...)", "end_table_list()", "fin_html()". Days read
+// "2026-03-02(월) 08:10" (the page puts the time under the day), distances
+// and odometer readings are km with one decimal and digit grouping, the
+// business share has one decimal.
 std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
                                              const ReportSettingTexts& settings);
 
-// "clear()", "name_table_list(...)", one "table_list(...)" per ticked row
-// numbered 1, 2, ... in listed order, "end_table_list()",
-// "total_table_list(...)" with the refund, "fin_html()".
+// "clear()", "name_table_list(...)", "refund_head(...)" with the company,
+// the car, the days of the first and last listed trip and the department,
+// one "table_list(...)" per ticked row numbered 1, 2, ... in listed order
+// (its use last), "end_table_list()", "total_table_list(...)" with the
+// refund in whole won ("14,590원"), "fin_html()".
 std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows,
                                                 const ReportSettingTexts& settings);
 

@@ -12,7 +12,10 @@ packages=(
   qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
   libqt6svg6-dev
   libjs-leaflet                                     # map library, bundled at build time
+  libxlsxwriter-dev                                 # XLSX of the ledger's official log
   xvfb xauth fonts-nanum                            # page tests and screenshots
+  poppler-utils                                     # page test reads the printed PDF back
+  python3-openpyxl                                  # XLSX test reads the workbook back
 )
 
 missing=()

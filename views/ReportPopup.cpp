@@ -16,7 +16,7 @@
 namespace ml {
 
 ReportPopup::ReportPopup(const QString& caption, const QUrl& page,
-                         QPageLayout::Orientation orientation, QWidget* parent)
+                         QPageLayout::Orientation orientation, QSize size, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       view_(new PageScriptView(this)),
@@ -40,11 +40,15 @@ ReportPopup::ReportPopup(const QString& caption, const QUrl& page,
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, [this] { Cancel(); });
     view_->loadPage(page);
-    setGeometry(0, 0, 700, 700);
+    setGeometry(QRect(QPoint(0, 0), size));
     PlaceChildren();
 }
 
-ReportPopup::~ReportPopup() = default;
+ReportPopup::~ReportPopup() {
+    // The page answers its pending evaluations as it goes; that must happen
+    // while the members those answers touch are still alive.
+    delete view_;
+}
 
 void ReportPopup::Cancel() { hide(); }
 
@@ -54,14 +58,27 @@ void ReportPopup::Fill(const std::function<std::vector<std::string>(const std::v
     view_->CallPageScripts(build(source_(), *settings_));
 }
 
+double ReportPopup::PrintableHeightPx(const QPageLayout& layout) {
+    return layout.paintRect(QPageLayout::Millimeter).height() / 25.4 * 96.0;
+}
+
+void ReportPopup::PaginateFor(const QPageLayout& layout, std::function<void(bool)> then) {
+    // Sent through the page queue so that a form still being filled is
+    // complete before it is cut and printed.
+    const QString statement =
+        QStringLiteral("paginate(%1) >= 0").arg(PrintableHeightPx(layout), 0, 'f', 2);
+    view_->EvaluatePageScript(statement, [then = std::move(then)](const QVariant& ran) {
+        // No value: the page went away with the popup before its turn came,
+        // or the script failed.
+        then(ran.toBool());
+    });
+}
+
 void ReportPopup::savePdf(const QString& path) {
     const QPageLayout layout(QPageSize(QPageSize::A4), orientation_, QMarginsF(10, 10, 10, 10),
                              QPageLayout::Millimeter);
-    // Sent through the page queue so that a form still being filled is
-    // complete before it is written.
-    view_->EvaluatePageScript(QStringLiteral("true"), [this, path, layout](const QVariant& ran) {
-        // No value: the page went away with the popup before its turn came.
-        if (ran.toBool()) view_->printToPdf(path, layout);
+    PaginateFor(layout, [this, path, layout](bool ok) {
+        if (ok) view_->printToPdf(path, layout);
     });
 }
 
@@ -74,7 +91,13 @@ void ReportPopup::onPrintRequested() {
     QPrintDialog dialog(printer.get(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     printer_ = std::move(printer);
-    view_->print(printer_.get());
+    // The printer's paper may differ from the A4 of the preview.
+    PaginateFor(printer_->pageLayout(), [this](bool ok) {
+        if (ok)
+            view_->print(printer_.get());
+        else
+            printer_.reset();
+    });
 }
 
 void ReportPopup::onPdfClicked() {

@@ -4,6 +4,7 @@
 // created once, hidden, and shown by each fill. It reads the ticked rows
 // through a source the track list form sets, and the settings in force.
 #include <QPageLayout>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -27,8 +28,9 @@ using ReportRowSource = std::function<std::vector<ReportRow>()>;
 class ReportPopup : public QWidget {
     Q_OBJECT
 public:
+    // `size`: wide enough to show a whole sheet of the form.
     ReportPopup(const QString& caption, const QUrl& page, QPageLayout::Orientation orientation,
-                QWidget* parent = nullptr);
+                QSize size, QWidget* parent = nullptr);
     ~ReportPopup() override;
 
     // `sourceList` and `settings`: while either is unset a fill does nothing.
@@ -42,8 +44,13 @@ public:
     QPushButton* printButton() const { return printButton_; }
     QPushButton* pdfButton() const { return pdfButton_; }
 
-    // Writes the page as it stands to a PDF file; pdfSaved reports the end.
+    // Writes the page as it stands to an A4 PDF file; pdfSaved reports the
+    // end.
     void savePdf(const QString& path);
+
+    // The page's sheets are cut to the printable height of `layout` before
+    // it is printed or written; the preview shows A4 sheets.
+    static double PrintableHeightPx(const QPageLayout& layout);
 
 signals:
     void pdfSaved(const QString& path, bool ok);
@@ -61,6 +68,9 @@ private:
     void onPdfClicked();
     void onPrintRequested();
     void onPdfFinished(const QString& path, bool ok);
+    // Cuts the page into sheets for `layout`, then calls `then` with
+    // whether that was done (false when the page went away first).
+    void PaginateFor(const QPageLayout& layout, std::function<void(bool)> then);
 
     PageScriptView* view_;
     QPushButton* printButton_;

@@ -13,6 +13,7 @@
 
 #include "core/MapStatements.h"
 #include "core/ReportStatements.h"
+#include "tests/gui/GuiTestData.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
 #include "views/CComboListCtrl.h"
@@ -79,31 +80,6 @@ TrackList SampleTracks() {
         track.endPositionText = "위도:" + std::to_string(last.latitude) + " 경도:" + std::to_string(last.longitude);
     }
     return tracks;
-}
-
-std::vector<ReportRow> SampleRows() {
-    auto row = [](bool ticked, const char* no, const char* use, const char* purpose, const char* distance,
-                  const char* start, const char* end, const char* from, const char* to) {
-        ReportRow r;
-        r.ticked = ticked;
-        r.no = no;
-        r.use = use;
-        r.purpose = purpose;
-        r.distance = distance;
-        r.startTime = start;
-        r.endTime = end;
-        r.startAddress = from;
-        r.endAddress = to;
-        return r;
-    };
-    return {row(true, "1", "출퇴근용", "출근", "27.412 Km", "2026-03-02_07:41:05", "2026-03-02_08:32:50",
-                "대한민국 서울특별시 중구 세종대로 110", "대한민국 경기도 성남시 분당구 판교역로 235"),
-            row(true, "2", "일반업무용", "거래처 방문 (it's <b>urgent</b>)", "1.873 Km", "2026-03-02_13:05:12",
-                "2026-03-02_13:14:40", "대한민국 경기도 성남시 분당구 판교역로 235", "No Data"),
-            row(false, "3", "일반업무용", "개인 용무", "19.560 Km", "2026-03-02_17:20:00",
-                "2026-03-02_18:02:31", "대한민국 경기도 성남시 분당구 판교역로 166", "대한민국 서울특별시 강남구 테헤란로 152"),
-            row(true, "4", "출퇴근용", "퇴근", "12.004 Km", "2026-03-02_18:40:09", "2026-03-02_19:15:47",
-                "대한민국 서울특별시 강남구 테헤란로 152", "대한민국 서울특별시 영등포구 여의대로 24")};
 }
 
 ReportSettingTexts SampleSettings() {
@@ -186,11 +162,12 @@ private slots:
         QVERIFY(image.save(screenshots_ + "/map_main_form.png"));
     }
 
+    // A month of 60 trips: the first sheet of both forms, the second sheet
+    // of the log, and both as PDF.
     void forms() {
-        const auto rows = SampleRows();
+        const auto rows = test::MonthOfRows(60);
         CHtmlDlgTrackOutNew log;
         CHtmlDlgTrackOutOld refund;
-        refund.resize(960, 760);
         struct Form { ReportPopup* popup; const char* name; };
         for (const Form& form : {Form{&log, "log_report"}, Form{&refund, "refund_report"}}) {
             form.popup->setSourceList([&] { return rows; });
@@ -201,11 +178,14 @@ private slots:
         for (const Form& form : {Form{&log, "log_report"}, Form{&refund, "refund_report"}}) {
             form.popup->show();
             QVERIFY(QTest::qWaitForWindowExposed(form.popup));
-            QVERIFY(Evaluate(form.popup->pageView(), "document.querySelectorAll('#list_ctrl tr').length > 5"));
+            QVERIFY(Evaluate(form.popup->pageView(), "document.querySelectorAll('.sheet').length > 1"));
             QTest::qWait(800);
-            const QImage image = form.popup->grab().toImage();
-            QVERIFY(!image.isNull());
-            QVERIFY(image.save(screenshots_ + "/" + form.name + ".png"));
+            QVERIFY(form.popup->grab().toImage().save(screenshots_ + "/" + form.name + ".png"));
+            if (form.popup == &log) {
+                QVERIFY(Evaluate(log.pageView(), "document.querySelectorAll('.sheet')[1].scrollIntoView(), true"));
+                QTest::qWait(800);
+                QVERIFY(log.grab().toImage().save(screenshots_ + "/log_report_page2.png"));
+            }
 
             QSignalSpy saved(form.popup, &ReportPopup::pdfSaved);
             const QString pdf = samples_ + "/" + form.name + ".pdf";

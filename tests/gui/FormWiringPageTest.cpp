@@ -148,12 +148,12 @@ private slots:
         QVERIFY(log->isVisible());
         PageScriptView* page = log->pageView();
         QCOMPARE(Column(page, "#list_ctrl tr.trip", 0),
-                 (QStringList{"2026-03-02_08:00:00", "2026-03-03_08:00:00"}));
-        QCOMPARE(Column(page, "#list_ctrl tr.trip", 3), (QStringList{"500.000000", "520.000000"}));
-        QCOMPARE(Column(page, "#list_ctrl tr.trip", 6), (QStringList{"", "30.000 Km"}));
-        QCOMPARE(Column(page, "#list_ctrl tr.trip", 7), (QStringList{"20.000 Km", ""}));
+                 (QStringList{"2026-03-02(월)08:00", "2026-03-03(화)08:00"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 3), (QStringList{"500.0", "520.0"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 6), (QStringList{"", "30.0"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 7), (QStringList{"20.0", ""}));
         QCOMPARE(Column(page, "#list_ctrl tr.trip", 8), (QStringList{"", "it's <b>"}));
-        QCOMPARE(Column(page, "#list_ctrl tr.total", 0), (QStringList{"50.000000"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.total", 0), (QStringList{"50.0"}));
 
         form.refundReportButton()->click();
         CHtmlDlgTrackOutOld* refund = wiring->refundReport();
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(Column(refund->pageView(), "#list_ctrl tr.trip", 0), (QStringList{"1", "2"}));
         QCOMPARE(Column(refund->pageView(), "#list_ctrl tr.trip", 3), (QStringList{"출발지 2", "출발지 3"}));
         QCOMPARE(Column(refund->pageView(), "#list_ctrl table.total tr", 1),
-                 (QStringList{"50.00", "10.00", "1500", "7500.00"}));
+                 (QStringList{"50.0", "10.00", "1,500원", "7,500원"}));
 
         // Without settings a press shows the form empty.
         form.setListSettings(nullptr);

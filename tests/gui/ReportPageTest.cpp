@@ -5,8 +5,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPrintDialog>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +17,8 @@
 #include <vector>
 
 #include "core/ReportStatements.h"
+#include "core/TextFormat.h"
+#include "tests/gui/GuiTestData.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
 #include "views/PageScriptView.h"
@@ -93,9 +98,9 @@ private slots:
     void logReportTablesFromTheStatements() {
         CHtmlDlgTrackOutNew popup;
         QCOMPARE(popup.windowTitle(), QStringLiteral("운행기록부 - 미리보기"));
-        QCOMPARE(popup.size(), QSize(700, 700));
+        QCOMPARE(popup.size(), QSize(740, 760));
         QCOMPARE(popup.printButton()->text(), QStringLiteral("인쇄"));
-        QCOMPARE(popup.printButton()->geometry(), QRect(620, 650, 50, 30));
+        QCOMPARE(popup.printButton()->geometry(), QRect(660, 710, 50, 30));
         const auto rows = SampleRows();
         popup.setSourceList([&] { return rows; });
         popup.setSettings(SampleSettings());
@@ -110,27 +115,31 @@ private slots:
         QCOMPARE(Rows(popup, "#list_ctrl table.car tr"),
                  (QList<QStringList>{{"차 종", "자동차등록번호"}, {"쏘나타", "12가3456"}}));
 
-        const auto header = Rows(popup, "#list_ctrl table.list tr:nth-child(-n+3)");
+        const auto header = Rows(popup, "#list_ctrl table.list thead tr");
         QCOMPARE(header.size(), 3);
-        QCOMPARE(header[0], (QStringList{"사용일자", "사용자", "운행 내역"}));
+        QCOMPARE(header[0], (QStringList{"사용일자(요일)", "사용자", "운행 내역"}));
         QCOMPARE(header[1], (QStringList{"부서", "성명", "주행 전계기판의 거리(Km)", "주행 후계기판의 거리(Km)",
                                          "주행거리", "업무용 사용거리(km)", "비고"}));
-        QCOMPARE(header[2], (QStringList{"출.퇴근용(Km)", "일반 업무용(Km)"}));
+        QCOMPARE(header[2], (QStringList{"출·퇴근용(Km)", "일반 업무용(Km)"}));
 
         const auto trips = Rows(popup, "#list_ctrl tr.trip");
         QCOMPARE(trips.size(), 3);
-        QCOMPARE(trips[0], (QStringList{"2026-03-01_08:10:00", "영업부", "홍길동", "1000.000000", "1010.500000",
-                                        "10.500 Km", "10.500 Km", "", "출근"}));
-        QCOMPARE(trips[1], (QStringList{"2026-03-03_08:10:00", "영업부", "홍길동", "1010.500000", "1015.000000",
-                                        "4.500 Km", "", "4.500 Km", "it's <b>"}));
-        QCOMPARE(trips[2][3], QStringLiteral("1015.000000"));
-        QCOMPARE(trips[2][4], QStringLiteral("1098.000000"));
+        QCOMPARE(trips[0], (QStringList{"2026-03-01(일)08:10", "영업부", "홍길동", "1,000.0", "1,010.5", "10.5",
+                                        "10.5", "", "출근"}));
+        QCOMPARE(trips[1], (QStringList{"2026-03-03(화)08:10", "영업부", "홍길동", "1,010.5", "1,015.0", "4.5", "",
+                                        "4.5", "it's <b>"}));
+        QCOMPARE(trips[2][3], QStringLiteral("1,015.0"));
+        QCOMPARE(trips[2][4], QStringLiteral("1,098.0"));
         QCOMPARE(trips[2][8], QStringLiteral("a\\b"));
+        // The day and its time stay on their two lines.
+        QCOMPARE(Eval(popup, "document.querySelector('td.day').getClientRects()[0].height < 40").toBool(), true);
+        QCOMPARE(Eval(popup, "document.querySelector('.sheet .page-no').textContent").toString(),
+                 QStringLiteral("쪽 1 / 1"));
         QCOMPARE(Eval(popup, "document.querySelectorAll('#list_ctrl b').length").toInt(), 0);
 
         QCOMPARE(Rows(popup, "#list_ctrl tr.total-head")[0],
                  (QStringList{"", "사업연도 총주행 거리(Km)", "사업연도 업무용 사용거리(Km)", "업무용 사용비율(%)"}));
-        QCOMPARE(Rows(popup, "#list_ctrl tr.total")[0], (QStringList{"98.000000", "98.000000", "100"}));
+        QCOMPARE(Rows(popup, "#list_ctrl tr.total")[0], (QStringList{"98.0", "98.0", "100.0"}));
         QCOMPARE(Eval(popup, "getComputedStyle(document.querySelector('table.car th')).backgroundColor")
                      .toString(),
                  QStringLiteral("rgb(146, 208, 80)"));
@@ -145,7 +154,7 @@ private slots:
         popup.setSettings(SampleSettings());
         popup.FillLogReport();
         QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 0);
-        QCOMPARE(Rows(popup, "#list_ctrl tr.total")[0], (QStringList{"0", "0", "0"}));
+        QCOMPARE(Rows(popup, "#list_ctrl tr.total")[0], (QStringList{"0.0", "0.0", "0.0"}));
         QCOMPARE(Rows(popup, "#list_ctrl table.list tr").size(), 5);
         popup.show();
         popup.Cancel();
@@ -167,25 +176,31 @@ private slots:
         QCOMPARE(Eval(popup, "document.title").toString(), QStringLiteral("MileLedger"));
         QCOMPARE(Rows(popup, "#list_ctrl table.name tr"),
                  (QList<QStringList>{{"사번 :", "A-17"}, {"이름 :", "홍길동"}}));
+        QCOMPARE(Rows(popup, "#list_ctrl table.head tr"),
+                 (QList<QStringList>{{"법인명", "(주)마일레저", "자동차등록번호", "12가3456"},
+                                     {"기간", "2026-03-01 ~ 2026-03-04", "부서", "영업부"}}));
+        QCOMPARE(Rows(popup, "#list_ctrl table.approval tr")[0], (QStringList{"결재", "담당", "확인"}));
         QCOMPARE(Rows(popup, "#list_ctrl tr.header")[0],
-                 (QStringList{"트랙", "구분", "시간", "위치", "운행(Km)", "운행목적/Comment"}));
+                 (QStringList{"트랙", "구분", "시간", "위치", "운행(Km)", "사용용도", "운행목적/Comment"}));
+        // The whole table fits the preview: nothing to scroll sideways.
+        QVERIFY(Eval(popup, "document.documentElement.scrollWidth <= window.innerWidth").toBool());
         const auto starts = Rows(popup, "#list_ctrl tr.trip");
         const auto ends = Rows(popup, "#list_ctrl tr.trip-end");
         QCOMPARE(starts.size(), 3);
         QCOMPARE(ends.size(), 3);
         // Rows 1, 3 and 4 are ticked: they are numbered 1, 2, 3.
-        QCOMPARE(starts[0], (QStringList{"1", "시작", "2026-03-01_08:10:00", "서울특별시 중구 세종대로 110",
-                                         "10.500 Km", "출근"}));
+        QCOMPARE(starts[0], (QStringList{"1", "시작", "2026-03-01(일) 08:10", "서울특별시 중구 세종대로 110",
+                                         "10.5", "출퇴근용", "출근"}));
         QCOMPARE(starts[1][0], QStringLiteral("2"));
-        QCOMPARE(starts[1][5], QStringLiteral("it's <b>"));
-        QCOMPARE(ends[1], (QStringList{"종료", "2026-03-03_08:55:30", "No Data"}));
+        QCOMPARE(starts[1][6], QStringLiteral("it's <b>"));
+        QCOMPARE(ends[1], (QStringList{"종료", "2026-03-03(화) 08:55", "No Data"}));
         QCOMPARE(starts[2][0], QStringLiteral("3"));
         // 98 km at 9.8 km per litre is 10 litres at 1459 won.
         QCOMPARE(Rows(popup, "#list_ctrl table.total tr"),
-                 (QList<QStringList>{{"총 주행거리(Km)", "98.00"},
+                 (QList<QStringList>{{"총 주행거리(Km)", "98.0"},
                                      {"평균 연비(Km/L)", "9.80"},
-                                     {"리터당 금액(KRW)", "1459"},
-                                     {"청구금액(KRW)", "14590.00"}}));
+                                     {"리터당 금액(KRW)", "1,459원"},
+                                     {"청구금액(KRW)", "14,590원"}}));
 
         // Closing only hides it; the content stays until the next fill.
         popup.Cancel();
@@ -195,7 +210,7 @@ private slots:
         popup.setSourceList([&] { return none; });
         popup.FillRefundReport();
         QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 0);
-        QCOMPARE(Rows(popup, "#list_ctrl table.total tr")[3][1], QStringLiteral("0.00"));
+        QCOMPARE(Rows(popup, "#list_ctrl table.total tr")[3][1], QStringLiteral("0원"));
     }
 
     void printButtonOpensThePrintDialogThroughThePage() {
@@ -229,28 +244,65 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("never.pdf"))));
     }
 
-    void bothFormsSaveAsPdf() {
-        QTemporaryDir dir;
-        const auto rows = SampleRows();
+    // A month of 60 trips written as PDF and read back page by page
+    // (poppler's pdftotext): every page carries the column headings and its
+    // "쪽 n / m", no trip is split across a page break, and the totals close
+    // the last page.
+    void sixtyTripsPrintOnWholeNumberedPages() {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty()) QFAIL("pdftotext not found (Debian poppler-utils, tools/setup-deps.sh)");
+        auto rows = test::MonthOfRows(60);
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i].purpose = Format("운행%02zu%s", i, i % 7 == 6 ? " 협력사 품질 점검 후 본사 복귀, 성적서 수령" : "");
         CHtmlDlgTrackOutNew log;
         CHtmlDlgTrackOutOld refund;
-        for (ReportPopup* popup : {static_cast<ReportPopup*>(&log), static_cast<ReportPopup*>(&refund)}) {
-            popup->setSourceList([&] { return rows; });
-            popup->setSettings(SampleSettings());
-        }
-        log.FillLogReport();
-        refund.FillRefundReport();
-        int index = 0;
-        for (ReportPopup* popup : {static_cast<ReportPopup*>(&log), static_cast<ReportPopup*>(&refund)}) {
-            QSignalSpy saved(popup, &ReportPopup::pdfSaved);
-            const QString path = dir.filePath(QStringLiteral("form%1.pdf").arg(index++));
-            popup->savePdf(path);
-            QVERIFY(saved.wait(30000));
-            QCOMPARE(saved.at(0).at(1).toBool(), true);
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QVERIFY(file.read(5) == "%PDF-");
-            QVERIFY(file.size() > 5000);
+        struct Form {
+            ReportPopup* popup;
+            const char* heading;
+            const char* total;
+        };
+        QTemporaryDir dir;
+        for (const Form& form : {Form{&log, "사용일자", "사업연도 총주행 거리(Km)"},
+                                 Form{&refund, "운행목적/Comment", "청구금액(KRW)"}}) {
+            form.popup->setSourceList([&] { return rows; });
+            form.popup->setSettings(SampleSettings());
+            if (form.popup == &log) log.FillLogReport(); else refund.FillRefundReport();
+            QSignalSpy saved(form.popup, &ReportPopup::pdfSaved);
+            const QString path = dir.filePath(QStringLiteral("form.pdf"));
+            form.popup->savePdf(path);
+            QVERIFY(saved.wait(60000));
+            QVERIFY(saved.at(0).at(1).toBool());
+
+            QProcess text;
+            text.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+            QVERIFY(text.waitForFinished(60000));
+            QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'));
+            if (pages.last().trimmed().isEmpty()) pages.removeLast();
+            // The text comes with the blanks of the layout, not of the page.
+            for (QString& page : pages) page.remove(QRegularExpression(QStringLiteral("\\s")));
+            auto squeezed = [](const char* text) { return QString::fromUtf8(text).remove(QLatin1Char(' ')); };
+            const int m = static_cast<int>(pages.size());
+            QVERIFY2(m >= 3, qPrintable(QString::number(m)));
+            QCOMPARE(Eval(*form.popup, "document.querySelectorAll('.sheet').length").toInt(), m);
+            for (int p = 0; p < m; ++p) {
+                QVERIFY2(pages[p].contains(squeezed(form.heading)), qPrintable(pages[p]));
+                QVERIFY2(pages[p].contains(QStringLiteral("쪽%1/%2").arg(p + 1).arg(m)), qPrintable(pages[p]));
+                QCOMPARE(pages[p].contains(squeezed(form.total)), p == m - 1);
+            }
+            auto pageOf = [&](const QString& token) {
+                int found = -1;
+                for (int p = 0; p < m; ++p)
+                    if (pages[p].contains(token)) found = found < 0 ? p : -2;
+                return found;
+            };
+            for (size_t i = 0; i < rows.size(); ++i) {
+                const QString purpose = QString::fromStdString(rows[i].purpose.substr(0, 8));
+                const int page = pageOf(purpose);
+                QVERIFY2(page >= 0, qPrintable(purpose));
+                // A split row would leave its start or end time on another page.
+                QCOMPARE(pageOf(QString::fromStdString(rows[i].startTime.substr(11, 5))), page);
+                if (form.popup == &refund) QCOMPARE(pageOf(QString::fromStdString(rows[i].endTime.substr(11, 5))), page);
+            }
         }
     }
 };

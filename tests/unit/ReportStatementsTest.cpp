@@ -59,11 +59,11 @@ TEST(LogReportStatements, OdometerChainsAcrossUntickedRowsWithoutGaps) {
         "clear()",
         "table_head('2026-01-01', '2026-12-31', '(주)마일', '123-45-67890')",
         "table_car_info('소나타', '12가3456')",
-        "table_body('2026-03-01_08:00:00', '영업부', '홍길동', '1000.000000', '1010.500000', "
-        "'10.500 Km','10.500 Km', '', '출근')",
-        "table_body('2026-03-03_08:00:00', '영업부', '홍길동', '1010.500000', '1015.000000', "
-        "'4.500 Km','', '4.500 Km', '거래처')",
-        "table_end('15.000000','15.000000','100')",
+        "table_body('2026-03-01(일) 08:00', '영업부', '홍길동', '1,000.0', '1,010.5', "
+        "'10.5','10.5', '', '출근')",
+        "table_body('2026-03-03(화) 08:00', '영업부', '홍길동', '1,010.5', '1,015.0', "
+        "'4.5','', '4.5', '거래처')",
+        "table_end('15.0','15.0','100.0')",
         "end_table_list()",
         "fin_html()"};
     EXPECT_EQ(out, expected);
@@ -74,34 +74,34 @@ TEST(LogReportStatements, OnlyTheExactCommutingTextGoesToTheCommutingColumn) {
                                          Row(true, 3, "출퇴근용", "3 Km")};
     const auto out = LogReportStatements(rows, Settings());
     ASSERT_EQ(out.size(), 9u);
-    EXPECT_NE(out[3].find("'1 Km','', '1 Km'"), std::string::npos) << out[3];
-    EXPECT_NE(out[4].find("'2 Km','', '2 Km'"), std::string::npos) << out[4];
-    EXPECT_NE(out[5].find("'3 Km','3 Km', ''"), std::string::npos) << out[5];
+    EXPECT_NE(out[3].find("'1.0','', '1.0'"), std::string::npos) << out[3];
+    EXPECT_NE(out[4].find("'2.0','', '2.0'"), std::string::npos) << out[4];
+    EXPECT_NE(out[5].find("'3.0','3.0', ''"), std::string::npos) << out[5];
 }
 
 TEST(LogReportStatements, TotalsRowIsZerosWithoutTickedRowsOrDistance) {
-    EXPECT_EQ(LogReportStatements({}, Settings())[3], "table_end('0','0','0')");
+    EXPECT_EQ(LogReportStatements({}, Settings())[3], "table_end('0.0','0.0','0.0')");
     const std::vector<ReportRow> unticked = {Row(false, 1, "", "12 Km")};
     const auto out = LogReportStatements(unticked, Settings());
     ASSERT_EQ(out.size(), 6u);
-    EXPECT_EQ(out[3], "table_end('0','0','0')");
+    EXPECT_EQ(out[3], "table_end('0.0','0.0','0.0')");
     EXPECT_EQ(out[4], "end_table_list()");
     EXPECT_EQ(out[5], "fin_html()");
     const std::vector<ReportRow> noNumber = {Row(true, 1, "", "No Data")};
-    EXPECT_EQ(LogReportStatements(noNumber, Settings())[4], "table_end('0','0','0')");
+    EXPECT_EQ(LogReportStatements(noNumber, Settings())[4], "table_end('0.0','0.0','0.0')");
 }
 
 TEST(LogReportStatements, NonNumericOdometerStartsAtZero) {
     ReportSettingTexts s = Settings();
     s.carMeterNum = "약 1000";
-    const auto out = LogReportStatements({Row(true, 1, "", "2.25 Km")}, s);
-    EXPECT_NE(out[3].find("'0.000000', '2.250000'"), std::string::npos) << out[3];
+    const auto out = LogReportStatements({Row(true, 1, "", "2.34 Km")}, s);
+    EXPECT_NE(out[3].find("'0.0', '2.3'"), std::string::npos) << out[3];
     s.carMeterNum = "nan";  // strtod would read this as a number
-    EXPECT_NE(LogReportStatements({Row(true, 1, "", "2.25 Km")}, s)[3].find("'0.000000'"),
+    EXPECT_NE(LogReportStatements({Row(true, 1, "", "2.34 Km")}, s)[3].find("'0.0'"),
               std::string::npos);
-    s.carMeterNum = "250.5km";
+    s.carMeterNum = "48223.3km";
     EXPECT_NE(LogReportStatements({Row(true, 1, "", "inf Km")}, s)[3].find(
-                  "'250.500000', '250.500000'"),
+                  "'48,223.3', '48,223.3'"),
               std::string::npos);
 }
 
@@ -109,19 +109,19 @@ TEST(LogReportStatements, NonNumericOdometerStartsAtZero) {
 
 TEST(RefundReportStatements, ArithmeticOfTheClaim) {
     const auto out = RefundReportStatements({Row(true, 1, "", "98.00 Km")}, Settings());
-    ASSERT_EQ(out.size(), 6u);
-    EXPECT_EQ(out[4], "total_table_list('98.00','9.80','1459','14590.00')");
+    ASSERT_EQ(out.size(), 7u);
+    EXPECT_EQ(out[5], "total_table_list('98.0','9.80','1,459원','14,590원')");
 }
 
 TEST(RefundReportStatements, ZeroOrMissingEconomyClaimsNothing) {
     ReportSettingTexts s = Settings();
     s.carMileage = "0";
-    EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[4],
-              "total_table_list('98.00','0.00','1459','0.00')");
+    EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[5],
+              "total_table_list('98.0','0.00','1,459원','0원')");
     s.carMileage = "연비";
     s.oilBill = "1,459";  // counts only up to the separator
-    EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[4],
-              "total_table_list('98.00','0.00','1','0.00')");
+    EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[5],
+              "total_table_list('98.0','0.00','1원','0원')");
 }
 
 TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
@@ -131,22 +131,23 @@ TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
     const std::vector<std::string> expected = {
         "clear()",
         "name_table_list('A-17','홍길동')",
-        "table_list('1', '2026-03-02_08:00:00', '2026-03-02_09:00:00', 'start 2', 'end 2', "
-        "'1.5 Km', 'p')",
-        "table_list('2', '2026-03-05_08:00:00', '2026-03-05_09:00:00', 'start 5', 'end 5', "
-        "'1.5 Km', 'p')",
+        "refund_head('(주)마일', '12가3456', '2026-03-02', '2026-03-05', '영업부')",
+        "table_list('1', '2026-03-02(월) 08:00', '2026-03-02(월) 09:00', 'start 2', 'end 2', "
+        "'1.5', 'p', '')",
+        "table_list('2', '2026-03-05(목) 08:00', '2026-03-05(목) 09:00', 'start 5', 'end 5', "
+        "'1.5', 'p', '')",
         "end_table_list()",
-        "total_table_list('3.00','9.80','1459','446.63')",
+        "total_table_list('3.0','9.80','1,459원','447원')",
         "fin_html()"};
     EXPECT_EQ(out, expected);
 }
 
 TEST(RefundReportStatements, NoTickedRowShowsTheConfiguredFigures) {
     const auto out = RefundReportStatements({Row(false, 1, "", "5 Km")}, Settings());
-    const std::vector<std::string> expected = {"clear()", "name_table_list('A-17','홍길동')",
-                                               "end_table_list()",
-                                               "total_table_list('0.00','9.80','1459','0.00')",
-                                               "fin_html()"};
+    const std::vector<std::string> expected = {
+        "clear()", "name_table_list('A-17','홍길동')",
+        "refund_head('(주)마일', '12가3456', '', '', '영업부')", "end_table_list()",
+        "total_table_list('0.0','9.80','1,459원','0원')", "fin_html()"};
     EXPECT_EQ(out, expected);
 }
 
@@ -172,7 +173,7 @@ TEST(EscapePageText, EveryTextFieldOfBothFormsIsEscaped) {
                                &s.employeeName, &s.employeeNum})
         *field = evil;
     ReportRow r = Row(true, 1, "", "1 Km");
-    r.no = r.purpose = r.startTime = r.endTime = r.startAddress = r.endAddress = evil;
+    r.no = r.use = r.purpose = r.startTime = r.endTime = r.startAddress = r.endAddress = evil;
     r.distance = "1 Km" + evil;
     for (const auto& statements : {LogReportStatements({r}, s), RefundReportStatements({r}, s)}) {
         for (const std::string& statement : statements) {
