@@ -13,6 +13,7 @@ packages=(
   libqt6svg6-dev
   libjs-leaflet                                     # map library, bundled at build time
   xvfb xauth fonts-nanum                            # page tests and screenshots
+  locales                                           # de_DE sources for the decimal-comma locale test
 )
 
 missing=()
