@@ -51,7 +51,9 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
 
     mainDialog_ = new CMainDialog(online, this);
     // The map (only when online) and the two form popups, owned by the form.
-    new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
+    auto* wiring = new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
+    connect(wiring, &MapAndReportWiring::reportRefused, this,
+            [this](const QString& message) { prompts().Message(this, message, QStringLiteral("경고")); });
     setCentralWidget(mainDialog_);
 
     const std::string path = options_.settingsPath;
@@ -63,6 +65,8 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
                                   this);
     connect(settingDlg_, &CSettingDlg::saveFailed, this,
             [this](const QString& message) { prompts().Message(this, message, QStringLiteral("경고")); });
+    connect(settingDlg_, &CSettingDlg::inputRefused, this,
+            [this](const QString& message) { prompts().Message(settingDlg_, message, QStringLiteral("경고")); });
     mainDialog_->setListSettings(&settingDlg_->settings());
     CreateChildren();
     CreateMenus();

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSocketNotifier>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -56,6 +57,10 @@ int main(int argc, char** argv) {
     // The map and the report pages share one graphics context.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // QApplication applies the user's locale to the C library; numbers in
+    // files, requests and page statements keep the C conventions (only the
+    // widgets show the user's locale).
+    std::setlocale(LC_NUMERIC, "C");
     QuitOnSignals();
     QApplication::setApplicationName(QStringLiteral("MileLedger"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));

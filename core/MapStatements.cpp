@@ -1,7 +1,6 @@
 #include "core/MapStatements.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "core/TextFormat.h"
 
@@ -42,15 +41,14 @@ std::string PushRawPathStatement(int index, const FixList& fixes) {
     std::string out = Format("pushRawPath('%d', [", index);
     out.reserve(out.size() + fixes.size() * 30 + 2);
     bool any = false;
-    char buffer[160];  // two floats at their widest in %.09lf fit
     for (const FixRecord& fix : fixes) {
         const double latitude = fix.latitude;
         const double longitude = fix.longitude;
         if (!IsDrawablePoint(latitude, longitude)) continue;
-        const int length = std::snprintf(buffer, sizeof buffer, "%s%.09lf,%.09lf", any ? "," : "",
-                                         latitude, longitude);
-        if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) continue;
-        out.append(buffer, static_cast<size_t>(length));
+        if (any) out += ',';
+        AppendFixed(out, latitude, 9);
+        out += ',';
+        AppendFixed(out, longitude, 9);
         any = true;
     }
     if (!any) return {};

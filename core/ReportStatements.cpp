@@ -1,5 +1,6 @@
 #include "core/ReportStatements.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/FormText.h"
@@ -18,7 +19,27 @@ double LeadingNumber(std::string_view text) {
 
 std::string E(std::string_view text) { return EscapePageText(text); }
 
+// A setting the forms compute with; 0 when it holds no number (the caller
+// was told by the ...SettingsProblem check).
+double SettingNumber(std::string_view text) { return ParseTypedNumber(text).value_or(0.0); }
+
+std::string NotANumber(const char* name, const std::string& stored, const char* kind = "숫자") {
+    return Format("%s 값이 %s가 아니어서 양식을 만들 수 없습니다. 차량 정보를 고친 뒤 다시 만드세요.\n%s: \"%s\"",
+                  name, kind, name, stored.c_str());
+}
+
 }  // namespace
+
+std::string LogReportSettingsProblem(const ReportSettingTexts& s) {
+    return ParseTypedNumber(s.carMeterNum) ? std::string() : NotANumber("계기판 거리", s.carMeterNum);
+}
+
+std::string RefundReportSettingsProblem(const ReportSettingTexts& s) {
+    if (!ParseTypedNumber(s.carMileage)) return NotANumber("차량 연비", s.carMileage);
+    const std::optional<double> price = ParseTypedNumber(s.oilBill);
+    if (!price || *price != std::floor(*price) || *price > 2147483647.0) return NotANumber("유류비", s.oilBill, "원 단위의 숫자");
+    return {};
+}
 
 std::string EscapePageText(std::string_view text) {
     std::string out;
@@ -62,7 +83,7 @@ std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
     out.push_back(
         Format("table_car_info('%s', '%s')", E(s.carName).c_str(), E(s.carNum).c_str()));
 
-    double meter = LeadingNumber(s.carMeterNum);
+    double meter = SettingNumber(s.carMeterNum);
     double total = 0.0;
     const std::string part = E(s.employeePartName);
     const std::string name = E(s.employeeName);
@@ -123,8 +144,8 @@ std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& ro
         total += distance;
     }
     out.push_back("end_table_list()");
-    const double economy = LeadingNumber(s.carMileage);
-    const int price = LeadingInt(s.oilBill);
+    const double economy = SettingNumber(s.carMileage);
+    const int price = static_cast<int>(std::min(SettingNumber(s.oilBill), 2147483647.0));
     const double litres = economy != 0.0 ? total / economy : 0.0;
     const double amount = price * litres;
     out.push_back(Format("total_table_list('%s','%s','%s','%s')", KmText(total).c_str(),

@@ -46,6 +46,15 @@ std::string EscapePageText(std::string_view text);
 // The use cell text that puts a row's distance in the commuting column.
 inline constexpr std::string_view kCommutingUse = "출퇴근용";
 
+// The settings a form computes with, read as the vehicle information dialog
+// reads them (digit grouping and a decimal comma accepted): CAR_MATER_NUM
+// for the log, CAR_MILEAGE and OIL_BILL (whole won) for the refund. A
+// form whose setting holds no number is not made, since a total from a
+// misread value looks right on paper: the warning to show (Korean, the
+// stored text after the sentence), or empty when the form can be made.
+std::string LogReportSettingsProblem(const ReportSettingTexts& settings);
+std::string RefundReportSettingsProblem(const ReportSettingTexts& settings);
+
 // "clear()", "table_head(...)", "table_car_info(...)", one "table_body(...)"
 // per ticked row with the odometer chained across the ticked rows,
 // "table_end(...)", "end_table_list()", "fin_html()". Days read

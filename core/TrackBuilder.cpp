@@ -1,5 +1,6 @@
 #include "core/TrackBuilder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -59,6 +60,48 @@ std::string PositionText(const FixRecord& fix) {
                   static_cast<double>(fix.longitude));
 }
 
+// BuildTracks' cut rule: a fix starts a new track when the gap to the fix
+// before reaches the cut time or is not positive, unless the fix before has
+// time 0 ("no previous fix").
+bool CutsBefore(const FixRecord& previous, const FixRecord& cur, double cut) {
+    if (previous.time == 0) return false;
+    const double diff = static_cast<double>(cur.time) - static_cast<double>(previous.time);
+    return diff >= cut || diff <= 0.0;
+}
+
+bool SameFix(const FixRecord& a, const FixRecord& b) {
+    return a.time == b.time && a.latitude == b.latitude && a.longitude == b.longitude;
+}
+
+// Finds fixes of a list by value (time and position), each at most once
+// when claimed.
+class FixFinder {
+public:
+    explicit FixFinder(const FixList& fixes) : fixes_(fixes), claimed_(fixes.size(), false) {
+        order_.resize(fixes.size());
+        for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](size_t a, size_t b) { return fixes_[a].time < fixes_[b].time; });
+    }
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+    // The index of the first matching fix (not yet claimed when `claim`).
+    size_t Find(const FixRecord& fix, bool claim) {
+        auto it = std::lower_bound(order_.begin(), order_.end(), fix.time,
+                                   [&](size_t i, int32_t time) { return fixes_[i].time < time; });
+        for (; it != order_.end() && fixes_[*it].time == fix.time; ++it) {
+            if (!SameFix(fixes_[*it], fix) || (claim && claimed_[*it])) continue;
+            if (claim) claimed_[*it] = true;
+            return *it;
+        }
+        return kNone;
+    }
+
+private:
+    const FixList& fixes_;
+    std::vector<size_t> order_;
+    std::vector<bool> claimed_;
+};
+
 // The driving time in whole seconds, truncated toward zero; clamped so that
 // the conversion to 32 bits is defined for any pair of times.
 int32_t DurationSeconds(int32_t first, int32_t last) {
@@ -74,11 +117,23 @@ double StepLength(const FixRecord& from, const FixRecord& to) {
     return Step(ToGeoPoint(from), ToGeoPoint(to));
 }
 
+double RelativeLuminance(uint32_t color) {
+    const auto linear = [](uint32_t channel) {
+        const double c = static_cast<double>(channel & 0xFFu) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(color) + 0.7152 * linear(color >> 8) + 0.0722 * linear(color >> 16);
+}
+
 uint32_t DrawTrackColor() {
-    const uint32_t r = static_cast<uint32_t>(std::rand() % 255);
-    const uint32_t g = static_cast<uint32_t>(std::rand() % 255);
-    const uint32_t b = static_cast<uint32_t>(std::rand() % 255);
-    return r + g * 256u + b * 65536u;
+    uint32_t color = 0;
+    do {
+        const uint32_t r = static_cast<uint32_t>(std::rand() % 255);
+        const uint32_t g = static_cast<uint32_t>(std::rand() % 255);
+        const uint32_t b = static_cast<uint32_t>(std::rand() % 255);
+        color = r + g * 256u + b * 65536u;
+    } while (RelativeLuminance(color) > kMaxTrackLuminance);
+    return color;
 }
 
 void FinishTrack(TrackRecord track, TrackList& tracks, const TrackBuildOptions& options) {
@@ -136,8 +191,8 @@ void BuildTracks(FixList& fixes, TrackList& tracks, const TrackBuildOptions& opt
             continue;
         }
 
-        const double diff = static_cast<double>(cur.time) - static_cast<double>(previous.time);
         if (diag) {
+            const double diff = static_cast<double>(cur.time) - static_cast<double>(previous.time);
             DiagPrintf("Before %10s\r\n", CalendarText(previous.time).c_str());
             DiagPrintf("%d Curr %10s\r\n", static_cast<int>(tracks.size()),
                        CalendarText(cur.time).c_str());
@@ -145,7 +200,7 @@ void BuildTracks(FixList& fixes, TrackList& tracks, const TrackBuildOptions& opt
         }
 
         const GeoPoint point = ToGeoPoint(cur);
-        if (diff >= cut || diff <= 0.0) {
+        if (CutsBefore(previous, cur, cut)) {
             FinishTrack(current, tracks, options);
             current.fixes.clear();
         } else {
@@ -161,6 +216,43 @@ void BuildTracks(FixList& fixes, TrackList& tracks, const TrackBuildOptions& opt
     }
     if (!current.fixes.empty()) {
         FinishTrack(std::move(current), tracks, options);
+    }
+}
+
+TrackRebuildLoss PlanTrackRebuild(const TrackList& tracks, const FixList& fixes, int32_t cutSeconds) {
+    FixList starts;
+    for (size_t i = 0; i < fixes.size(); ++i) {
+        if (i == 0 || CutsBefore(fixes[i - 1], fixes[i], static_cast<double>(cutSeconds))) starts.push_back(fixes[i]);
+    }
+    FixFinder rebuilt(starts);
+    FixFinder all(fixes);
+    TrackRebuildLoss loss;
+    for (const TrackRecord& track : tracks) {
+        if (!track.fixes.empty() && rebuilt.Find(track.fixes.front(), true) != FixFinder::kNone) continue;
+        if (track.fixes.empty() || all.Find(track.fixes.front(), false) == FixFinder::kNone) {
+            ++loss.tracksGone;
+        } else if (!track.use.empty() || !track.purpose.empty()) {
+            ++loss.entriesGone;
+        }
+    }
+    return loss;
+}
+
+void CarryTrackEntries(const TrackList& old, TrackList& rebuilt) {
+    FixList starts;
+    starts.reserve(rebuilt.size());
+    for (TrackRecord& track : rebuilt) {
+        starts.push_back(track.fixes.empty() ? FixRecord{} : track.fixes.front());
+        track.selected = 1;
+    }
+    FixFinder finder(starts);
+    for (const TrackRecord& track : old) {
+        if (track.fixes.empty()) continue;
+        const size_t at = finder.Find(track.fixes.front(), true);
+        if (at == FixFinder::kNone) continue;
+        rebuilt[at].use = track.use;
+        rebuilt[at].purpose = track.purpose;
+        rebuilt[at].selected = track.selected;
     }
 }
 

@@ -43,9 +43,35 @@ void BuildTracks(FixList& fixes, TrackList& tracks, const TrackBuildOptions& opt
 void FinishTrack(TrackRecord track, TrackList& tracks, const TrackBuildOptions& options);
 
 // The colour of a new track: three rand() draws, each modulo 255, as
-// red + green * 256 + blue * 65536. rand() is never seeded, so every run of
-// the program gives the same sequence of colours.
+// red + green * 256 + blue * 65536, drawn again while the colour is lighter
+// than kMaxTrackLuminance (a line that light vanishes on the white list and
+// the light map). rand() is never seeded, so every run of the program gives
+// the same sequence of colours.
 uint32_t DrawTrackColor();
+inline constexpr double kMaxTrackLuminance = 0.85;
+
+// The relative luminance of a 0x00BBGGRR colour (sRGB, 0 black to 1 white).
+double RelativeLuminance(uint32_t color);
+
+// What rebuilding the tracks from `fixes` with a new cut time loses of the
+// tracks in memory. A rebuilt track that starts at the same fix (time and
+// position) as an old track takes over that track's use, purpose and tick
+// (CarryTrackEntries); what no rebuilt track takes over is lost:
+struct TrackRebuildLoss {
+    // Old tracks whose first fix is not among `fixes` (loaded from a file):
+    // they go with their fixes.
+    size_t tracksGone = 0;
+    // Other old tracks with a use or purpose that no rebuilt track starts
+    // at (joined to the track before them by a longer cut time).
+    size_t entriesGone = 0;
+    bool Nothing() const { return tracksGone == 0 && entriesGone == 0; }
+};
+TrackRebuildLoss PlanTrackRebuild(const TrackList& tracks, const FixList& fixes, int32_t cutSeconds);
+
+// Gives each rebuilt track the use, purpose and `selected` of the old track
+// that starts at the same fix; the other rebuilt tracks are ticked, as new
+// rows are. Old tracks are matched in order, each rebuilt track once.
+void CarryTrackEntries(const TrackList& old, TrackList& rebuilt);
 
 // Horizontal distance in metres between two fixes on the WGS 84 ellipsoid,
 // measured in the tangent plane at `from` (height differences add nothing).

@@ -84,23 +84,34 @@ size_t IniText::SectionEnd(size_t header) const {
     return i;
 }
 
-size_t IniText::FindKey(size_t header, std::string_view key) const {
-    const size_t end = SectionEnd(header);
-    for (size_t i = header + 1; i < end; ++i) {
+std::vector<IniText::Body> IniText::Bodies(std::string_view section) const {
+    std::vector<Body> bodies;
+    if (section.empty()) {
+        // Keys before the first header belong to the empty-named section.
+        const size_t firstHeader = SectionEnd(npos);
+        if (FindKey({0, firstHeader}, {}, true) != npos) bodies.push_back({0, firstHeader});
+    }
+    const size_t header = FindSection(section);
+    if (header != npos) bodies.push_back({header + 1, SectionEnd(header)});
+    return bodies;
+}
+
+size_t IniText::FindKey(Body body, std::string_view key, bool anyKey) const {
+    for (size_t i = body.begin; i < body.end; ++i) {
         const auto entry = EntryOf(lines_[i].text);
-        if (entry && SameName(entry->key, key)) return i;
+        if (entry && (anyKey || SameName(entry->key, key))) return i;
     }
     return npos;
 }
 
-bool IniText::HasSection(std::string_view section) const { return FindSection(section) != npos; }
+bool IniText::HasSection(std::string_view section) const { return !Bodies(section).empty(); }
 
 std::optional<std::string> IniText::Get(std::string_view section, std::string_view key) const {
-    const size_t header = FindSection(section);
-    if (header == npos) return std::nullopt;
-    const size_t line = FindKey(header, key);
-    if (line == npos) return std::nullopt;
-    return std::string(EntryOf(lines_[line].text)->value);
+    for (const Body& body : Bodies(section)) {
+        const size_t line = FindKey(body, key);
+        if (line != npos) return std::string(EntryOf(lines_[line].text)->value);
+    }
+    return std::nullopt;
 }
 
 void IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -108,22 +119,25 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
     std::replace(text.begin(), text.end(), '\r', ' ');
     std::replace(text.begin(), text.end(), '\n', ' ');
 
-    const size_t header = FindSection(section);
-    if (header == npos) {
+    const std::vector<Body> bodies = Bodies(section);
+    if (bodies.empty()) {
         if (!lines_.empty() && !Trim(lines_.back().text).empty()) Insert(lines_.size(), {});
         Insert(lines_.size(), "[" + std::string(section) + "]");
         Insert(lines_.size(), std::move(text));
         return;
     }
-    const size_t existing = FindKey(header, key);
-    if (existing != npos) {
-        lines_[existing].text = std::move(text);
-        return;
+    for (const Body& body : bodies) {
+        const size_t existing = FindKey(body, key);
+        if (existing != npos) {
+            lines_[existing].text = std::move(text);
+            return;
+        }
     }
     // After the section's last non-blank line, so that a blank line that
     // separates it from the next section stays where it is.
-    size_t at = SectionEnd(header);
-    while (at > header + 1 && Trim(lines_[at - 1].text).empty()) --at;
+    const Body& body = bodies.back();
+    size_t at = body.end;
+    while (at > body.begin && Trim(lines_[at - 1].text).empty()) --at;
     Insert(at, std::move(text));
 }
 

@@ -3,8 +3,9 @@
 // functions do, so that Setting.ini moves between the builds unchanged:
 //
 // - "[name]" opens a section; the name may be empty ("[]"), which is the
-//   section the fifteen settings live in. Lines before the first header
-//   belong to no section.
+//   section the fifteen settings live in. Keys before the first header
+//   belong to the empty-named section too (a file written without any
+//   section line keeps its values), searched before a "[]" section.
 // - "key=value" lines; key and value are trimmed of blanks; section and key
 //   names compare without regard to ASCII case; the first match wins.
 // - Anything else (comments, blank lines, other sections, unknown keys) is
@@ -39,11 +40,21 @@ public:
     std::string Text() const;
 
 private:
-    // Index of the section's header line, or npos.
+    // The lines of a section without its header, [begin, end).
+    struct Body {
+        size_t begin;
+        size_t end;
+    };
+    // Index of the section's first header line, or npos.
     size_t FindSection(std::string_view section) const;
-    // Index one past the section's last line.
+    // Index one past the section's last line (npos: before the first header).
     size_t SectionEnd(size_t header) const;
-    size_t FindKey(size_t header, std::string_view key) const;
+    // Where the section's keys are, in the order they are searched: for the
+    // empty-named section the lines before the first header (when they hold
+    // a key), then its "[]" section.
+    std::vector<Body> Bodies(std::string_view section) const;
+    // The line of the key (of any key with `anyKey`) in `body`, or npos.
+    size_t FindKey(Body body, std::string_view key, bool anyKey = false) const;
 
     struct Line {
         std::string text;

@@ -10,6 +10,7 @@
 // (SettingBlock); use FitSettings to see a value as it will be stored.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ml {
@@ -51,6 +52,20 @@ const std::array<std::string Settings::*, 12>& SettingTextsInBlockOrder();
 // Sets every one of the fifteen values to its default.
 void ApplyDefaultSettings(Settings& settings);
 Settings DefaultSettings();
+
+// What the vehicle information dialog accepts. OIL_BILL (whole won),
+// CAR_MILEAGE and CAR_MATER_NUM may be typed with digit grouping or a
+// decimal comma and are rewritten in their plain form ("1,459" becomes
+// "1459", "9,8" becomes "9.8"), so that every reader takes them as typed.
+// The business year must be two dates (YYYY.MM.DD; "-" or "/" also
+// separate), the end not before the start. The first value refused is named
+// with a message (Korean, the typed text after the sentence); the settings
+// are then left as they were.
+struct SettingInputProblem {
+    std::string Settings::*field = nullptr;
+    std::string message;
+};
+std::optional<SettingInputProblem> NormalizeSettingInputs(Settings& settings);
 
 // Where the program finds the outside services; the [services] section of
 // Setting.ini. Missing keys read as these defaults.

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/TextFormat.h"
+
 namespace ml {
 
 class TextCodec {
@@ -30,5 +32,14 @@ public:
     // `maxBytes` bytes and ends on a character boundary.
     virtual size_t FitLength(std::string_view disk, size_t maxBytes) const = 0;
 };
+
+// The warnings for replaced characters: one line, the file's path after the
+// sentence.
+inline std::string ReplacedOnSaveWarning(size_t count, const std::string& path) {
+    return Format("CP949로 저장할 수 없는 문자 %zu개는 \"?\"로 저장했습니다: %s", count, path.c_str());
+}
+inline std::string ReplacedOnLoadWarning(size_t count, const std::string& path) {
+    return Format("CP949 문자가 아닌 %zu바이트는 U+FFFD(\xEF\xBF\xBD)로 표시됩니다: %s", count, path.c_str());
+}
 
 }  // namespace ml

@@ -107,7 +107,7 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
     contents.header = FromSettingBlock(contents.headerBlock, codec, &contents.replacedChars);
     if (bytes.size() < SettingBlock::kSize) {
         contents.damaged = true;
-        contents.message = Format("the file ends inside the settings header (%zu of %zu bytes)",
+        contents.message = Format("설정 머리말 도중에 파일이 끝납니다 (%zu/%zu바이트)",
                                   bytes.size(), SettingBlock::kSize);
         return contents;
     }
@@ -121,7 +121,7 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
         const auto* end = static_cast<const uint8_t*>(std::memchr(begin, kScrambledLineFeed, bytes.size() - pos));
         if (end == nullptr) {
             contents.damaged = true;
-            contents.message = Format("the file ends inside the text line of track %zu (byte %zu)",
+            contents.message = Format("트랙 %zu의 텍스트 줄 도중에 파일이 끝납니다 (%zu바이트째)",
                                       trackNumber, entryStart);
             break;
         }
@@ -133,7 +133,7 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
 
         if (bytes.size() - pos < 4) {
             contents.damaged = true;
-            contents.message = Format("the file ends inside the fix count of track %zu (byte %zu)",
+            contents.message = Format("트랙 %zu의 위치 개수 도중에 파일이 끝납니다 (%zu바이트째)",
                                       trackNumber, pos);
             break;
         }
@@ -144,7 +144,7 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
         const size_t room = (bytes.size() - pos) / kFixBytes;
         if (count > room) {
             contents.damaged = true;
-            contents.message = Format("track %zu declares %u fixes but the file holds only %zu more (byte %zu)",
+            contents.message = Format("트랙 %zu의 위치 %u개 중 %zu개만 파일에 있습니다 (%zu바이트째)",
                                       trackNumber, count, room, pos - 4);
             break;
         }

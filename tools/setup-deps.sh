@@ -16,6 +16,7 @@ packages=(
   xvfb xauth fonts-nanum                            # page tests and screenshots
   poppler-utils                                     # page test reads the printed PDF back
   python3-openpyxl                                  # XLSX test reads the workbook back
+  locales                                           # de_DE sources for the decimal-comma locale test
 )
 
 missing=()

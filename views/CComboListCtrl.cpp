@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -54,16 +55,23 @@ void CComboListCtrl::SetCellText(int row, int column, const QString& text) {
 
 void CComboListCtrl::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
-    // A click beside the cells changes neither focus nor selection.
-    if (!index.isValid()) {
+    // A click beside the cells, or with another button than the left one,
+    // changes neither focus nor selection.
+    if (!index.isValid() || event->button() != Qt::LeftButton) {
         event->accept();
         return;
     }
     QTableWidget::mousePressEvent(event);
-    if (event->button() != Qt::LeftButton) return;
+    emit rowChosen(index.row());
     if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) return;
     if (currentRow() != index.row()) return;
     OpenCellEditor(index.row(), index.column());
+}
+
+void CComboListCtrl::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QTableWidget::keyPressEvent(event);
+    if (currentRow() != before && currentRow() >= 0) emit rowChosen(currentRow());
 }
 
 bool CComboListCtrl::OpenCellEditor(int row, int column) {

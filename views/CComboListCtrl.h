@@ -50,9 +50,14 @@ signals:
     // connection only).
     void fillCellChoices(int column, QStringList* choices);
     void cellEditDone(int controlId, int row, int column, const QString& text);
+    // The user chose a row: a left click on it (also on the row already
+    // current) or a key that moved the current row. Other mouse buttons
+    // neither select nor choose.
+    void rowChosen(int row);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool ShowCellCombo(int row, int column, const QStringList& choices, const QString& cellText);

@@ -58,7 +58,7 @@ CMainDialog::CMainDialog(bool showMap, QWidget* parent) : QWidget(parent), showM
     SetupColumns();
     infoPanel_ = new CTrackInfo(this);
 
-    connect(list_, &QTableWidget::cellPressed, this, [this](int row, int) { OnRowPressed(row); });
+    connect(list_, &CComboListCtrl::rowChosen, this, &CMainDialog::OnRowChosen);
     connect(list_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (item->column() != kColNo) return;
         const int checked = item->checkState() == Qt::Checked ? 1 : 0;
@@ -72,6 +72,12 @@ CMainDialog::CMainDialog(bool showMap, QWidget* parent) : QWidget(parent), showM
     connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this, &CMainDialog::OnHeaderClicked);
     connect(list_, &CComboListCtrl::fillCellChoices, this, &CMainDialog::OnFillChoices, Qt::DirectConnection);
     connect(list_, &CComboListCtrl::cellEditDone, this, &CMainDialog::OnCellEditDone);
+}
+
+CMainDialog::~CMainDialog() {
+    // Closing the window ends an open cell edit; the list must not report it
+    // to a form that is half destroyed.
+    disconnect(list_, nullptr, this, nullptr);
 }
 
 void CMainDialog::SetupColumns() {
@@ -144,7 +150,7 @@ int CMainDialog::RefreshTracks(TrackList& tracks) {
     return 0;
 }
 
-void CMainDialog::OnRowPressed(int row) {
+void CMainDialog::OnRowChosen(int row) {
     ML_ASSERT_UI_THREAD();
     if (row < 0 || row >= list_->rowCount()) return;
     CallMap(SetBoundsStatement(row));
@@ -162,6 +168,12 @@ void CMainDialog::OnHeaderClicked(int section) {
     if (!trackList_ || section != kColNo) return;
     SetAllChecks(allChecked_ == 0);
     allChecked_ = allChecked_ == 0 ? 1 : 0;
+}
+
+void CMainDialog::SetChecks(const std::vector<int32_t>& ticks) {
+    for (int i = 0; i < list_->rowCount() && i < int(ticks.size()); ++i) {
+        if (QTableWidgetItem* no = list_->item(i, kColNo)) no->setCheckState(ticks[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+    }
 }
 
 void CMainDialog::SetAllChecks(bool checked) {
@@ -191,26 +203,28 @@ void CMainDialog::resizeEvent(QResizeEvent* event) {
     if (event) QWidget::resizeEvent(event);
     const int cx = width();
     const int cy = height();
-    const int half = cx / 2;
     if (showMap_) {
+        const int mapWidth = cx / 2 - 10;
         if (mapView_) {
             // The map keeps this height while the user drags its width.
             if (auto* map = qobject_cast<CTrackMapDlg*>(mapView_)) map->setFixedHeightValue(cy - 100);
-            mapView_->setGeometry(10, 100, half - 10, cy - 100);
+            mapView_->setGeometry(kMapLeft, 100, mapWidth, cy - 100);
         }
-        list_->setGeometry(half + 10, 100, half - 20, cy - 280);
-        infoPanel_->setGeometry(half + 10, cy - 180, half - 10, 180);
+        // Laid out from the width the map now has, so that the map's own
+        // (later) report of that width moves nothing.
+        RelayoutBesideMap(mapWidth);
     } else {
-        list_->setGeometry(10, 100, cx - 20, cy - 280);
-        infoPanel_->setGeometry(10, cy - 180, cx - 10, 180);
+        list_->setGeometry(10, 100, cx - 20, cy - 100 - kInfoHeight);
+        infoPanel_->setGeometry(10, cy - kInfoHeight, cx - 10, kInfoHeight);
     }
 }
 
 void CMainDialog::RelayoutBesideMap(int mapWidth) {
     const int w = width();
     const int h = height();
-    list_->setGeometry(mapWidth + 40, 100, w - mapWidth - 40, h - 280);
-    infoPanel_->setGeometry(mapWidth + 40, h - 180, w - mapWidth - 40, 180);
+    const int x = kMapLeft + mapWidth + 10;
+    list_->setGeometry(x, 100, w - x - 10, h - 100 - kInfoHeight);
+    infoPanel_->setGeometry(x, h - kInfoHeight, w - x, kInfoHeight);
 }
 
 }  // namespace ml

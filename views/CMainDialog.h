@@ -4,6 +4,8 @@
 // two report buttons. Every decision about tracks is made here: which are
 // ticked, and each track's use and purpose.
 #include <QWidget>
+#include <cstdint>
+#include <vector>
 
 #include "core/TrackRecord.h"
 
@@ -24,6 +26,7 @@ public:
     static constexpr int kListId = 1000;
 
     explicit CMainDialog(bool showMap, QWidget* parent = nullptr);
+    ~CMainDialog() override;
 
     bool showMap() const { return showMap_; }
     CComboListCtrl* listControl() const { return list_; }
@@ -47,8 +50,16 @@ public:
     const TrackList* trackList() const { return trackList_; }
     int allChecked() const { return allChecked_; }
 
-    // Called by the map view after it was resized to `mapWidth` pixels.
+    // Places the list and the info panel 10 pixels right of a map
+    // `mapWidth` pixels wide; the map view calls it after each resize.
     void RelayoutBesideMap(int mapWidth);
+
+    // Ticks row i when ticks[i] is not 0, as a click on its box would (the
+    // track's `selected` and the map follow).
+    void SetChecks(const std::vector<int32_t>& ticks);
+
+    // Height of the info panel under the list.
+    static constexpr int kInfoHeight = 212;
 
 signals:
     void refundReportRequested();  // button 1001 "차량운행기록 생성"
@@ -58,9 +69,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    static constexpr int kMapLeft = 10;
+
     void SetupColumns();
     void CallMap(const std::string& statement);
-    void OnRowPressed(int row);
+    void OnRowChosen(int row);
     void OnCheckChanged(int row, int checked);
     void OnHeaderClicked(int section);
     void OnFillChoices(int column, QStringList* choices);

@@ -91,6 +91,17 @@ void CSettingDlg::accept() {
     ML_ASSERT_UI_THREAD();
     Settings edited = settings_;
     for (int i = 0; i < kFieldCount; ++i) edited.*(kFields[i].value) = ToStdString(edits_[size_t(i)]->text());
+    // A number the forms would misread, or a business year that is no pair
+    // of dates, is refused here: the dialog stays open on the field.
+    if (const auto problem = NormalizeSettingInputs(edited)) {
+        for (int i = 0; i < kFieldCount; ++i) {
+            if (kFields[i].value != problem->field) continue;
+            edits_[size_t(i)]->setFocus(Qt::OtherFocusReason);
+            edits_[size_t(i)]->selectAll();
+        }
+        emit inputRefused(ToQString(problem->message));
+        return;
+    }
     // Each text keeps what its 127-byte field in the file can hold, cut on a
     // character boundary, so memory and file always agree.
     settings_ = FitSettings(edited, codec_);

@@ -1,8 +1,9 @@
 #pragma once
 // The vehicle information dialog: company, vehicle and employee details and
-// the fuel data the reports print. It owns the live settings; OK stores the
-// twelve texts (each cut to what its file field holds) and writes the
-// settings file, Cancel leaves the settings as they were.
+// the fuel data the reports print. It owns the live settings; OK checks the
+// numbers and dates (NormalizeSettingInputs), stores the twelve texts (each
+// cut to what its file field holds) and writes the settings file; a value
+// refused keeps the dialog open. Cancel leaves the settings as they were.
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -34,6 +35,8 @@ public:
     void accept() override;
 
 signals:
+    // OK found a value it cannot take; the dialog stays open on its field.
+    void inputRefused(const QString& message);
     // The file could not be written; the values stay in force in memory.
     void saveFailed(const QString& message);
 

@@ -15,11 +15,11 @@ const char* const kCaptions[CTrackInfo::kLineCount] = {
     "트랙이름", "사용용도", "운행목적", "트랙시간", "이동거리", "시작시간",
     "종료시간", "시작위치(위경도)", "종료위치(위경도)", "시작위치(주소)", "종료위치(주소)"};
 
-// Use and purpose are already in the list right above; the panel keeps
-// their lines but never places them.
 constexpr int kCaptionWidth = 130;
 
-bool IsPlacedLine(int line) { return line != 1 && line != 2; }
+// The lines from top to bottom: use and purpose come last, below the end
+// address, so that the places and times stay together.
+constexpr int kLineOrder[CTrackInfo::kLineCount] = {0, 3, 4, 5, 6, 7, 8, 9, 10, 1, 2};
 
 QFont PanelFont() {
     QFont font(QStringLiteral("Tahoma"));
@@ -46,10 +46,6 @@ CTrackInfo::CTrackInfo(QWidget* parent) : QWidget(parent) {
         // Zero height until the layout places the line.
         label->setGeometry(10, 10, 90, 0);
         value->setGeometry(10, 10, 140, 0);
-        if (!IsPlacedLine(k)) {
-            label->hide();
-            value->hide();
-        }
         labels_[size_t(k)] = label;
         values_[size_t(k)] = value;
     }
@@ -69,8 +65,7 @@ QString CTrackInfo::ValueText(int line) const {
 void CTrackInfo::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     int y = 25;
-    for (int k = 0; k < kLineCount; ++k) {
-        if (!IsPlacedLine(k)) continue;
+    for (const int k : kLineOrder) {
         // Captions get room for their longest text at this font, and values
         // the rest of the panel: long addresses would be cut otherwise.
         labels_[size_t(k)]->setGeometry(20, y, kCaptionWidth, 16);
@@ -78,7 +73,7 @@ void CTrackInfo::resizeEvent(QResizeEvent* event) {
         values_[size_t(k)]->setGeometry(valueLeft, y, qMax(100, width() - valueLeft - 20), 16);
         y += 16;
     }
-    group_->setGeometry(0, 5, width() - 10, 170);
+    group_->setGeometry(0, 5, width() - 10, height() - 10);
 }
 
 }  // namespace ml

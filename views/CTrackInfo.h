@@ -1,8 +1,9 @@
 #pragma once
 // The panel under the track list that shows the texts of the row the user
-// last clicked, one caption and value per line. It holds no data: it copies
-// the list's cells when told which row to show, so it keeps showing a row's
-// texts as they were at the click until the next click.
+// last chose, one caption and value per line (use and purpose below the
+// end address). It holds no data: it copies the list's cells when told which
+// row to show, so it keeps showing a row's texts as they were at that moment
+// until the next choice.
 #include <QWidget>
 #include <array>
 

@@ -4,10 +4,10 @@
 #include <QResizeEvent>
 #include <QTimer>
 #include <QUrlQuery>
-#include <cstdio>
 
 #include "core/DiagLog.h"
 #include "core/MapStatements.h"
+#include "core/TextFormat.h"
 #include "views/PageScriptView.h"
 
 namespace ml {
@@ -64,9 +64,10 @@ bool CTrackMapDlg::JoinPoint(const QString& statement) {
     const double longitude = body.mid(second + kGap.size()).toDouble(&ok);
     if (!ok || !IsDrawablePoint(latitude, longitude)) return false;
     // Written anew rather than copied, so only plain numbers reach the page.
-    char text[160];  // two floats at their widest in %.09lf fit
-    const int length = std::snprintf(text, sizeof text, "%.09lf,%.09lf", latitude, longitude);
-    if (length <= 0 || static_cast<size_t>(length) >= sizeof text) return false;
+    std::string text;
+    AppendFixed(text, latitude, 9);
+    text += ',';
+    AppendFixed(text, longitude, 9);
     if (index != batchIndex_) {
         FlushPoints();
         batchIndex_ = index;
@@ -77,7 +78,7 @@ bool CTrackMapDlg::JoinPoint(const QString& statement) {
     } else {
         batch_ += ',';
     }
-    batch_.append(text, static_cast<size_t>(length));
+    batch_ += text;
     return true;
 }
 

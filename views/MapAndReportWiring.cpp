@@ -8,6 +8,7 @@
 #include "views/CHtmlDlgTrackOutOld.h"
 #include "views/CMainDialog.h"
 #include "views/CTrackMapDlg.h"
+#include "views/QtText.h"
 
 namespace ml {
 namespace {
@@ -73,8 +74,16 @@ MapAndReportWiring::MapAndReportWiring(CMainDialog* form, const QString& tileUrl
     connect(form, &CMainDialog::refundReportRequested, this, &MapAndReportWiring::ShowRefundReport);
 }
 
+bool MapAndReportWiring::SettingsRefused(const std::function<std::string(const ReportSettingTexts&)>& check) {
+    const Settings* settings = form_->listSettings();
+    const std::string problem = settings ? check(ReportSettingsFrom(*settings)) : std::string();
+    if (!problem.empty()) emit reportRefused(ToQString(problem));
+    return !problem.empty();
+}
+
 void MapAndReportWiring::ShowLogReport() {
     logReport_->Cancel();  // clears the page and hides the window
+    if (SettingsRefused(LogReportSettingsProblem)) return;
     CComboListCtrl* list = form_->listControl();
     logReport_->setSourceList([list] { return ReportRowsFromList(*list); });
     const Settings* settings = form_->listSettings();
@@ -86,6 +95,7 @@ void MapAndReportWiring::ShowLogReport() {
 
 void MapAndReportWiring::ShowRefundReport() {
     refundReport_->Cancel();
+    if (SettingsRefused(RefundReportSettingsProblem)) return;
     CComboListCtrl* list = form_->listControl();
     refundReport_->setSourceList([list] { return ReportRowsFromList(*list); });
     const Settings* settings = form_->listSettings();

@@ -2,9 +2,11 @@
 // Connects the map view and the two form popups to the track list form:
 // creates the map when the form shows one, sends the list's map statements
 // to it, keeps the list beside it when its width is dragged, and fills and
-// shows a form when its button is pressed.
+// shows a form when its button is pressed (or says why it cannot).
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "core/ReportStatements.h"
@@ -38,7 +40,16 @@ public:
     void ShowLogReport();
     void ShowRefundReport();
 
+signals:
+    // A form was not made because a setting it computes with holds no
+    // number; the message says which.
+    void reportRefused(const QString& message);
+
 private:
+    // True, after saying why, when the settings in force hold no number the
+    // form computes with.
+    bool SettingsRefused(const std::function<std::string(const ReportSettingTexts&)>& check);
+
     CMainDialog* form_;
     CTrackMapDlg* map_ = nullptr;
     CHtmlDlgTrackOutNew* logReport_;

@@ -39,8 +39,7 @@ void Fill(SettingsFileState& state, const IniText& ini) {
     state.settings = FromSettingBlock(ReadSettingBlock(ini, codec), codec, &replaced);
     state.services = ReadServiceSettings(ini, codec);
     if (replaced > 0) {
-        state.warnings.push_back(Format("%s: %zu bytes are not CP949 text and are shown as U+FFFD",
-                                        state.path.c_str(), replaced));
+        state.warnings.push_back(ReplacedOnLoadWarning(replaced, state.path));
     }
 }
 }  // namespace
@@ -49,7 +48,9 @@ SettingsFileState LoadSettings(const std::string& path) {
     SettingsFileState state;
     state.path = path;
     const IniRead read = ReadIni(path);
-    if (read.status == ReadStatus::Failed) state.warnings.push_back(read.error);
+    if (read.status == ReadStatus::Failed) {
+        state.warnings.push_back("설정 파일을 읽을 수 없어 기본 설정을 사용합니다: " + read.error);
+    }
     state.found = read.status == ReadStatus::Ok;
     Fill(state, read.ini);
     return state;
@@ -61,16 +62,20 @@ SaveResult SaveSettings(const std::string& path, const Settings& settings) {
     IniRead read = ReadIni(path);
     if (read.status == ReadStatus::Failed) {
         // Rewriting a file we could not read would lose its other lines.
-        result.error = read.error;
+        result.error = "설정 파일을 읽을 수 없어 저장하지 않았습니다. 입력한 값은 이번 실행에만 적용됩니다: " +
+                       read.error;
         return result;
     }
     const auto& codec = Cp949Codec::Instance();
     size_t replaced = 0;
     WriteSettingBlock(read.ini, ToSettingBlock(settings, codec, &replaced));
-    if (!WriteIni(path, read.ini, result.error)) return result;
+    if (!WriteIni(path, read.ini, result.error)) {
+        result.error = "설정 파일을 저장하지 못했습니다. 입력한 값은 이번 실행에만 적용됩니다: " + result.error;
+        return result;
+    }
     result.ok = true;
     if (replaced > 0) {
-        result.warning = Format("%zu characters cannot be stored in CP949 and were saved as \"?\"", replaced);
+        result.warning = ReplacedOnSaveWarning(replaced, path);
     }
     return result;
 }
@@ -81,7 +86,7 @@ SettingsFileState StartSettings(const std::string& path) {
     IniRead read = ReadIni(path);
     state.found = read.status == ReadStatus::Ok;
     if (read.status == ReadStatus::Failed) {
-        state.warnings.push_back(read.error + "; using the default settings for this run");
+        state.warnings.push_back("설정 파일을 읽을 수 없어 이번 실행에는 기본 설정을 사용합니다: " + read.error);
         ApplyDefaultSettings(state.settings);
         return state;
     }
@@ -96,7 +101,7 @@ SettingsFileState StartSettings(const std::string& path) {
     if (WriteIni(path, read.ini, error)) {
         state.written = true;
     } else {
-        state.warnings.push_back(error + "; the settings stay in force for this run only");
+        state.warnings.push_back("설정 파일을 쓸 수 없어 설정이 이번 실행에만 적용됩니다: " + error);
     }
     return state;
 }

@@ -25,7 +25,7 @@ SaveResult SaveTrackFile(const std::string& path, const Settings& settings, cons
     }
     result.ok = true;
     if (replaced > 0) {
-        result.warning = Format("%zu characters cannot be stored in CP949 and were saved as \"?\"", replaced);
+        result.warning = ReplacedOnSaveWarning(replaced, result.path);
     }
     return result;
 }
@@ -35,20 +35,19 @@ TrackFileLoad LoadTrackFile(const std::string& path) {
     std::vector<uint8_t> bytes;
     const ReadStatus status = ReadFileBytes(path, bytes, load.error);
     if (status == ReadStatus::Missing) {
-        load.error = "cannot open " + path + ": no such file";
+        load.error = "로그 파일이 없습니다: " + path;
         return load;
     }
     if (status == ReadStatus::Failed) return load;
     load.ok = true;
     load.contents = DecodeTrackFile(bytes, Cp949Codec::Instance());
     if (load.contents.damaged) {
-        load.warning = path + " is damaged: " + load.contents.message + "; " +
-                       Format("the %zu complete tracks before it were loaded", load.contents.tracks.size());
+        load.warning = Format("로그 파일이 손상되어 손상된 곳 앞의 트랙 %zu개만 불러왔습니다: %s: %s",
+                              load.contents.tracks.size(), path.c_str(), load.contents.message.c_str());
     }
     if (load.contents.replacedChars > 0) {
         if (!load.warning.empty()) load.warning += "\n";
-        load.warning += Format("%s: %zu bytes are not CP949 text and are shown as U+FFFD", path.c_str(),
-                               load.contents.replacedChars);
+        load.warning += ReplacedOnLoadWarning(load.contents.replacedChars, path);
     }
     return load;
 }

@@ -75,7 +75,7 @@ TEST(CliShowTest, DamagedFileShowsItsCompleteTracksAndWarns) {
     const ProcessResult show = Cli(dir, {"show", dir.File("t.dat")});
     EXPECT_EQ(show.exitCode, 0);
     EXPECT_EQ(Section(show.out, 2), "fixes: 3\n");
-    EXPECT_NE(show.err.find("damaged"), std::string::npos) << show.err;
+    EXPECT_NE(show.err.find("로그 파일이 손상되어"), std::string::npos) << show.err;
 }
 
 TEST(CliShowTest, MissingFileFailsWithOneLine) {

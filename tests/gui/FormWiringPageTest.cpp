@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "store/Settings.h"
@@ -162,6 +163,19 @@ private slots:
         QCOMPARE(Column(refund->pageView(), "#list_ctrl tr.trip", 3), (QStringList{"출발지 2", "출발지 3"}));
         QCOMPARE(Column(refund->pageView(), "#list_ctrl table.total tr", 1),
                  (QStringList{"50.0", "10.00", "1,500원", "7,500원"}));
+
+        // A setting that holds no number refuses the form and says why.
+        QSignalSpy refused(wiring, &MapAndReportWiring::reportRefused);
+        Settings unreadable = settings;
+        unreadable.oilBill = "1459원";
+        form.setListSettings(&unreadable);
+        form.refundReportButton()->click();
+        QVERIFY(!refund->isVisible());
+        QCOMPARE(refused.size(), 1);
+        QVERIFY(refused[0][0].toString().endsWith("유류비: \"1459원\""));
+        form.logReportButton()->click();  // the log does not use it
+        QVERIFY(log->isVisible());
+        QCOMPARE(refused.size(), 1);
 
         // Without settings a press shows the form empty.
         form.setListSettings(nullptr);

@@ -53,8 +53,6 @@ struct Frame {
     std::unique_ptr<CMainFrame> frame;
 };
 
-const QString kRebuildQuestion = QStringLiteral(
-    "트랙을 재설정하게되면 파일에서 불러온 기록은 사라지며\n기존에 수신기에서 받아온 데이터만 재갱신됩니다.\n진행 하시겠습니까?");
 
 }  // namespace
 
@@ -121,36 +119,51 @@ private slots:
         f.frame->session().fixes = test::SampleFixes(3);
         f.frame->session().tracks = test::SampleTracks(3);
         f.frame->OnTracksUpdated();
+        f.frame->session().tracks[1].purpose = "typed";
         f.prompts.answers = {QMessageBox::No};
-        f.frame->TrackSettingCommand();  // no dialog may come up
-        QCOMPARE(f.prompts.questions, QStringList{kRebuildQuestion});
+        OnNextModal([](QDialog* d) {
+            qobject_cast<CTrackSettingDlg*>(d)->edit()->setText("1000");  // joins the three drives
+            d->accept();
+        });
+        f.frame->TrackSettingCommand();
+        QCOMPARE(f.prompts.questions, QStringList{"트랙을 재설정하면 다음 기록이 사라집니다.\n"
+                                                  "- 다른 트랙에 합쳐지는 트랙 1개의 사용용도와 운행목적\n"
+                                                  "진행 하시겠습니까?"});
         QCOMPARE(f.frame->session().tracks.size(), size_t(3));
         QCOMPARE(f.frame->activeSettings().trackCutTime, 60);
+        QCOMPARE(LoadSettings(f.options.settingsPath).settings.trackCutTime, 60);
     }
 
-    void trackSettingRebuildsFromTheFixes() {
+    void trackSettingRebuildsFromTheFixesKeepingEntriesAndTicks() {
         Frame f;
         f.frame->session().fixes = test::SampleFixes(3);
         f.frame->session().tracks = test::SampleTracks(3);
         f.frame->OnTracksUpdated();
         f.frame->session().tracks[0].purpose = "typed";
-        f.prompts.answers = {QMessageBox::Yes};
+        f.list()->item(2, 0)->setCheckState(Qt::Unchecked);
         OnNextModal([](QDialog* d) { d->accept(); });  // value unchanged
         f.frame->TrackSettingCommand();
+        QVERIFY(f.prompts.questions.isEmpty());  // nothing is lost: nothing to ask
         QCOMPARE(f.frame->session().tracks.size(), size_t(3));
-        QCOMPARE(f.frame->session().tracks[0].purpose, std::string());  // the rebuild drops edits
+        QCOMPARE(f.frame->session().tracks[0].purpose, std::string("typed"));
+        QCOMPARE(f.list()->CellText(0, 4), QString("typed"));
+        QCOMPARE(f.list()->item(2, 0)->checkState(), Qt::Unchecked);
+        QCOMPARE(f.frame->session().tracks[2].selected, 0);
         QCOMPARE(f.list()->rowCount(), 3);
 
         // An empty edit means 0 seconds: every fix is a track of its own.
-        f.prompts.answers = {QMessageBox::Yes};
         OnNextModal([](QDialog* d) {
             qobject_cast<CTrackSettingDlg*>(d)->edit()->clear();
             d->accept();
         });
         f.frame->TrackSettingCommand();
+        QVERIFY(f.prompts.questions.isEmpty());
         QCOMPARE(f.frame->activeSettings().trackCutTime, 0);
         QCOMPARE(f.frame->session().tracks.size(), size_t(15));
         QCOMPARE(f.list()->rowCount(), 15);
+        QCOMPARE(f.frame->session().tracks[0].purpose, std::string("typed"));
+        QCOMPARE(f.list()->item(1, 0)->checkState(), Qt::Checked);
+        QCOMPARE(f.list()->item(10, 0)->checkState(), Qt::Unchecked);
     }
 
     void trackSettingDropsTracksLoadedFromAFile() {
@@ -159,6 +172,9 @@ private slots:
         f.prompts.answers = {QMessageBox::Yes};
         OnNextModal([](QDialog* d) { d->accept(); });
         f.frame->TrackSettingCommand();
+        QCOMPARE(f.prompts.questions, QStringList{"트랙을 재설정하면 다음 기록이 사라집니다.\n"
+                                                  "- 파일에서 불러온 트랙 2개 (수신기에서 받아온 데이터에 없는 트랙)\n"
+                                                  "진행 하시겠습니까?"});
         QVERIFY(f.frame->session().tracks.empty());
         QCOMPARE(f.list()->rowCount(), 0);
     }
@@ -295,7 +311,21 @@ private slots:
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->fieldEdit(1026)->text(), QString("누리테크"));
         dialog->fieldEdit(1026)->setText("새 법인");
+        // A value refused is said in a message box and keeps the dialog open
+        // on its field; numbers are stored plain.
+        dialog->fieldEdit(1021)->setText("1,459");
+        dialog->fieldEdit(1022)->setText("구.8");
         dialog->accept();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->focusWidget(), dialog->fieldEdit(1022));
+        QCOMPARE(f.prompts.messages.size(), size_t(1));
+        QCOMPARE(f.prompts.messages[0].caption, QString("경고"));
+        QCOMPARE(f.prompts.messages[0].text, QString("차량 연비에는 숫자를 입력하세요 (예: 9.8).\n입력한 값: \"구.8\""));
+        QCOMPARE(f.frame->activeSettings().corporateName, std::string("누리테크"));
+        dialog->fieldEdit(1022)->setText("9,8");
+        dialog->accept();
+        QCOMPARE(f.frame->activeSettings().carMileage, std::string("9.8"));
+        QCOMPARE(dialog->fieldEdit(1021)->text(), QString("1459"));
         QVERIFY(!dialog->isVisible());
         QCOMPARE(f.frame->activeSettings().corporateName, std::string("새 법인"));
         QCOMPARE(LoadSettings(f.options.settingsPath).settings.corporateName, std::string("새 법인"));

@@ -155,17 +155,21 @@ private slots:
         TrackList tracks = test::SampleTracks(2);
         form.dialog.RefreshTracks(tracks);
         QVERIFY(form.map.statements.isEmpty());
-        QCOMPARE(form.list()->geometry(), QRect(10, 100, 1000 - 20, 700 - 280));
-        QCOMPARE(form.dialog.infoPanel()->geometry(), QRect(10, 700 - 180, 1000 - 10, 180));
+        QCOMPARE(form.list()->geometry(), QRect(10, 100, 1000 - 20, 700 - 312));
+        QCOMPARE(form.dialog.infoPanel()->geometry(), QRect(10, 700 - 212, 1000 - 10, 212));
     }
 
     void withMapTheListTakesTheRightHalf() {
         Form form(true);
         QCOMPARE(form.dialog.mapView()->geometry(), QRect(10, 100, 500 - 10, 700 - 100));
-        QCOMPARE(form.list()->geometry(), QRect(510, 100, 500 - 20, 700 - 280));
-        QCOMPARE(form.dialog.infoPanel()->geometry(), QRect(510, 700 - 180, 500 - 10, 180));
-        form.dialog.RelayoutBesideMap(300);
-        QCOMPARE(form.list()->geometry(), QRect(340, 100, 1000 - 340, 700 - 280));
+        QCOMPARE(form.list()->geometry(), QRect(510, 100, 500 - 20, 700 - 312));
+        QCOMPARE(form.dialog.infoPanel()->geometry(), QRect(510, 700 - 212, 500 - 10, 212));
+        // The map's own report of the width it was given moves nothing.
+        form.dialog.RelayoutBesideMap(form.dialog.mapView()->width());
+        QCOMPARE(form.list()->geometry(), QRect(510, 100, 500 - 20, 700 - 312));
+        QCOMPARE(form.dialog.infoPanel()->geometry(), QRect(510, 700 - 212, 500 - 10, 212));
+        form.dialog.RelayoutBesideMap(300);  // dragged to 300 pixels
+        QCOMPARE(form.list()->geometry(), QRect(320, 100, 1000 - 330, 700 - 312));
     }
 
     void purposeEditEndsWithEnter() {
@@ -296,21 +300,38 @@ private slots:
         QCOMPARE(form.list()->currentRow(), 1);
     }
 
-    void infoPanelShowsTheClickedRow() {
-        Form form;
+    void infoPanelAndMapFollowLeftClicksAndKeys() {
+        Form form(true);
         QVERIFY(QTest::qWaitForWindowActive(&form.dialog));
         CTrackInfo* panel = form.dialog.infoPanel();
         for (int k = 0; k < CTrackInfo::kLineCount; ++k) QCOMPARE(panel->ValueText(k), QString("NULL"));
         TrackList tracks = test::SampleTracks(3);
+        tracks[2].use = "출퇴근용";
+        tracks[2].purpose = "출근";
         form.dialog.RefreshTracks(tracks);
-        QCOMPARE(panel->ValueText(0), QString("NULL"));  // nothing clicked yet
+        form.map.statements.clear();
+        QCOMPARE(panel->ValueText(0), QString("NULL"));  // nothing chosen yet
+        // Other buttons choose nothing.
+        const QPoint cell = form.list()->visualRect(form.list()->model()->index(2, 5)).center();
+        QTest::mouseClick(form.list()->viewport(), Qt::RightButton, {}, cell);
+        QTest::mouseClick(form.list()->viewport(), Qt::MiddleButton, {}, cell);
+        QCOMPARE(panel->ValueText(0), QString("NULL"));
+        QVERIFY(form.map.statements.isEmpty());
+        QVERIFY(form.list()->selectedItems().isEmpty());
         form.ClickCell(2, 5);
         for (int k = 0; k < CTrackInfo::kLineCount; ++k) QCOMPARE(panel->ValueText(k), form.list()->CellText(2, k + 2));
-        int visible = 0;
-        for (int k = 0; k < CTrackInfo::kLineCount; ++k) visible += panel->valueLabel(k)->isVisible() ? 1 : 0;
-        QCOMPARE(visible, 9);
-        QVERIFY(!panel->valueLabel(1)->isVisible());
-        QVERIFY(!panel->valueLabel(2)->isVisible());
+        QCOMPARE(form.map.statements, QStringList{"setBounds('2')"});
+        QTest::keyClick(form.list(), Qt::Key_Up);
+        QCOMPARE(panel->ValueText(0), form.list()->CellText(1, 2));
+        QCOMPARE(form.map.statements.last(), QString("setBounds('1')"));
+        // Every line is shown, use and purpose below the end address.
+        form.ClickCell(2, 5);
+        QCOMPARE(panel->ValueText(1), QString("출퇴근용"));
+        QCOMPARE(panel->ValueText(2), QString("출근"));
+        for (int k = 0; k < CTrackInfo::kLineCount; ++k) QVERIFY(panel->valueLabel(k)->isVisible());
+        QVERIFY(panel->valueLabel(1)->y() > panel->valueLabel(10)->y());
+        QVERIFY(panel->valueLabel(2)->y() > panel->valueLabel(1)->y());
+        QVERIFY(panel->valueLabel(2)->geometry().bottom() < panel->height());
         // A refresh does not touch the panel, even when the row is gone.
         const QString shown = panel->ValueText(0);
         TrackList fewer = test::SampleTracks(1);

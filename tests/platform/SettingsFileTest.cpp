@@ -155,7 +155,7 @@ TEST(SettingsFileTest, UnconvertibleCharactersAreReported) {
     s.carName = "Car 🚗";
     const SaveResult saved = SaveSettings(dir.File("s.ini"), s);
     ASSERT_TRUE(saved.ok);
-    EXPECT_NE(saved.warning.find("1 characters"), std::string::npos) << saved.warning;
+    EXPECT_EQ(saved.warning, "CP949로 저장할 수 없는 문자 1개는 \"?\"로 저장했습니다: " + dir.File("s.ini"));
     EXPECT_EQ(LoadSettings(dir.File("s.ini")).settings.carName, "Car ?");
 }
 
@@ -166,6 +166,7 @@ TEST(SettingsFileTest, UnreadableFileIsNotOverwritten) {
     const SettingsFileState state = StartSettings(path);
     EXPECT_FALSE(state.written);
     ASSERT_EQ(state.warnings.size(), 1u);
+    EXPECT_EQ(state.warnings[0].rfind("설정 파일을 읽을 수 없어 이번 실행에는 기본 설정을 사용합니다: ", 0), 0u);
     EXPECT_NE(state.warnings[0].find(path), std::string::npos);
     EXPECT_EQ(state.settings, DefaultSettings());
     EXPECT_TRUE(std::filesystem::is_directory(path));

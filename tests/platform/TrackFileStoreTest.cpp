@@ -130,7 +130,8 @@ TEST(TrackFileStoreTest, DamagedFileLoadsItsCompleteTracksWithAWarning) {
     ASSERT_TRUE(load.ok);
     EXPECT_TRUE(load.contents.damaged);
     EXPECT_EQ(load.contents.tracks.size(), 1u);
-    EXPECT_NE(load.warning.find("damaged"), std::string::npos) << load.warning;
+    EXPECT_EQ(load.warning.rfind("로그 파일이 손상되어 손상된 곳 앞의 트랙 1개만 불러왔습니다: " + dir.File("d.dat") + ": ", 0), 0u)
+        << load.warning;
 }
 
 TEST(TrackFileStoreTest, MissingFileIsAnError) {

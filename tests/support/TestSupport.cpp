@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -145,6 +146,46 @@ ScopedTimeZone::~ScopedTimeZone() {
         unsetenv("TZ");
     }
     tzset();
+}
+
+ScopedDecimalCommaLocale::ScopedDecimalCommaLocale() {
+    constexpr const char* kName = "de_DE.UTF-8";
+    if (std::setlocale(LC_ALL, kName) == nullptr) {
+        // Built once per build folder; a parallel test may be building it
+        // too, so each builds aside and the first rename wins.
+        const std::string folder = BinaryDir() + "/locale";
+        if (!FileExists(folder + "/" + kName + "/LC_NUMERIC")) {
+            std::error_code ec;
+            std::filesystem::create_directories(folder, ec);
+            const std::string aside = folder + "/building-" + std::to_string(getpid());
+            const ProcessResult built = RunProcess({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", aside});
+            if (std::rename(aside.c_str(), (folder + "/" + kName).c_str()) != 0) {
+                std::filesystem::remove_all(aside, ec);
+            }
+            if (!FileExists(folder + "/" + kName + "/LC_NUMERIC")) {
+                why_ = "no de_DE.UTF-8 locale, and localedef could not build one (the locales package "
+                       "holds its sources): " + built.err;
+                return;
+            }
+        }
+        setenv("LOCPATH", folder.c_str(), 1);
+        if (std::setlocale(LC_ALL, kName) == nullptr) {
+            unsetenv("LOCPATH");
+            why_ = "the de_DE.UTF-8 locale built into " + folder + " does not load";
+            return;
+        }
+    }
+    if (std::string(std::localeconv()->decimal_point) != ",") {
+        why_ = "de_DE.UTF-8 has no decimal comma here";
+        std::setlocale(LC_ALL, "C");
+        return;
+    }
+    active_ = true;
+}
+
+ScopedDecimalCommaLocale::~ScopedDecimalCommaLocale() {
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
 }
 
 }  // namespace ml::test

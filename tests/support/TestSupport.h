@@ -64,4 +64,23 @@ private:
     bool hadOld_ = false;
 };
 
+// Puts the whole process under a decimal-comma locale (de_DE.UTF-8) for the
+// lifetime of the object, as the desktop toolkit does with a German user's
+// locale, and back to "C" afterwards. A system without that locale gets one
+// built once with localedef into the build folder; when even that fails,
+// active() is false and why() says why (the test then skips).
+class ScopedDecimalCommaLocale {
+public:
+    ScopedDecimalCommaLocale();
+    ~ScopedDecimalCommaLocale();
+    ScopedDecimalCommaLocale(const ScopedDecimalCommaLocale&) = delete;
+    ScopedDecimalCommaLocale& operator=(const ScopedDecimalCommaLocale&) = delete;
+    bool active() const { return active_; }
+    const std::string& why() const { return why_; }
+
+private:
+    bool active_ = false;
+    std::string why_;
+};
+
 }  // namespace ml::test

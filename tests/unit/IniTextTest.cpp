@@ -24,10 +24,28 @@ TEST(IniTextTest, ReadsTheEmptyNamedSection) {
     const IniText ini = IniText::Parse("STRAY=1\r\n[]\r\n  Oil_Bill =  1500 \r\nOIL_BILL=9\r\n[other]\r\nOIL_BILL=7\r\n");
     EXPECT_EQ(ini.Get("", "OIL_BILL").value_or("?"), "1500") << "trimmed, any case, first wins";
     EXPECT_EQ(ini.Get("OTHER", "oil_bill").value_or("?"), "7");
-    EXPECT_FALSE(ini.Get("", "STRAY")) << "lines before any header belong to no section";
+    EXPECT_EQ(ini.Get("", "STRAY").value_or("?"), "1") << "keys before any header are the empty-named section's";
     EXPECT_FALSE(ini.Get("", "CAR_NAME"));
     EXPECT_FALSE(ini.Get("missing", "OIL_BILL"));
     EXPECT_TRUE(ini.HasSection("other"));
+}
+
+TEST(IniTextTest, KeysBeforeAnyHeaderAreKeptOnRewrite) {
+    // A file without a section line: its values are read and rewritten in
+    // place, no second block is appended.
+    IniText ini = IniText::Parse("; mine\nTRACK_CUT_TIME=300\n\n[services]\nA=1\n");
+    EXPECT_TRUE(ini.HasSection(""));
+    ini.Set("", "TRACK_CUT_TIME", "300");
+    ini.Set("", "OIL_BILL", "1459");
+    EXPECT_EQ(ini.Text(), "; mine\nTRACK_CUT_TIME=300\nOIL_BILL=1459\n\n[services]\nA=1\n");
+    EXPECT_EQ(ReadSettingBlock(ini, IdentityCodec()).trackCutTime, 300);
+    // With a "[]" section as well, a new key joins that section.
+    ini = IniText::Parse("A=1\n[]\nB=2\n");
+    ini.Set("", "C", "3");
+    ini.Set("", "A", "9");
+    EXPECT_EQ(ini.Text(), "A=9\n[]\nB=2\nC=3\n");
+    // A comment alone before the first header makes no section.
+    EXPECT_FALSE(IniText::Parse("; only a note\n[x]\n").HasSection(""));
 }
 
 TEST(IniTextTest, ValueMayHoldEqualsSigns) {

@@ -91,18 +91,19 @@ TEST(LogReportStatements, TotalsRowIsZerosWithoutTickedRowsOrDistance) {
     EXPECT_EQ(LogReportStatements(noNumber, Settings())[4], "table_end('0.0','0.0','0.0')");
 }
 
-TEST(LogReportStatements, NonNumericOdometerStartsAtZero) {
+TEST(LogReportStatements, OdometerIsReadAsTypedAndANonNumberRefusesTheForm) {
     ReportSettingTexts s = Settings();
-    s.carMeterNum = "약 1000";
-    const auto out = LogReportStatements({Row(true, 1, "", "2.34 Km")}, s);
-    EXPECT_NE(out[3].find("'0.0', '2.3'"), std::string::npos) << out[3];
-    s.carMeterNum = "nan";  // strtod would read this as a number
-    EXPECT_NE(LogReportStatements({Row(true, 1, "", "2.34 Km")}, s)[3].find("'0.0'"),
+    s.carMeterNum = "48,210";
+    EXPECT_EQ(LogReportSettingsProblem(s), "");
+    EXPECT_NE(LogReportStatements({Row(true, 1, "", "2.34 Km")}, s)[3].find("'48,210.0', '48,212.3'"),
               std::string::npos);
-    s.carMeterNum = "48223.3km";
-    EXPECT_NE(LogReportStatements({Row(true, 1, "", "inf Km")}, s)[3].find(
-                  "'48,223.3', '48,223.3'"),
-              std::string::npos);
+    for (const char* stored : {"약 1000", "nan", "250.5km", ""}) {
+        s.carMeterNum = stored;
+        EXPECT_EQ(LogReportSettingsProblem(s),
+                  "계기판 거리 값이 숫자가 아니어서 양식을 만들 수 없습니다. 차량 정보를 고친 뒤 다시 만드세요.\n"
+                  "계기판 거리: \"" + std::string(stored) + "\"");
+        EXPECT_EQ(RefundReportSettingsProblem(s), "") << "the refund does not use the odometer";
+    }
 }
 
 // --- mileage refund record ---
@@ -113,15 +114,31 @@ TEST(RefundReportStatements, ArithmeticOfTheClaim) {
     EXPECT_EQ(out[5], "total_table_list('98.0','9.80','1,459원','14,590원')");
 }
 
-TEST(RefundReportStatements, ZeroOrMissingEconomyClaimsNothing) {
+TEST(RefundReportStatements, SettingsAreReadAsTypedAndANonNumberRefusesTheForm) {
     ReportSettingTexts s = Settings();
     s.carMileage = "0";
     EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[5],
               "total_table_list('98.0','0.00','1,459원','0원')");
-    s.carMileage = "연비";
-    s.oilBill = "1,459";  // counts only up to the separator
+    s.carMileage = "9,8";
+    s.oilBill = "1,459";
+    EXPECT_EQ(RefundReportSettingsProblem(s), "");
     EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[5],
-              "total_table_list('98.0','0.00','1원','0원')");
+              "total_table_list('98.0','9.80','1,459원','14,590원')");
+    const struct {
+        const char* mileage;
+        const char* oilBill;
+        const char* named;
+    } refused[] = {{"연비", "1459", "차량 연비: \"연비\""},
+                   {"9.8", "1459원", "유류비: \"1459원\""},
+                   {"9.8", "1459.5", "유류비: \"1459.5\""},  // whole won only
+                   {"9.8", "", "유류비: \"\""}};
+    for (const auto& c : refused) {
+        s.carMileage = c.mileage;
+        s.oilBill = c.oilBill;
+        const std::string problem = RefundReportSettingsProblem(s);
+        EXPECT_NE(problem.find("숫자가 아니어서 양식을 만들 수 없습니다."), std::string::npos) << problem;
+        EXPECT_NE(problem.find(c.named), std::string::npos) << problem;
+    }
 }
 
 TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {

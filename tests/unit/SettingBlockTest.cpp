@@ -112,6 +112,40 @@ TEST(SettingBlockTest, DefaultsAreTheDocumentedOnes) {
     EXPECT_EQ(d.trackCutMode, 2);
     EXPECT_EQ(d.trackCutTime, 60);
     EXPECT_EQ(d.trackCutDis, 20);
+    Settings accepted = d;
+    EXPECT_FALSE(NormalizeSettingInputs(accepted)) << "the defaults are accepted";
+}
+
+TEST(SettingInputs, NumbersAreStoredPlainAndWhatDoesNotParseIsNamed) {
+    Settings typed = DefaultSettings();
+    typed.oilBill = "1,459";
+    typed.carMileage = " 9,8";
+    typed.carMaterNum = "48.210.000";
+    typed.businessYearStart = "2028. 1. 1.";
+    typed.businessYearEnd = "2028/2/29";
+    Settings stored = typed;
+    ASSERT_FALSE(NormalizeSettingInputs(stored));
+    EXPECT_EQ(std::vector<std::string>({stored.oilBill, stored.carMileage, stored.carMaterNum, stored.businessYearEnd}),
+              std::vector<std::string>({"1459", "9.8", "48210000", "2028/2/29"}));  // dates stay as typed
+
+    const std::pair<std::string Settings::*, const char*> refused[] = {
+        {&Settings::oilBill, "1459.5"},          {&Settings::carMileage, ""},
+        {&Settings::carMaterNum, "-5"},          {&Settings::businessYearStart, "2026.02.30"},
+        {&Settings::businessYearEnd, "2027.2.29"}, {&Settings::businessYearEnd, "27.12.31"},
+        {&Settings::businessYearEnd, "2027.12.31"}};  // before the start
+    for (const auto& [field, value] : refused) {
+        Settings s = typed;
+        s.*field = value;
+        const Settings before = s;
+        const auto problem = NormalizeSettingInputs(s);
+        ASSERT_TRUE(problem) << value;
+        EXPECT_EQ(problem->field, field) << value;
+        EXPECT_EQ(s, before) << "nothing changes when a value is refused";
+    }
+    Settings s = typed;
+    s.businessYearStart = "2026.13.01";
+    EXPECT_EQ(NormalizeSettingInputs(s)->message,
+              "사업년도의 날짜를 YYYY.MM.DD 형식으로 입력하세요.\n입력한 값: \"2026.13.01\"");
 }
 
 }  // namespace

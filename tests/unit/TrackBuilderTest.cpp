@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/TrackBuilder.h"
@@ -225,6 +226,45 @@ TEST(TrackColors, ThreeDrawsModulo255RedLowest) {
         EXPECT_LT((c >> 8) & 0xFF, 255u);
         EXPECT_LT((c >> 16) & 0xFF, 255u);
         EXPECT_EQ(c >> 24, 0u);
+        EXPECT_LE(RelativeLuminance(c), kMaxTrackLuminance) << std::hex << c;
+    }
+    EXPECT_DOUBLE_EQ(RelativeLuminance(0x00FFFFFFu), 1.0);
+    EXPECT_DOUBLE_EQ(RelativeLuminance(0x0000FF00u), 0.7152);  // green
+    EXPECT_NEAR(RelativeLuminance(0x00808080u), 0.2159, 1e-4);
+    EXPECT_EQ(RelativeLuminance(0), 0.0);
+}
+
+TEST(TrackRebuild, RebuiltTracksStartingAtAnOldStartKeepItsEntriesAndOnlyTheRestIsLost) {
+    // Drives at 1000 (3 fixes), 1060 (2) and 1170 (2); a cut of 30 s makes
+    // three tracks, then a track loaded from a file follows.
+    FixList fixes{Fix(1000), Fix(1010), Fix(1020), Fix(1060, 37.6f), Fix(1070), Fix(1170, 37.7f), Fix(1180)};
+    TrackList old = Build(fixes, 30);
+    ASSERT_EQ(old.size(), 3u);
+    old[0].use = "출퇴근용";
+    old[0].purpose = "출근";
+    old[1].purpose = "거래처";
+    old[1].selected = 1;
+    old.push_back(TrackRecord{});
+    old.back().fixes = {Fix(5000)};
+    old.back().purpose = "from a file";
+    const struct {
+        int32_t cut;
+        size_t tracksGone, entriesGone;
+    } plans[] = {{30, 1, 0}, {10, 1, 0}, {60, 1, 1}, {200, 1, 1}};
+    for (const auto& p : plans) {
+        const TrackRebuildLoss loss = PlanTrackRebuild(old, fixes, p.cut);
+        EXPECT_EQ(loss.tracksGone, p.tracksGone) << p.cut;
+        EXPECT_EQ(loss.entriesGone, p.entriesGone) << p.cut;
+    }
+    EXPECT_TRUE(PlanTrackRebuild(TrackList(old.begin(), old.end() - 1), fixes, 10).Nothing());
+
+    TrackList rebuilt = Build(fixes, 10);  // every fix a track of its own
+    CarryTrackEntries(old, rebuilt);
+    ASSERT_EQ(rebuilt.size(), 7u);
+    const std::vector<std::tuple<std::string, std::string, int32_t>> expected = {
+        {"출퇴근용", "출근", 0}, {"", "", 1}, {"", "", 1}, {"", "거래처", 1}, {"", "", 1}, {"", "", 0}, {"", "", 1}};
+    for (size_t i = 0; i < rebuilt.size(); ++i) {
+        EXPECT_EQ(std::make_tuple(rebuilt[i].use, rebuilt[i].purpose, rebuilt[i].selected), expected[i]) << i;
     }
 }
 

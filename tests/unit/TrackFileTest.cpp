@@ -197,10 +197,10 @@ TEST(TrackFileTest, DamageMessagesNameThePlace) {
         return DecodeTrackFile(std::vector<uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size)),
                                kCodec).message;
     };
-    EXPECT_NE(cutAt(100).find("settings header"), std::string::npos);
-    EXPECT_NE(cutAt(SettingBlock::kSize + 3).find("text line of track 1"), std::string::npos);
-    EXPECT_NE(cutAt(file.size() - 18).find("fix count of track 1"), std::string::npos);
-    EXPECT_NE(cutAt(file.size() - 1).find("declares 1 fixes"), std::string::npos);
+    EXPECT_EQ(cutAt(100), "설정 머리말 도중에 파일이 끝납니다 (100/1548바이트)");
+    EXPECT_EQ(cutAt(SettingBlock::kSize + 3), "트랙 1의 텍스트 줄 도중에 파일이 끝납니다 (1548바이트째)");
+    EXPECT_EQ(cutAt(file.size() - 18), "트랙 1의 위치 개수 도중에 파일이 끝납니다 (" + std::to_string(file.size() - 20) + "바이트째)");
+    EXPECT_EQ(cutAt(file.size() - 1), "트랙 1의 위치 1개 중 0개만 파일에 있습니다 (" + std::to_string(file.size() - 20) + "바이트째)");
 }
 
 TEST(TrackFileTest, HostileFixCountIsRefusedBeforeAllocating) {
