@@ -14,6 +14,11 @@ struct AcquireOptions {
     // answer is not needed (MTK loggers do not know the command), so the
     // wait is short.
     int disconnectWaitMs = 1000;
+    // After a cancel or a time-out the logger may still be sending; the line
+    // counts as clean after this much silence, and the wait for it is
+    // bounded (the next download waits again if it was not reached).
+    int drainQuietMs = 300;
+    int drainLimitMs = 3000;
     // Popup and progress updates at most this often (the final value is
     // always shown).
     std::chrono::milliseconds progressInterval{250};

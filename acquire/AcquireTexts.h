@@ -6,13 +6,19 @@ inline constexpr const char* kErrorCaption = "오류";
 inline constexpr const char* kWarningCaption = "경고";
 
 inline constexpr const char* kNoSerialPort = "사용할수 있는 시리얼 포트가 없습니다.";
-inline constexpr const char* kOpenFailed = "%s Serial open 실패";
+// The system's reason follows in parentheses.
+inline constexpr const char* kOpenFailed = "%s Serial open 실패 (%s)";
 inline constexpr const char* kWrongPort = "%s 올바른 포트가 아닙니다.";
 inline constexpr const char* kSerialError = "%s 시리얼 오류";
 // The logger stayed silent past the time limit (same words as the
 // download's own time-out).
 inline constexpr const char* kNoAnswer =
     "%s 포트에서 응답이 없습니다. 로거의 연결과 전원을 확인하고 다시 시도해 주십시오";
+
+inline constexpr const char* kNoData = "데이터가 없습니다.";
+// A download that ended without a single fix commits nothing.
+inline constexpr const char* kNoFixes =
+    "받은 로그에서 위치 기록을 하나도 읽지 못했습니다. 불러온 데이터는 그대로 유지됩니다.";
 
 inline constexpr const char* kDiscardQuestion =
     "기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다";

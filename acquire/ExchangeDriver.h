@@ -62,4 +62,23 @@ long DriveExchange(SerialPort& port, Machine& machine, const std::atomic<bool>& 
     }
 }
 
+// Discards what is arriving until the line has been quiet for `quietMs`, for
+// at most `limitMs`. True when it fell quiet. Only reads: a purge would also
+// drop a last command (the "827" of a cancel) not yet on the wire.
+inline bool DrainLine(SerialPort& port, int quietMs, int limitMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    std::vector<uint8_t> buffer(4096);
+    while (Clock::now() < deadline) {
+        switch (port.WaitForInput(std::chrono::milliseconds(quietMs))) {
+            case SerialPort::WaitResult::TimedOut: return true;
+            case SerialPort::WaitResult::Failed: return false;
+            case SerialPort::WaitResult::Ready:
+                if (port.Read(buffer.data(), buffer.size()) < 0) return false;
+                break;
+        }
+    }
+    return false;
+}
+
 }  // namespace ml

@@ -71,10 +71,7 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName) {
         const UserMessage message = download.Message(portName);
         return Fail(OutcomeOf(outcome), message.text, message.caption, ClosesPort(outcome));
     }
-    if (download.crcErrors() > 0) {
-        DiagPrintf("read-log: %llu data sentences dropped for a wrong checksum\n",
-                   static_cast<unsigned long long>(download.crcErrors()));
-    }
+    const UserMessage loss = download.LossMessage();
 
     const std::span<const uint8_t> image = download.logImage();
     if (imageSink_) imageSink_(image);
@@ -100,6 +97,9 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName) {
     // The logger's answer to "827" is not needed; it is only waited for
     // briefly so that the next command's purge finds it.
     session_.port.WaitForInput(std::chrono::milliseconds(options.disconnectWaitMs));
+    if (newFixes.empty()) {
+        return Fail(ReadLogOutcome::NoFixes, WithLoss(texts::kNoFixes, loss), texts::kErrorCaption, false);
+    }
 
     // When tracks are kept from an earlier download, only the new fixes are
     // cut into tracks: building over the kept fixes again would list their
@@ -124,6 +124,7 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName) {
     for (auto& track : built) session_.tracks.push_back(std::move(track));
     DiagPrintf("read-log: %zu kept fixes, %zu fixes, %zu tracks\n", keptCount, session_.fixes.size(),
                session_.tracks.size());
+    ReportLoss(loss);
     ui_.OnTracksUpdated();
     return ReadLogOutcome::MtkCompleted;
 }

@@ -18,6 +18,7 @@ ReadLogOutcome OutcomeOf(PhlxOutcome outcome) {
     switch (outcome) {
         case PhlxOutcome::Completed: return ReadLogOutcome::PhlxCompleted;
         case PhlxOutcome::NoReply: return ReadLogOutcome::NoAnswer;
+        case PhlxOutcome::PackageDamaged: return ReadLogOutcome::DataDamaged;
         case PhlxOutcome::ReadFailed: return ReadLogOutcome::SerialError;
         case PhlxOutcome::WrongPort: return ReadLogOutcome::WrongPort;
         case PhlxOutcome::Cancelled: return ReadLogOutcome::Cancelled;
@@ -73,10 +74,6 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
     DriveExchange(session_.port, exchange, cancel_, [&] { mirror.Update(exchange.progress(), false); });
     mirror.Update(exchange.progress(), true);
 
-    if (exchange.rejectedPackages() > 0) {
-        DiagPrintf("read-log: %llu packages rejected by their check value\n",
-                   static_cast<unsigned long long>(exchange.rejectedPackages()));
-    }
     const PhlxOutcome outcome = exchange.outcome();
     if (outcome != PhlxOutcome::Completed) {
         // A download that did not reach its end commits nothing: the lists
@@ -87,7 +84,15 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
         return Fail(OutcomeOf(outcome), message.text, message.caption, outcome == PhlxOutcome::ReadFailed);
     }
 
+    const UserMessage loss = exchange.LossMessage();
     FixList newFixes = exchange.TakeFixes();
+    if (newFixes.empty() && exchange.progress().total == 0) {
+        // The logger holds no log: as an empty MTK log, nothing to read.
+        return Fail(ReadLogOutcome::NoData, texts::kNoData, texts::kWarningCaption, false);
+    }
+    if (newFixes.empty()) {
+        return Fail(ReadLogOutcome::NoFixes, WithLoss(texts::kNoFixes, loss), texts::kErrorCaption, false);
+    }
     TrackList built;
     BuildNewTracks(newFixes, built);
     if (cancel_.load()) return Fail(ReadLogOutcome::Cancelled, {}, {}, false);
@@ -97,6 +102,7 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
     // history every time.
     session_.fixes = std::move(newFixes);
     for (auto& track : built) session_.tracks.push_back(std::move(track));
+    ReportLoss(loss);
     ui_.OnTracksUpdated();
     return ReadLogOutcome::PhlxCompleted;
 }

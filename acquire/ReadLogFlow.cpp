@@ -1,6 +1,7 @@
 #include "acquire/ReadLogFlow.h"
 
 #include "acquire/AcquireTexts.h"
+#include "acquire/ExchangeDriver.h"
 #include "acquire/ModelQuery.h"
 #include "acquire/ProgressThrottle.h"
 #include "core/DiagLog.h"
@@ -18,9 +19,11 @@ std::string_view ToString(ReadLogOutcome outcome) {
         case ReadLogOutcome::SerialError: return "the port failed";
         case ReadLogOutcome::NoModelAnswer: return "the device did not give a model answer";
         case ReadLogOutcome::NoAnswer: return "the device did not answer in time";
+        case ReadLogOutcome::DataDamaged: return "a data package arrived damaged";
         case ReadLogOutcome::NoData: return "the log is empty";
         case ReadLogOutcome::AllocationFailed: return "the log is too large";
         case ReadLogOutcome::NothingReceived: return "no log data was received";
+        case ReadLogOutcome::NoFixes: return "the log gave no fix";
         case ReadLogOutcome::DisconnectNotWritten: return "the end-of-download notice was not written";
         case ReadLogOutcome::Cancelled: return "cancelled";
     }
@@ -60,6 +63,7 @@ ReadLogOutcome ReadLogFlow::Fail(ReadLogOutcome outcome, const std::string& text
 
 ReadLogOutcome ReadLogFlow::RunReadLog() {
     ui_.SetLoadingStage(0, {});
+    lossReport_.clear();
     const std::string portName = session_.SelectedPortName();
     const std::string path = session_.SelectedDevicePath();
     if (portName.empty() || path.empty()) {
@@ -69,9 +73,34 @@ ReadLogOutcome ReadLogFlow::RunReadLog() {
     session_.port.Close();
     if (!session_.port.Open(path)) {
         DiagPrintf("read-log: %s\n", session_.port.lastError().c_str());
-        return Fail(ReadLogOutcome::OpenFailed, Format(texts::kOpenFailed, portName.c_str()),
+        return Fail(ReadLogOutcome::OpenFailed,
+                    Format(texts::kOpenFailed, portName.c_str(), session_.port.openFailure().c_str()),
                     texts::kErrorCaption, false);
     }
+    // What a download cut short left on the line would be read as the
+    // answers of this one.
+    if (session_.lineBusy) SettleLine();
+    const ReadLogOutcome outcome = Download(portName);
+    const bool cutShort = outcome == ReadLogOutcome::Cancelled || outcome == ReadLogOutcome::NoAnswer ||
+                          outcome == ReadLogOutcome::NoModelAnswer || outcome == ReadLogOutcome::DataDamaged;
+    if (cutShort && session_.port.IsOpen()) SettleLine();
+    return outcome;
+}
+
+void ReadLogFlow::SettleLine() {
+    const AcquireOptions& options = session_.options;
+    session_.lineBusy = !DrainLine(session_.port, options.drainQuietMs, options.drainLimitMs);
+    if (session_.lineBusy) DiagPrintf("read-log: the line is still busy after %d ms\n", options.drainLimitMs);
+}
+
+void ReadLogFlow::ReportLoss(const UserMessage& loss) {
+    if (loss.empty()) return;
+    DiagPrintf("read-log: %s\n", loss.text.c_str());
+    lossReport_ = loss.text;
+    ui_.ShowMessage(loss.text, loss.caption);
+}
+
+ReadLogOutcome ReadLogFlow::Download(const std::string& portName) {
     const ModelQueryResult query =
         QueryLoggerModel(session_.port, portName, ui_, session_.options, cancel_);
     switch (query.model) {

@@ -11,10 +11,12 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 
 #include "acquire/AcquireUi.h"
 #include "acquire/ReadLogOutcome.h"
 #include "acquire/Session.h"
+#include "protocol/UserMessage.h"
 
 namespace ml {
 
@@ -32,8 +34,16 @@ public:
     void StartReadLog(int portIndex);
 
     // Worker thread: the whole download. Reports every failure through the
-    // UI and calls OnTracksUpdated on success.
+    // UI and calls OnTracksUpdated on success. A download that lost data on
+    // the way still succeeds with what arrived, after a warning saying what
+    // was lost; one that gave no fix at all fails and commits nothing.
+    // After a cancel or a time-out the line is drained (bounded), so that
+    // what the logger still sends is not taken for the next answers.
     ReadLogOutcome RunReadLog();
+
+    // The warning of the last completed download that lost data; empty when
+    // it arrived whole.
+    const std::string& lossReport() const { return lossReport_; }
 
     // Any thread: stops a running download as soon as possible.
     void RequestCancel() { cancel_.store(true); }
@@ -43,6 +53,7 @@ public:
     void SetLogImageSink(std::function<void(std::span<const uint8_t>)> sink) { imageSink_ = std::move(sink); }
 
 private:
+    ReadLogOutcome Download(const std::string& portName);
     ReadLogOutcome RunMtk(const std::string& portName);
     ReadLogOutcome RunPhlx(const std::string& portName);
     ReadLogOutcome Fail(ReadLogOutcome outcome, const std::string& text, const std::string& caption,
@@ -50,12 +61,21 @@ private:
     // Builds the tracks of `fixesToBuild` into `built`, line 5 showing it.
     void BuildNewTracks(FixList& fixesToBuild, TrackList& built);
     void DiscardIfAsked();
+    // `text`, followed by what was lost on the way when anything was.
+    static std::string WithLoss(const char* text, const UserMessage& loss) {
+        return loss.empty() ? std::string(text) : std::string(text) + "\n" + loss.text;
+    }
+    // Shows the warning about lost data, when there is one.
+    void ReportLoss(const UserMessage& loss);
+    // Reads and discards until the line is quiet; remembers when it is not.
+    void SettleLine();
 
     Session& session_;
     AcquireUi& ui_;
     std::atomic<bool> cancel_{false};
     bool discardExisting_ = false;
     std::function<void(std::span<const uint8_t>)> imageSink_;
+    std::string lossReport_;
 };
 
 }  // namespace ml

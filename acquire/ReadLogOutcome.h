@@ -13,9 +13,11 @@ enum class ReadLogOutcome {
     SerialError,           // the port failed: "%s 시리얼 오류"
     NoModelAnswer,         // answer without "$PHLX852"
     NoAnswer,              // the logger stayed silent past the time limit
+    DataDamaged,           // a PHLX package failed its check and the logger waits
     NoData,                // log size 0: "데이터가 없습니다."
     AllocationFailed,      // "메모리 할당 실패"
     NothingReceived,       // "데이터를 받아오지 못했습니다 다시 시도해 주십시오"
+    NoFixes,               // the download ended but gave no fix: nothing committed
     DisconnectNotWritten,  // the MTK "827" wrote zero bytes: fixes kept, no tracks
     Cancelled,             // the user stopped it: lists as before the start
 };

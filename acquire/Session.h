@@ -33,6 +33,9 @@ struct Session {
     ReverseGeocoder* geocoder = nullptr;
 
     AcquireOptions options;
+    // A download cut short left the logger sending and the line did not
+    // fall quiet in time: the next download drains it first.
+    bool lineBusy = false;
 
     // The selected entry's name as the messages show it; empty when none.
     std::string SelectedPortName() const {

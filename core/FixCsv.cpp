@@ -1,9 +1,12 @@
 #include "core/FixCsv.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
-#include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace ml {
@@ -38,7 +41,7 @@ bool ParseTime(std::string_view text, int32_t& value) {
     return ec == std::errc() && ptr == end;
 }
 
-bool ParseFloat(std::string_view text, float& value) {
+bool ParseNumber(std::string_view text, float& value) {
     // from_chars does not take a leading '+', which people do type.
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
@@ -59,19 +62,131 @@ std::string Quoted(std::string_view text) {
 
 }  // namespace
 
-std::string FormatFixCsv(const FixList& fixes) {
-    std::string text(kFixCsvHeader);
-    text += '\n';
-    text.reserve(text.size() + fixes.size() * 64);
-    char line[160];
-    for (const FixRecord& fix : fixes) {
-        const int n = std::snprintf(line, sizeof line, "%d,%.9g,%.9g,%.9g,%.9g\n", fix.time,
-                                    static_cast<double>(fix.latitude), static_cast<double>(fix.longitude),
-                                    static_cast<double>(fix.speed), static_cast<double>(fix.height));
-        if (n > 0) {
-            text.append(line, std::min(static_cast<size_t>(n), sizeof line - 1));
+namespace {
+// The longest line: an 11-character time and four 15-character numbers
+// ("-1.17549435e-38") with their separators.
+constexpr size_t kMaxLine = 11 + 4 * 15 + 5;
+
+// 5^0 .. 5^17: m·5^17 still fits in 64 bits for a 24-bit m.
+constexpr auto kPow5 = [] {
+    std::array<uint64_t, 18> p{};
+    p[0] = 1;
+    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
+    return p;
+}();
+
+// printf's %.9g with the nine rounded digits `q` (10^8 <= q < 10^9) of a
+// number whose leading digit has the decimal exponent `x` (-9 <= x <= 8).
+char* PutDigits(char* out, bool negative, uint32_t q, int x) {
+    char d[9];
+    for (int i = 8; i >= 0; --i, q /= 10) d[i] = static_cast<char>('0' + q % 10);
+    int n = 9;
+    while (n > 1 && d[n - 1] == '0') --n;  // %g drops trailing zeros
+    if (negative) *out++ = '-';
+    if (x >= 0) {
+        out = std::copy(d, d + x + 1, out);
+        if (n > x + 1) {
+            *out++ = '.';
+            out = std::copy(d + x + 1, d + n, out);
+        }
+    } else if (x >= -4) {
+        *out++ = '0';
+        *out++ = '.';
+        out = std::fill_n(out, -x - 1, '0');
+        out = std::copy(d, d + n, out);
+    } else {
+        *out++ = d[0];
+        if (n > 1) {
+            *out++ = '.';
+            out = std::copy(d + 1, d + n, out);
+        }
+        *out++ = 'e';
+        *out++ = '-';
+        *out++ = '0';
+        *out++ = static_cast<char>('0' - x);
+    }
+    return out;
+}
+
+// %.9g of a float in the C locale, byte for byte, without printf's cost.
+// A float is m·2^e exactly, so value·10^s = m·5^s·2^(e+s): for every value
+// between about 1e-9 and 1e9 (all a logger writes) the nine digits are an
+// exact 64-bit product shifted, rounded half to even as printf rounds.
+// Zero, tiny, huge and non-finite values go through std::to_chars.
+char* PutFloat(char* out, char* end, float value) {
+    const auto bits = std::bit_cast<uint32_t>(value);
+    const int biased = static_cast<int>(bits >> 23 & 0xFF);
+    if (biased != 0 && biased != 0xFF) {
+        const uint64_t m = (bits & 0x7FFFFFu) | 0x800000u;
+        const int e = biased - 150;
+        // floor(log10(2^(e+23))): the leading digit's exponent or one below.
+        int x = (e + 23) * 78913 >> 18;
+        for (int attempt = 0; attempt < 3 && x >= -9 && x <= 8; ++attempt) {
+            const int s = 8 - x;
+            const uint64_t n = m * kPow5[static_cast<size_t>(s)];
+            const int shift = e + s;
+            uint64_t q;
+            if (shift >= 0) {
+                q = shift < 64 - std::bit_width(n) ? n << shift : UINT64_MAX;
+            } else {
+                const int r = -shift;  // at most 53
+                q = n >> r;
+                const uint64_t rest = n & ((uint64_t{1} << r) - 1);
+                const uint64_t half = uint64_t{1} << (r - 1);
+                if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+            }
+            if (q >= 1'000'000'000) {
+                ++x;
+            } else if (q < 100'000'000) {
+                --x;
+            } else {
+                return PutDigits(out, (bits >> 31) != 0, static_cast<uint32_t>(q), x);
+            }
         }
     }
+    return std::to_chars(out, end, static_cast<double>(value), std::chars_format::general, 9).ptr;
+}
+}  // namespace
+
+FixCsvWriter::FixCsvWriter(Sink sink, size_t bufferBytes)
+    : sink_(std::move(sink)), buffer_(std::max(bufferBytes, 2 * kMaxLine), '\0') {
+    std::copy(kFixCsvHeader.begin(), kFixCsvHeader.end(), buffer_.data());
+    used_ = kFixCsvHeader.size();
+    buffer_[used_++] = '\n';
+}
+
+bool FixCsvWriter::Flush() {
+    if (ok_ && used_ > 0) ok_ = sink_(std::string_view(buffer_.data(), used_));
+    used_ = 0;
+    return ok_;
+}
+
+bool FixCsvWriter::Add(const FixList& fixes) {
+    char* const end = buffer_.data() + buffer_.size();
+    for (const FixRecord& fix : fixes) {
+        if (buffer_.size() - used_ < kMaxLine && !Flush()) return false;
+        char* out = buffer_.data() + used_;
+        out = std::to_chars(out, end, fix.time).ptr;
+        for (const float value : {fix.latitude, fix.longitude, fix.speed, fix.height}) {
+            *out++ = ',';
+            out = PutFloat(out, end, value);
+        }
+        *out++ = '\n';
+        used_ = static_cast<size_t>(out - buffer_.data());
+    }
+    return ok_;
+}
+
+bool FixCsvWriter::Finish() { return Flush(); }
+
+std::string FormatFixCsv(const FixList& fixes) {
+    std::string text;
+    FixCsvWriter writer([&text](std::string_view part) {
+        text.append(part);
+        return true;
+    }, kMaxLine * (fixes.size() + 2));
+    writer.Add(fixes);
+    writer.Finish();
     return text;
 }
 
@@ -108,9 +223,22 @@ bool ParseFixCsv(std::string_view text, FixList& out, std::string& error) {
             return false;
         }
         float* const floats[] = {&fix.latitude, &fix.longitude, &fix.speed, &fix.height};
+        // Degrees beyond the globe or a NaN would print as nonsense distances
+        // and end up in saved files.
+        static constexpr float kLimits[] = {90.0f, 180.0f};
+        static constexpr const char* kRanges[] = {"-90..90", "-180..180"};
         for (size_t i = 0; i < 4; ++i) {
-            if (!ParseFloat(fields[i + 1], *floats[i])) {
-                error = prefix + kNames[i + 1] + " " + Quoted(fields[i + 1]) + " is not a number";
+            const std::string field = std::string(kNames[i + 1]) + " " + Quoted(fields[i + 1]);
+            if (!ParseNumber(fields[i + 1], *floats[i])) {
+                error = prefix + field + " is not a number";
+                return false;
+            }
+            if (!std::isfinite(*floats[i])) {
+                error = prefix + field + " is not a finite number";
+                return false;
+            }
+            if (i < 2 && std::fabs(*floats[i]) > kLimits[i]) {
+                error = prefix + field + " is outside " + kRanges[i];
                 return false;
             }
         }

@@ -141,6 +141,16 @@ void MtkDownload::OnDataSentence(std::string_view sentence) {
     if (sentence.find("$PMTK182,8") == std::string_view::npos) return;
     const std::string_view hex = PmtkField(sentence, 3);
     const size_t pairs = hex.size() / 2;
+    // The address does not place the bytes, but a jump in it shows sentences
+    // that never arrived, counted in sentences of the size seen before the
+    // gap (the last sentence of a log is usually shorter).
+    if (pairs > 0) {
+        const uint64_t address = ParseHexCount(PmtkField(sentence, 2));
+        const uint64_t unit = chunkBytes_ > 0 ? chunkBytes_ : pairs;
+        if (address > nextAddress_) missingSentences_ += (address - nextAddress_ + unit - 1) / unit;
+        nextAddress_ = address + pairs;
+        chunkBytes_ = pairs;
+    }
     const size_t room = progress_.byteCount - progress_.received;
     const size_t taken = std::min(pairs, room);
     uint8_t* out = image_.data() + progress_.received;
@@ -157,6 +167,10 @@ void MtkDownload::FinishData() {
     if (progress_.received == 0) {
         Finish(MtkOutcome::NothingReceived);
         return;
+    }
+    if (nextAddress_ < progress_.byteCount && chunkBytes_ > 0) {
+        // Sentences missing at the end show only in the byte count.
+        missingSentences_ += (progress_.byteCount - nextAddress_ + chunkBytes_ - 1) / chunkBytes_;
     }
     outgoing_ = {BuildPhlxShortSentence("827"), true};
     DiagPrintf("%s\r\n", outgoing_.bytes.c_str());
@@ -231,6 +245,15 @@ UserMessage MtkDownload::Message(std::string_view portName) const {
             break;
     }
     return {};
+}
+
+UserMessage MtkDownload::LossMessage() const {
+    if (progress_.received >= progress_.byteCount && missingSentences_ == 0 && crcErrors() == 0) return {};
+    return {Format("로그 데이터 일부를 받지 못했습니다: %u바이트 중 %u바이트 수신, 데이터 문장 %llu개 누락"
+                   "(체크섬 오류 %llu개). 받은 데이터까지만 표시합니다.",
+                   progress_.byteCount, progress_.received, static_cast<unsigned long long>(missingSentences_),
+                   static_cast<unsigned long long>(crcErrors())),
+            kWarningCaption};
 }
 
 }  // namespace ml

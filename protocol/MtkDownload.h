@@ -98,6 +98,15 @@ public:
     // The message to show for the outcome; empty for Completed/Cancelled.
     UserMessage Message(std::string_view portName) const;
 
+    // Data sentences that never arrived, judged by the jumps in their
+    // addresses and the bytes still missing at the end (a sentence dropped
+    // for its checksum counts here too).
+    uint64_t missingSentences() const { return missingSentences_; }
+    // A warning saying what a finished download lost (bytes announced and
+    // received, sentences missing); empty when the log arrived whole. Ask
+    // before ReleaseLogImage().
+    UserMessage LossMessage() const;
+
     // The data-sentence handler, public for the fuzz target and tests.
     void OnDataSentence(std::string_view sentence);
 
@@ -116,6 +125,9 @@ private:
     std::string statusText_;
     std::vector<uint8_t> image_;
     bool dataStarted_ = false;
+    uint64_t nextAddress_ = 0;  // where the next data sentence should start
+    uint64_t chunkBytes_ = 0;   // bytes of the last data sentence
+    uint64_t missingSentences_ = 0;
     MtkSentenceReceiver receiver_;
 };
 

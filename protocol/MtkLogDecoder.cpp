@@ -192,7 +192,7 @@ int DecodeLogSector(int sectorIndex, std::span<const uint8_t> image, size_t limi
 }
 
 MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
-                                const MtkDecodeProgress& progress) {
+                                const MtkDecodeProgress& progress, const MtkSectorDone& sectorDone) {
     MtkDecodeSummary summary;
     const size_t whole = image.size() / kSectorSize;
     const size_t tail = image.size() % kSectorSize;
@@ -210,6 +210,9 @@ MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
         summary.fixesStored += sector.fixesStored;
         summary.checksumFailures += sector.checksumFailures;
         summary.sectors.push_back(sector);
+        if (sectorDone) {
+            sectorDone(fixes);
+        }
     }
     return summary;
 }

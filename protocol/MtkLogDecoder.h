@@ -16,11 +16,16 @@ namespace ml {
 // record: the receiver decides how often the screen is updated.
 using MtkDecodeProgress = std::function<void(int countedInSector, long sectorRecordCount)>;
 
+// Called after each sector with the fixes appended so far. It may take them
+// and clear the list, so that a whole image never has to be held as fixes.
+using MtkSectorDone = std::function<void(FixList& fixes)>;
+
 // Decodes every 64 KiB sector of the image in order and appends one fix per
 // record whose checksum is right; `fixes` is not cleared first. A last sector
 // shorter than its 512-byte header is not decoded.
 MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
-                                const MtkDecodeProgress& progress = {});
+                                const MtkDecodeProgress& progress = {},
+                                const MtkSectorDone& sectorDone = {});
 
 // Decodes sector `sectorIndex` of the image, reading no entry at or beyond
 // `limit` bytes from the sector start (clamped to the sector and the image).

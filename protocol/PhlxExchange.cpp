@@ -90,6 +90,7 @@ void PhlxExchange::FeedBinary(std::span<const uint8_t> bytes, size_t& offset) {
 
 void PhlxExchange::HandleLine(std::string_view line) {
     if (line.substr(0, 5) != "$PHLX") return;
+    lastPackageRejected_ = false;
     std::string dueBody;
     std::string dueName;
     bool packageAnnounced = false;
@@ -168,6 +169,7 @@ void PhlxExchange::OnPackageComplete() {
         // No acknowledgement: the logger's answer to that is its own; the
         // silence limit ends the wait if it has none.
         ++rejectedPackages_;
+        lastPackageRejected_ = true;
         DiagPrintf("package check failed: announced %s, computed %s\r\n",
                    packageCheckText_.c_str(), PhlxPackageCheckText(package_).c_str());
         return;
@@ -271,7 +273,13 @@ void PhlxExchange::Disconnect() {
 void PhlxExchange::OnSilence() {
     if (Finished()) return;
     // After 827 every log is in; a logger that does not confirm loses nothing.
-    Finish(phase_ == Phase::Disconnecting ? PhlxOutcome::Completed : PhlxOutcome::NoReply);
+    // Silence right after a package we refused is the logger waiting for an
+    // acknowledgement: the data was damaged, the logger is not gone.
+    if (phase_ == Phase::Disconnecting) {
+        Finish(PhlxOutcome::Completed);
+    } else {
+        Finish(lastPackageRejected_ ? PhlxOutcome::PackageDamaged : PhlxOutcome::NoReply);
+    }
 }
 
 void PhlxExchange::OnReadFailed() {
@@ -304,6 +312,9 @@ UserMessage PhlxExchange::Message(std::string_view portName) const {
             }
             return {port + " 포트에서 응답이 없어 다운로드를 마치지 못했습니다. 받은 데이터까지만 표시합니다.",
                     kErrorCaption};
+        case PhlxOutcome::PackageDamaged:
+            return {port + " 포트에서 받은 데이터 패키지가 손상되었습니다(검사값 불일치). 다시 시도해 주십시오",
+                    kErrorCaption};
         case PhlxOutcome::ReadFailed:
             return {port + " 시리얼 오류", kErrorCaption};
         case PhlxOutcome::WrongPort:
@@ -314,6 +325,13 @@ UserMessage PhlxExchange::Message(std::string_view portName) const {
             break;
     }
     return {};
+}
+
+UserMessage PhlxExchange::LossMessage() const {
+    if (rejectedPackages_ == 0) return {};
+    return {Format("손상된 데이터 패키지 %llu개를 버렸습니다(검사값 불일치). 받은 데이터까지만 표시합니다.",
+                   static_cast<unsigned long long>(rejectedPackages_)),
+            kWarningCaption};
 }
 
 }  // namespace ml

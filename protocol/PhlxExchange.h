@@ -39,6 +39,7 @@ enum class PhlxOutcome {
     Running,
     Completed,  // 860 received (or silence after 827): all logs fetched
     NoReply,    // the logger went silent before the end; fixes() kept
+    PackageDamaged,  // silence after a package that failed its check; fixes() kept
     ReadFailed, // the port failed (unplugged); fixes() kept
     WrongPort,  // a write reported 0 bytes written
     Cancelled,  // 827 queued; fixes() kept
@@ -76,6 +77,9 @@ public:
 
     // The message to show for the outcome; empty for Completed/Cancelled.
     UserMessage Message(std::string_view portName) const;
+    // A warning saying what a completed exchange lost (packages dropped for
+    // their check value); empty when nothing was lost.
+    UserMessage LossMessage() const;
 
 private:
     enum class Phase { History, Log, Disconnecting };
@@ -109,6 +113,7 @@ private:
     std::string packageCheckText_;
     std::vector<uint8_t> package_;
     uint64_t rejectedPackages_ = 0;
+    bool lastPackageRejected_ = false;  // nothing has arrived since a rejected package
 
     Phase phase_ = Phase::History;
     bool historyRequested_ = false;  // a 702 is out, its 901 is the history's

@@ -1,5 +1,6 @@
 #include "store/TrackFile.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -166,7 +167,12 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
 
 std::string TrackFilePath(std::string_view chosen) {
     std::string path(chosen);
-    if (path.find(".dat") == std::string::npos) path += ".dat";
+    constexpr std::string_view kExtension = ".dat";
+    const bool hasExtension =
+        path.size() >= kExtension.size() &&
+        std::equal(kExtension.begin(), kExtension.end(), path.end() - kExtension.size(),
+                   [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+    if (!hasExtension) path += kExtension;
     return path;
 }
 

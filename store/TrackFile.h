@@ -56,8 +56,9 @@ std::vector<uint8_t> EncodeTrackFile(const SettingBlock& header, const TrackList
 // Colours are drawn with DrawTrackColor in file order.
 TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCodec& codec);
 
-// The path a save writes: ".dat" appended unless the path already holds
-// ".dat" anywhere (so "trip.dat.old" is kept as it is).
+// The path a save writes: ".dat" appended unless the name already ends in
+// ".dat" in any case (so "trip.DAT" is kept, "trip.data" and "x.dat/trip"
+// get it: the load dialog shows only names that end in it).
 std::string TrackFilePath(std::string_view chosen);
 
 }  // namespace ml

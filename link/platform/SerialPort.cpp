@@ -31,14 +31,11 @@ bool SerialPort::Open(const std::string& name) {
     const std::string path = serial::DevicePath(name);
     std::string error;
     const intptr_t handle = serial::OpenDevice(path, error);
-    if (handle == kClosed) {
-        lastError_ = path + ": " + error;
-        return false;
-    }
-    if (!serial::ConfigureLine(handle, error)) {
+    if (handle == kClosed || !serial::ConfigureLine(handle, error)) {
         // A half-configured port is of no use and would make every later
         // Open refuse, so it is closed at once.
         serial::CloseDevice(handle);
+        openFailure_ = error;
         lastError_ = path + ": " + error;
         return false;
     }

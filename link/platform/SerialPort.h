@@ -47,6 +47,9 @@ public:
     const std::string& name() const { return name_; }
     // Text of the last failure, for diagnostics and messages.
     const std::string& lastError() const { return lastError_; }
+    // Why the last Open failed, without the path ("No such file or
+    // directory", "not a serial device", "Permission denied").
+    const std::string& openFailure() const { return openFailure_; }
 
     // Reads up to `max` bytes. Returns the queued bytes at once; when none
     // are queued waits up to kReadTimeout for the first one; returns 0 after
@@ -79,6 +82,7 @@ private:
     intptr_t handle_ = kClosed;
     std::string name_;
     std::string lastError_;
+    std::string openFailure_;
     uint64_t bytesRead_ = 0;
     uint64_t bytesWritten_ = 0;
 };

@@ -74,7 +74,7 @@ intptr_t OpenDevice(const std::string& path, std::string& error) {
         fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        error = ErrnoText("open");
+        error = std::strerror(errno);
         return -1;
     }
     if (!isatty(fd)) {

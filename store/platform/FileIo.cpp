@@ -4,28 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "core/TextFormat.h"
+
 namespace ml {
 
 namespace {
 std::string Reason() { return std::strerror(errno); }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
 // umask() can only be read by changing it, which would race with other
 // threads creating files; /proc gives it without a change.
 mode_t CurrentUmask() {
@@ -38,40 +30,88 @@ mode_t CurrentUmask() {
 }
 }  // namespace
 
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
 ReadStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        if (errno == ENOENT) return ReadStatus::Missing;
+        const ReadStatus status = errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
         error = "cannot open " + path + ": " + Reason();
-        return ReadStatus::Failed;
+        return status;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    const auto fail = [&](const std::string& why) {
         ::close(fd);
-        error = "cannot read " + path + ": it is a folder";
+        bytes.clear();
+        error = "cannot read " + path + ": " + why;
         return ReadStatus::Failed;
-    }
-    if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
-    uint8_t buffer[1 << 16];
-    while (true) {
-        const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+    };
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return fail(Reason());
+    if (S_ISDIR(info.st_mode)) return fail("it is a folder");
+    // A device or a pipe may never end (/dev/zero); only plain files are read.
+    if (!S_ISREG(info.st_mode)) return fail("not a regular file");
+    const auto tooLarge = [&] { return fail(Format("larger than %zu MiB", kMaxReadBytes >> 20)); };
+    if (static_cast<uint64_t>(info.st_size) > kMaxReadBytes) return tooLarge();
+    // Read straight into the result; one byte of room more than the size
+    // lets the end of the file show without growing the buffer.
+    bytes.resize(static_cast<size_t>(info.st_size) + 1);
+    size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            // The file grew while being read, or reports no size (/proc).
+            if (used > kMaxReadBytes) return tooLarge();
+            bytes.resize(std::min(std::max<size_t>(used * 2, 1 << 16), kMaxReadBytes + 1));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (got < 0) {
             if (errno == EINTR) continue;
-            error = "cannot read " + path + ": " + Reason();
-            ::close(fd);
-            return ReadStatus::Failed;
+            return fail(Reason());
         }
         if (got == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + got);
+        used += static_cast<size_t>(got);
     }
     ::close(fd);
+    bytes.resize(used);
     return ReadStatus::Ok;
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          bool createFolder) {
-    const std::filesystem::path target(path);
+    const auto fail = [&](const std::string& why) {
+        error = "cannot write " + path + ": " + why;
+        return false;
+    };
+    // Saving through a symbolic link replaces the file it points at (beside
+    // that file), not the link, so the link keeps working.
+    std::filesystem::path target(path);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        std::error_code ec;
+        target = std::filesystem::weakly_canonical(target, ec);
+        if (ec) return fail(ec.message());
+    }
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (exists) {
+        if (S_ISDIR(info.st_mode)) return fail("it is a folder");
+        if (!S_ISREG(info.st_mode)) return fail("not a regular file");
+        // A file the user made read-only is not replaced behind their back,
+        // although the folder would allow the rename; its owner's write bit
+        // counts even for root, who may write anything.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return fail(Reason());
+        if ((info.st_mode & S_IWUSR) == 0) return fail(std::strerror(EACCES));
+    }
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     if (createFolder) {
         std::error_code ignored;
@@ -79,27 +119,15 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        error = "cannot write " + path + ": " + Reason();
-        return false;
-    }
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        ::fchmod(fd, info.st_mode & 07777);
-    } else {
-        ::fchmod(fd, 0666 & ~CurrentUmask());
-    }
+    if (fd < 0) return fail(Reason());
+    ::fchmod(fd, exists ? info.st_mode & 07777 : 0666 & ~CurrentUmask());
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const std::string reason = written ? std::string() : Reason();
-    if (::close(fd) != 0 || !written) {
+    std::string reason = written ? std::string() : Reason();
+    if (::close(fd) != 0 && written) reason = Reason();
+    if (reason.empty() && ::rename(temp.c_str(), target.c_str()) != 0) reason = Reason();
+    if (!reason.empty()) {
         ::unlink(temp.c_str());
-        error = "cannot write " + path + ": " + (reason.empty() ? Reason() : reason);
-        return false;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + Reason();
-        ::unlink(temp.c_str());
-        return false;
+        return fail(reason);
     }
     return true;
 }

@@ -80,7 +80,7 @@ SaveResult SaveSettings(const std::string& path, const Settings& settings) {
     return result;
 }
 
-SettingsFileState StartSettings(const std::string& path) {
+SettingsFileState StartSettings(const std::string& path, bool writeBack) {
     SettingsFileState state;
     state.path = path;
     IniRead read = ReadIni(path);
@@ -94,6 +94,7 @@ SettingsFileState StartSettings(const std::string& path) {
     if (state.settings.trackCutMode != 0) return state;
 
     ApplyDefaultSettings(state.settings);
+    if (!writeBack) return state;
     const auto& codec = Cp949Codec::Instance();
     WriteSettingBlock(read.ini, ToSettingBlock(state.settings, codec));
     AddMissingServiceDefaults(read.ini, codec);

@@ -33,7 +33,8 @@ SaveResult SaveSettings(const std::string& path, const Settings& settings);
 // that never was initialised) every value is set to its default and the
 // file is written, with the [services] defaults added where missing. A file
 // that exists but cannot be read is left alone: the defaults are used for
-// this run and a warning says so.
-SettingsFileState StartSettings(const std::string& path);
+// this run and a warning says so. Without `writeBack` the same values are
+// used but nothing is written (commands that only read files).
+SettingsFileState StartSettings(const std::string& path, bool writeBack = true);
 
 }  // namespace ml

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -57,41 +54,6 @@ TEST(CliDecode, WrittenImageDecodesAndVerboseSummaryStaysOffStdout) {
     EXPECT_NE(result.err.find("2 record(s) counted, 1 fix(es) stored, 1 checksum failure(s)"),
               std::string::npos)
         << result.err;
-}
-
-TEST(CliDecode, MissingFileFailsWithOneLineNamingIt) {
-    test::TempDir dir;
-    const std::string path = dir.File("absent.bin");
-    const auto result = RunProcess({CliPath(), "decode", path});
-    EXPECT_NE(result.exitCode, 0);
-    EXPECT_EQ(result.out, "");
-    EXPECT_TRUE(IsOneLine(result.err)) << result.err;
-    EXPECT_NE(result.err.find(path), std::string::npos) << result.err;
-}
-
-TEST(CliDecode, UnreadableFileFailsWithOneLine) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    test::TempDir dir;
-    const std::string path = dir.File("locked.bin");
-    test::WriteBytes(path, std::vector<uint8_t>(0x10000, 0xFF));
-    ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    const auto result = RunProcess({CliPath(), "decode", path});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_TRUE(IsOneLine(result.err)) << result.err;
-    EXPECT_NE(result.err.find(path), std::string::npos) << result.err;
-}
-
-TEST(CliDecode, FolderAndNonImageFailWithOneLine) {
-    test::TempDir dir;
-    test::WriteText(dir.File("notes.txt"), "not a logger image\n");
-    for (const std::string& path : {dir.path(), dir.File("notes.txt")}) {
-        const auto result = RunProcess({CliPath(), "decode", path});
-        EXPECT_EQ(result.exitCode, 1) << path;
-        EXPECT_EQ(result.out, "");
-        EXPECT_TRUE(IsOneLine(result.err)) << result.err;
-        EXPECT_NE(result.err.find(path), std::string::npos) << result.err;
-    }
 }
 
 TEST(CliDecode, WrongArgumentsAreAUsageError) {

@@ -1,6 +1,8 @@
 // mileledger-cli read against the logger simulator.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 
 #include "tests/support/AcquireSimData.h"
@@ -54,6 +56,39 @@ TEST_F(CliRead, DownloadsAnMtkLoggerPrintsTracksSavesAndDumps) {
     EXPECT_EQ(Lines(decoded.out), 121u);
 }
 
+TEST_F(CliRead, TheFileIsSavedBeforeOutputAndAFailedDumpCancelsNothing) {
+    LoggerSimProcess sim({"--mtk-image", dir.File("log.bin")});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    // Standard output full, dump folder missing: the tracks are still saved.
+    const auto full = RunProcess({"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/full", CliPath(), "read", "--port",
+                                  sim.port(), "--out", dir.File("trips.dat"), "--dump", dir.File("no/dump.bin")},
+                                 {"MILELEDGER_SETTINGS=" + dir.File("Setting.ini")});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(FileExists(dir.File("trips.dat")));
+    EXPECT_NE(full.err.find("cannot write " + dir.File("no/dump.bin") + ": No such file or directory"),
+              std::string::npos)
+        << full.err;
+    // A link planted where a fixed temporary name would be is not followed.
+    WriteText(dir.File("victim"), "victim");
+    ASSERT_EQ(symlink(dir.File("victim").c_str(), dir.File("dump.bin.part").c_str()), 0);
+    const auto dumped = Cli({"read", "--port", sim.port(), "--dump", dir.File("dump.bin")});
+    EXPECT_EQ(dumped.exitCode, 0) << dumped.err;
+    EXPECT_EQ(ReadText(dir.File("victim")), "victim");
+    EXPECT_EQ(ReadBytes(dir.File("dump.bin")), image);
+}
+
+TEST_F(CliRead, AnIncompleteDownloadSaysWhatWasLostAndEndsWithItsOwnStatus) {
+    LoggerSimProcess sim({"--mtk-image", dir.File("log.bin"), "--chunk-size", "256", "--drop-chunk", "10"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    const auto result = Cli({"read", "--port", sim.port(), "--out", dir.File("trips.dat")});
+    EXPECT_EQ(result.exitCode, 3) << result.err;
+    EXPECT_NE(result.err.find("경고: 로그 데이터 일부를 받지 못했습니다: " + std::to_string(image.size()) + "바이트 중 " +
+                              std::to_string(image.size() - 256) + "바이트 수신, 데이터 문장 1개 누락"),
+              std::string::npos)
+        << result.err;
+    EXPECT_TRUE(FileExists(dir.File("trips.dat")));
+}
+
 TEST_F(CliRead, TheCutTimeComesFromTheOption) {
     LoggerSimProcess sim({"--mtk-image", dir.File("log.bin")});
     ASSERT_TRUE(sim.ok()) << sim.error();
@@ -75,7 +110,9 @@ TEST_F(CliRead, DownloadsAPhlxLogger) {
 TEST_F(CliRead, APortThatCannotBeOpenedFailsWithTheProgramsMessage) {
     const auto result = Cli({"read", "--port", "/dev/mileledger-none"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("오류: /dev/mileledger-none Serial open 실패"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("오류: /dev/mileledger-none Serial open 실패 (No such file or directory)"),
+              std::string::npos)
+        << result.err;
     EXPECT_EQ(result.out, "");
 }
 
@@ -104,6 +141,7 @@ TEST_F(CliRead, BadCommandLinesAreUsageErrors) {
     EXPECT_EQ(Cli({"read", "--port", "x", "--cut", "soon"}).exitCode, 2);
     EXPECT_EQ(Cli({"read", "--port", "x", "--timeout", "-3"}).exitCode, 2);
     EXPECT_EQ(Cli({"read", "--port", "x", "--colour"}).exitCode, 2);
+    EXPECT_EQ(Cli({"read", "--port", "x", "--out", ""}).exitCode, 2);
 }
 
 }  // namespace

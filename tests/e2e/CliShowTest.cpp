@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "store/platform/TrackFileStore.h"
 #include "tests/support/TestSupport.h"
 
 namespace ml {
@@ -16,7 +17,6 @@ using test::CliPath;
 using test::FileExists;
 using test::ProcessResult;
 using test::ReadBytes;
-using test::ReadText;
 using test::RunProcess;
 using test::SamplesDir;
 using test::TempDir;
@@ -78,31 +78,12 @@ TEST(CliShowTest, DamagedFileShowsItsCompleteTracksAndWarns) {
     EXPECT_NE(show.err.find("로그 파일이 손상되어"), std::string::npos) << show.err;
 }
 
-TEST(CliShowTest, MissingFileFailsWithOneLine) {
-    TempDir dir;
-    const ProcessResult show = Cli(dir, {"show", dir.File("none.dat")});
-    EXPECT_EQ(show.exitCode, 1);
-    EXPECT_EQ(show.out, "");
-    EXPECT_EQ(show.err.rfind("mileledger-cli: "), 0u);
-    EXPECT_NE(show.err.find("none.dat"), std::string::npos);
-}
-
 TEST(CliShowTest, EmptyFileShowsTheHeaderAndNoTracks) {
     TempDir dir;
-    WriteText(dir.File("fixes.csv"), "time,latitude,longitude,speed,height\n");
-    ASSERT_EQ(Cli(dir, {"tracks", "--fixes", dir.File("fixes.csv"), "--out", dir.File("e.dat")}).exitCode, 0);
-    EXPECT_EQ(ReadBytes(dir.File("e.dat")).size(), 1548u);
+    ASSERT_TRUE(SaveTrackFile(dir.File("e.dat"), DefaultSettings(), {}, false).ok);
     const ProcessResult show = Cli(dir, {"show", dir.File("e.dat")});
     EXPECT_EQ(show.exitCode, 0);
     EXPECT_EQ(show.out, kDefaultHeader + "\n\nfixes:\n");
-}
-
-TEST(CliShowTest, EveryCommandCreatesTheSettingsFile) {
-    TempDir dir;
-    const ProcessResult decode = Cli(dir, {"decode", dir.File("missing.bin")});
-    EXPECT_NE(decode.exitCode, 0);
-    EXPECT_TRUE(FileExists(dir.File("Setting.ini")));
-    EXPECT_EQ(ReadText(dir.File("Setting.ini")).rfind("[]\r\nTRACK_CUT_MODE=2\r\n", 0), 0u);
 }
 
 TEST(CliShowTest, EnvironmentNamesTheSettingsFileAndTheOptionWins) {
@@ -123,7 +104,7 @@ TEST(CliShowTest, EnvironmentNamesTheSettingsFileAndTheOptionWins) {
     const ProcessResult two = run({"--settings", dir.File("Setting.ini"), "tracks", "--fixes", dir.File("fixes.csv")});
     ASSERT_EQ(two.exitCode, 0) << two.err;
     EXPECT_EQ(std::count(two.out.begin(), two.out.end(), '\n'), 2) << "the default 60 s cuts at the gap";
-    EXPECT_TRUE(FileExists(dir.File("Setting.ini")));
+    EXPECT_FALSE(FileExists(dir.File("Setting.ini"))) << "tracks only reads files";
 }
 
 TEST(CliShowTest, ZeroCutTimeMakesEveryFixATrack) {

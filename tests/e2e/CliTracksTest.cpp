@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,7 +34,7 @@ std::vector<std::string> Fields(const std::string& line) {
 class CliTracks : public ::testing::Test {
 protected:
     test::ProcessResult Run(std::vector<std::string> args, const std::string& zone = "Asia/Seoul") {
-        args.insert(args.begin(), {CliPath(), "--settings", dir_.File("Setting.ini")});
+        args.insert(args.begin(), {CliPath(), "--settings", dir_.File("cfg/Setting.ini")});
         return RunProcess(args, {"TZ=" + zone});
     }
     TempDir dir_;
@@ -93,23 +94,59 @@ TEST_F(CliTracks, ImageAndItsDecodedCsvGiveTheSameTracks) {
     EXPECT_EQ(fromImage.out, fromCsv.out);
 }
 
-TEST_F(CliTracks, FailuresAreOneLineWithNonZeroExit) {
-    test::WriteText(dir_.File("bad.csv"), "time,latitude,longitude,speed,height\n1000,37.5,127,0,0\n1001,x\n");
-    const std::vector<std::vector<std::string>> cases = {
-        {"tracks", dir_.File("missing.bin")},
-        {"tracks", "--fixes", dir_.File("bad.csv")},
-        {"tracks", "--fixes", dir_.File("bad.csv"), "--cut", "soon"},
-        {"tracks"},
-    };
-    for (const auto& args : cases) {
-        const auto result = Run(args);
-        EXPECT_NE(result.exitCode, 0) << args.back();
-        EXPECT_EQ(result.out, "");
-        ASSERT_FALSE(result.err.empty());
-        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
-    }
-    EXPECT_NE(Run({"tracks", "--fixes", dir_.File("bad.csv")}).err.find("line 3"), std::string::npos);
+// Inputs the read-only commands refuse: one line on stderr, nothing on
+// stdout, an existing output left as it was, no settings file or folder made.
+struct BadInput {
+    std::vector<std::string> args;  // "@" stands for the test's folder
+    std::string message;            // part of the line on stderr, "@" likewise
+};
+
+class CliBadInput : public CliTracks, public ::testing::WithParamInterface<BadInput> {};
+
+std::string InFolder(std::string text, const std::string& folder) {
+    for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, folder);
+    return text;
 }
+
+TEST_P(CliBadInput, IsRefusedInOneLineLeavingTheOutputAndSettingsAlone) {
+    const std::string head = "time,latitude,longitude,speed,height\n";
+    test::WriteText(dir_.File("trips.dat"), "saved before");
+    test::WriteText(dir_.File("notes.txt"), "not a logger image\n");
+    test::WriteText(dir_.File("header.csv"), head);
+    test::WriteText(dir_.File("nan.csv"), head + "1000,nan,127,0,0\n");
+    test::WriteText(dir_.File("far.csv"), head + "1000,37.5,181,0,0\n");
+    test::WriteText(dir_.File("bad.csv"), head + "1000,37.5,127,0,0\n1001,x\n");
+    test::WriteText(dir_.File("huge.bin"), "");
+    std::filesystem::resize_file(dir_.File("huge.bin"), (size_t{256} << 20) + 1);  // sparse: no disk used
+    std::vector<std::string> args;
+    for (const auto& arg : GetParam().args) args.push_back(InFolder(arg, dir_.path()));
+    const auto result = Run(args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+    EXPECT_NE(result.err.find(InFolder(GetParam().message, dir_.path())), std::string::npos) << result.err;
+    EXPECT_EQ(test::ReadText(dir_.File("trips.dat")), "saved before");
+    EXPECT_FALSE(test::FileExists(dir_.File("cfg")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, CliBadInput,
+    ::testing::Values(
+        BadInput{{"decode", "@/missing.bin"}, "cannot open @/missing.bin: No such file or directory"},
+        BadInput{{"decode", "@"}, "cannot read @: it is a folder"},
+        BadInput{{"decode", "/dev/zero"}, "cannot read /dev/zero: not a regular file"},
+        BadInput{{"decode", "/proc/self/mem"}, "cannot read /proc/self/mem: Input/output error"},
+        BadInput{{"tracks", "@/huge.bin"}, "cannot read @/huge.bin: larger than 256 MiB"},
+        BadInput{{"decode", "@/notes.txt"}, "@/notes.txt: not an MTK log image"},
+        BadInput{{"tracks", "@/trips.dat", "--out", "@/trips.dat"}, "@/trips.dat: not an MTK log image"},
+        BadInput{{"tracks", "--fixes", "@/header.csv", "--out", "@/trips.dat"}, "@/header.csv: holds no fix"},
+        BadInput{{"tracks", "--fixes", "@/nan.csv"}, "line 2: latitude 'nan' is not a finite number"},
+        BadInput{{"tracks", "--fixes", "@/far.csv"}, "line 2: longitude '181' is outside -180..180"},
+        BadInput{{"tracks", "--fixes", "@/bad.csv", "--out", ""}, "--out needs a value"},
+        BadInput{{"tracks", "--fixes", "@/bad.csv"}, "line 3: expected 5 fields, found 2"},
+        BadInput{{"tracks", "--fixes", "@/bad.csv", "--cut", "soon"}, "--cut needs a whole number"},
+        BadInput{{"tracks"}, "tracks needs either a memory image or --fixes CSV"},
+        BadInput{{"show", "@/none.dat"}, "@/none.dat"}));
 
 }  // namespace
 }  // namespace ml

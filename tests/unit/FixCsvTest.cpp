@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -32,24 +33,49 @@ TEST(FixCsvFormat, HeaderThenOneLinePerFixWithNineSignificantDigits) {
     EXPECT_EQ(FormatFixCsv({}), "time,latitude,longitude,speed,height\n");
 }
 
-TEST(FixCsvRoundTrip, EveryFloatComesBackBitForBit) {
+// Random 32-bit patterns as floats; `valid` keeps only what a fix CSV may hold.
+FixList RandomFixes(size_t count, bool valid) {
     std::mt19937 random(42);
     std::uniform_int_distribution<uint32_t> bits;
     FixList fixes;
-    for (int i = 0; i < 2000; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         FixRecord f;
         f.time = static_cast<int32_t>(bits(random));
         float* fields[] = {&f.latitude, &f.longitude, &f.speed, &f.height};
-        for (float* field : fields) {
+        const float limits[] = {90.0f, 180.0f, INFINITY, INFINITY};
+        for (size_t k = 0; k < 4; ++k) {
             do {
-                *field = std::bit_cast<float>(bits(random));
-            } while (std::isnan(*field));
+                *fields[k] = std::bit_cast<float>(bits(random));
+            } while (valid && !(std::fabs(*fields[k]) <= limits[k]));
         }
         fixes.push_back(f);
     }
-    fixes.push_back(Fix(std::numeric_limits<int32_t>::min(), std::numeric_limits<float>::infinity(),
-                        -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::denorm_min(),
-                        -0.0f));
+    return fixes;
+}
+
+TEST(FixCsvFormat, IsByteForBytePrintfWithNineSignificantDigits) {
+    FixList fixes = RandomFixes(20000, false);
+    fixes.push_back(Fix(0, NAN, -NAN, INFINITY, -INFINITY));
+    std::string expected(kFixCsvHeader);
+    expected += '\n';
+    for (const FixRecord& f : fixes) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%d,%.9g,%.9g,%.9g,%.9g\n", f.time, double{f.latitude},
+                      double{f.longitude}, double{f.speed}, double{f.height});
+        expected += line;
+    }
+    EXPECT_EQ(FormatFixCsv(fixes), expected);
+    // A small buffer hands the same text over in pieces.
+    std::string pieces;
+    FixCsvWriter writer([&](std::string_view part) { pieces += part; return true; }, 1);
+    EXPECT_TRUE(writer.Add(fixes) && writer.Finish());
+    EXPECT_EQ(pieces, expected);
+}
+
+TEST(FixCsvRoundTrip, EveryFloatComesBackBitForBit) {
+    FixList fixes = RandomFixes(2000, true);
+    fixes.push_back(Fix(std::numeric_limits<int32_t>::min(), 90.0f, -180.0f,
+                        std::numeric_limits<float>::denorm_min(), -0.0f));
     FixList back;
     std::string error;
     ASSERT_TRUE(ParseFixCsv(FormatFixCsv(fixes), back, error)) << error;
@@ -109,7 +135,11 @@ INSTANTIATE_TEST_SUITE_P(
                "line 2: time '2147483648' is not a 32-bit integer"},
         BadCsv{"time,latitude,longitude,speed,height\n1,2,x3,4,5\n", "line 2: longitude 'x3' is not a number"},
         BadCsv{"time,latitude,longitude,speed,height\n1,2,3,,5\n", "line 2: speed '' is not a number"},
-        BadCsv{"time,latitude,longitude,speed,height\n1,2,3,4,1e99\n", "line 2: height '1e99' is not a number"}));
+        BadCsv{"time,latitude,longitude,speed,height\n1,2,3,4,1e99\n", "line 2: height '1e99' is not a number"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,nan,3,4,5\n", "line 2: latitude 'nan' is not a finite number"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,2,3,-inf,5\n", "line 2: speed '-inf' is not a finite number"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,90.01,3,4,5\n", "line 2: latitude '90.01' is outside -90..90"},
+        BadCsv{"time,latitude,longitude,speed,height\n1,2,-180.5,4,5\n", "line 2: longitude '-180.5' is outside -180..180"}));
 
 }  // namespace
 }  // namespace ml

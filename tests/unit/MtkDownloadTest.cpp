@@ -113,6 +113,7 @@ TEST(MtkDownload, CleanDownloadSendsTwelveQueriesReadAndDisconnect) {
     EXPECT_EQ(d.progress().byteCount, 1000u);
     EXPECT_EQ(Image(d), logger.memory);
     EXPECT_TRUE(d.Message("ttyUSB0").empty());
+    EXPECT_TRUE(d.LossMessage().empty());
 }
 
 // The reply and its acknowledgement in separate reads must not lose the
@@ -175,6 +176,9 @@ TEST(MtkDownload, BadChecksumDropsChunkAndShiftsLaterOnes) {
     EXPECT_EQ(d.outcome(), MtkOutcome::Completed);
     EXPECT_EQ(d.crcErrors(), 1u);
     EXPECT_EQ(Image(d), (std::vector<uint8_t>{0xAA, 0xBB, 0xEE, 0xFF}));
+    EXPECT_EQ(d.LossMessage().text, "로그 데이터 일부를 받지 못했습니다: 6바이트 중 4바이트 수신, 데이터 문장 1개 누락"
+                                    "(체크섬 오류 1개). 받은 데이터까지만 표시합니다.");
+    EXPECT_EQ(d.LossMessage().caption, "경고");
 }
 
 TEST(MtkDownload, SilentLoggerEndsWithMessageNamingThePort) {
@@ -216,6 +220,7 @@ TEST(MtkDownload, ShortDataPhaseKeepsWhatArrived) {
     Drive(d, logger);
     EXPECT_EQ(d.outcome(), MtkOutcome::Completed);
     EXPECT_EQ(Image(d), std::vector<uint8_t>(logger.memory.begin(), logger.memory.begin() + 5));
+    EXPECT_EQ(d.missingSentences(), 3u);  // the 15 bytes still due, in sentences of 5
 }
 
 TEST(MtkDownload, SilenceLimitIsShortOnlyOnceDataFlows) {

@@ -226,17 +226,19 @@ TEST_F(PhlxExchangeTest, UncheckedPackagesAreAccepted) {
     EXPECT_EQ(x.fixes().size(), 1u);
 }
 
-TEST_F(PhlxExchangeTest, BadPackageIsDroppedAndSilenceEndsWithPortMessage) {
+TEST_F(PhlxExchangeTest, BadPackageIsDroppedAndTheSilenceAfterItIsDamageNotATimeOut) {
     FakePhlxLogger logger;
     logger.history = {{1, 1}};
     logger.checkOverride = "8152a388";
     PhlxExchange x;
     const Transcript t = Drive(x, logger);
-    EXPECT_EQ(x.outcome(), PhlxOutcome::NoReply);
+    EXPECT_EQ(x.outcome(), PhlxOutcome::PackageDamaged);
     EXPECT_EQ(x.rejectedPackages(), 1u);
     EXPECT_TRUE(x.history().empty());
     EXPECT_FALSE(t.Sent("703,1,1"));
-    EXPECT_NE(x.Message("ttyUSB1").text.find("ttyUSB1"), std::string::npos);
+    EXPECT_EQ(x.Message("ttyUSB1").text,
+              "ttyUSB1 포트에서 받은 데이터 패키지가 손상되었습니다(검사값 불일치). 다시 시도해 주십시오");
+    EXPECT_NE(x.LossMessage().text.find("패키지 1개"), std::string::npos);
 }
 
 TEST_F(PhlxExchangeTest, EmptyHistoryDisconnectsAtOnce) {

@@ -225,12 +225,13 @@ TEST(TrackFileTest, LoadedTracksGetColoursInTheBuiltRange) {
     }
 }
 
-TEST(TrackFileTest, DatIsAppendedUnlessPresentAnywhere) {
+TEST(TrackFileTest, DatIsAppendedUnlessTheNameEndsInIt) {
     EXPECT_EQ(TrackFilePath("trip"), "trip.dat");
     EXPECT_EQ(TrackFilePath("trip.dat"), "trip.dat");
-    EXPECT_EQ(TrackFilePath("trip.dat.old"), "trip.dat.old");
-    EXPECT_EQ(TrackFilePath("/x.dat/trip"), "/x.dat/trip");
-    EXPECT_EQ(TrackFilePath("trip.DAT"), "trip.DAT.dat");
+    EXPECT_EQ(TrackFilePath("trip.DAT"), "trip.DAT");
+    EXPECT_EQ(TrackFilePath("trip.data"), "trip.data.dat");
+    EXPECT_EQ(TrackFilePath("trip.dat.old"), "trip.dat.old.dat");
+    EXPECT_EQ(TrackFilePath("/backup.dat/trip"), "/backup.dat/trip.dat");
 }
 
 }  // namespace

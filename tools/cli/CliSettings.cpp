@@ -8,8 +8,8 @@
 
 namespace ml::cli {
 
-SettingsFileState LoadCliSettings(const CliContext& context) {
-    SettingsFileState state = StartSettings(SettingsPath(context.settingsPath));
+SettingsFileState LoadCliSettings(const CliContext& context, bool mayWrite) {
+    SettingsFileState state = StartSettings(SettingsPath(context.settingsPath), mayWrite);
     for (const auto& warning : state.warnings) {
         std::fprintf(stderr, "mileledger-cli: warning: %s\n", warning.c_str());
     }

@@ -1,12 +1,20 @@
 // decode IMAGE: an MTK memory image to fixes as CSV on standard output.
+//
+// The image is read once and decoded sector by sector; each sector's fixes
+// are formatted into a large buffer that goes out whenever it fills, so a
+// full logger memory never exists as a fix list or as text.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/DiagLog.h"
 #include "core/FixCsv.h"
 #include "protocol/MtkLogDecoder.h"
+#include "store/platform/FileIo.h"
 #include "tools/cli/Cli.h"
 
 namespace ml::cli {
@@ -14,34 +22,34 @@ namespace ml::cli {
 namespace {
 
 int RunDecode(CliContext& context, const std::vector<std::string>& args) {
-    LoadCliSettings(context);
+    LoadCliSettings(context, false);
     if (args.size() != 1) {
         std::fprintf(stderr, "mileledger-cli: usage: decode IMAGE\n");
         return kExitUsage;
     }
     const std::string& path = args[0];
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return Fail("cannot read " + path + ": it is a folder");
-    }
-    std::vector<unsigned char> bytes;
+    std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(path, bytes, error)) {
-        return Fail(error);
-    }
+    if (ReadFileBytes(path, bytes, error) != ReadStatus::Ok) return Fail(error);
+
+    // Nothing reaches standard output before a sector with the data mark has
+    // given fixes: the buffer holds only the header until then.
+    FixCsvWriter csv([](std::string_view text) { return WriteAll(STDOUT_FILENO, text); });
     FixList fixes;
-    const MtkDecodeSummary summary = DecodeLogImage(bytes, fixes);
+    const MtkDecodeSummary summary = DecodeLogImage(bytes, fixes, {}, [&csv](FixList& sector) {
+        csv.Add(sector);
+        sector.clear();
+    });
     DiagPrintf("decode: %d sector(s), %d with data, %ld record(s) counted, %ld fix(es) stored, "
                "%ld checksum failure(s), %zu trailing byte(s) ignored\n",
                summary.sectorsInImage, summary.sectorsDecoded, summary.recordsCounted,
                summary.fixesStored, summary.checksumFailures, summary.trailingBytesIgnored);
     if (summary.sectorsDecoded == 0) {
         // Nothing carried the sector mark: most likely not a logger image at all.
-        return Fail(path + ": not an MTK log image (no 64 KiB sector carries the data mark)");
+        return Fail(path + ": " + kNotAnImage);
     }
-    const std::string csv = FormatFixCsv(fixes);
-    if (std::fwrite(csv.data(), 1, csv.size(), stdout) != csv.size() || std::fflush(stdout) != 0) {
-        return Fail("cannot write the fixes to standard output");
+    if (!csv.Finish()) {
+        return Fail(std::string("cannot write the fixes to standard output: ") + std::strerror(errno));
     }
     return 0;
 }

@@ -19,7 +19,7 @@ namespace ml::cli {
 namespace {
 
 int RunErase(CliContext& context, const std::vector<std::string>& args) {
-    LoadCliSettings(context);
+    LoadCliSettings(context, true);
     std::string port;
     bool yes = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -51,7 +51,8 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
     // the port named on the command line stands in for it.
     if (!session.port.Open(port)) {
         DiagPrintf("erase: %s\n", session.port.lastError().c_str());
-        ui.ShowMessage(Format(texts::kOpenFailed, port.c_str()), texts::kErrorCaption);
+        ui.ShowMessage(Format(texts::kOpenFailed, port.c_str(), session.port.openFailure().c_str()),
+                       texts::kErrorCaption);
         return Fail("erase failed: the port cannot be opened");
     }
     EraseLogFlow flow(session, ui);

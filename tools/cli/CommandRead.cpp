@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -19,6 +18,7 @@
 #include "acquire/ReadLogWorker.h"
 #include "acquire/TerminalAcquireUi.h"
 #include "core/TextFormat.h"
+#include "store/platform/FileIo.h"
 #include "store/platform/GeocodingClient.h"
 #include "store/platform/TrackFileStore.h"
 #include "tools/cli/Cli.h"
@@ -49,21 +49,23 @@ bool ParseSeconds(const std::string& text, double& value) {
 int ParseReadArgs(const std::vector<std::string>& args, ReadArgs& parsed) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
+        std::string value;
         if (arg == "--geocode") {
             parsed.geocode = true;
-        } else if ((arg == "--port" || arg == "--out" || arg == "--dump" || arg == "--cut" || arg == "--timeout") &&
-                   !hasValue) {
-            std::fprintf(stderr, "mileledger-cli: %s needs a value\n", arg.c_str());
+            continue;
+        }
+        if (arg != "--port" && arg != "--out" && arg != "--dump" && arg != "--cut" && arg != "--timeout") {
+            std::fprintf(stderr, "mileledger-cli: read: unknown argument '%s'\n", arg.c_str());
             return kExitUsage;
-        } else if (arg == "--port") {
-            parsed.port = args[++i];
+        }
+        if (!TakeValue(args, i, value)) return kExitUsage;
+        if (arg == "--port") {
+            parsed.port = value;
         } else if (arg == "--out") {
-            parsed.out = args[++i];
+            parsed.out = value;
         } else if (arg == "--dump") {
-            parsed.dump = args[++i];
+            parsed.dump = value;
         } else if (arg == "--cut") {
-            const std::string& value = args[++i];
             char* end = nullptr;
             const long cut = std::strtol(value.c_str(), &end, 10);
             if (end == value.c_str() || *end != '\0' || cut < 0 || cut > 86400L * 366) {
@@ -71,13 +73,8 @@ int ParseReadArgs(const std::vector<std::string>& args, ReadArgs& parsed) {
                 return kExitUsage;
             }
             parsed.cut = static_cast<int>(cut);
-        } else if (arg == "--timeout") {
-            if (!ParseSeconds(args[++i], parsed.timeoutSeconds)) {
-                std::fprintf(stderr, "mileledger-cli: --timeout needs seconds between 0 and 3600\n");
-                return kExitUsage;
-            }
-        } else {
-            std::fprintf(stderr, "mileledger-cli: read: unknown argument '%s'\n", arg.c_str());
+        } else if (!ParseSeconds(value, parsed.timeoutSeconds)) {
+            std::fprintf(stderr, "mileledger-cli: --timeout needs seconds between 0 and 3600\n");
             return kExitUsage;
         }
     }
@@ -89,33 +86,11 @@ int ParseReadArgs(const std::vector<std::string>& args, ReadArgs& parsed) {
     return 0;
 }
 
-// Writes the image next to the target and renames it, so a dump is either
-// whole or absent.
-bool WriteDump(const std::string& path, std::span<const uint8_t> image, std::string& error) {
-    const std::string temp = path + ".part";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-        out.flush();
-        if (!out) {
-            error = "cannot write " + temp;
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot rename " + temp + " to " + path;
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 int RunRead(CliContext& context, const std::vector<std::string>& args) {
     ReadArgs parsed;
     if (const int status = ParseReadArgs(args, parsed); status != 0) return status;
 
-    const SettingsFileState settings = LoadCliSettings(context);
+    const SettingsFileState settings = LoadCliSettings(context, true);
 
     Session session;
     session.portList.push_back(PortEntry{"command line", parsed.port, parsed.port});
@@ -141,8 +116,11 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
     bool dumped = false;
     std::string dumpError;
     if (!parsed.dump.empty()) {
+        // Written whole through a temporary file of its own, as a track file
+        // is: a link planted at a fixed temporary name cannot redirect it.
         flow.SetLogImageSink([&](std::span<const uint8_t> image) {
-            dumped = WriteDump(parsed.dump, image, dumpError);
+            dumped = WriteFileAtomically(
+                parsed.dump, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), dumpError);
         });
     }
     flow.StartReadLog(0);
@@ -158,27 +136,32 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
     const ReadLogOutcome outcome = worker.Join();
     std::signal(SIGINT, previous);
 
-    if (!parsed.dump.empty()) {
-        if (!dumpError.empty()) return Fail(dumpError);
-        if (!dumped && outcome != ReadLogOutcome::Cancelled) {
-            std::fprintf(stderr, "mileledger-cli: no memory image to dump (%s)\n",
-                         Succeeded(outcome) ? "the logger hands over records, not its memory"
-                                            : std::string(ToString(outcome)).c_str());
-        }
+    // A failed dump is reported but keeps nothing else from being saved.
+    int status = 0;
+    if (!dumpError.empty()) {
+        status = Fail(dumpError);
+    } else if (!parsed.dump.empty() && !dumped && outcome != ReadLogOutcome::Cancelled) {
+        std::fprintf(stderr, "mileledger-cli: no memory image to dump (%s)\n",
+                     Succeeded(outcome) ? "the logger hands over records, not its memory"
+                                        : std::string(ToString(outcome)).c_str());
     }
     if (!Succeeded(outcome)) return Fail("read failed: " + std::string(ToString(outcome)));
 
-    const std::string lines = FormatTrackLines(session.tracks);
-    if (std::fwrite(lines.data(), 1, lines.size(), stdout) != lines.size() || std::fflush(stdout) != 0) {
-        return Fail("cannot write the tracks to standard output");
-    }
+    // The download is saved before anything is printed: a closed or full
+    // standard output must not cost the file.
     if (!parsed.out.empty()) {
         const SaveResult saved = SaveTrackFile(parsed.out, settings.settings, session.tracks, false);
         if (!saved.ok) return Fail(saved.error);
         if (!saved.warning.empty()) std::fprintf(stderr, "mileledger-cli: %s\n", saved.warning.c_str());
     }
-    std::fprintf(stderr, "mileledger-cli: %zu fixes, %zu tracks\n", session.fixes.size(), session.tracks.size());
-    return 0;
+    std::fprintf(stderr, "mileledger-cli: %zu fixes, %zu tracks%s\n", session.fixes.size(), session.tracks.size(),
+                 flow.lossReport().empty() ? "" : "; the download was incomplete");
+    const std::string lines = FormatTrackLines(session.tracks);
+    if (std::fwrite(lines.data(), 1, lines.size(), stdout) != lines.size() || std::fflush(stdout) != 0) {
+        return Fail("cannot write the tracks to standard output");
+    }
+    if (status == 0 && !flow.lossReport().empty()) status = kExitIncomplete;
+    return status;
 }
 
 const CommandRegistration registration(

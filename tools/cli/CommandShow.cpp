@@ -40,7 +40,7 @@ std::string FormatFixCounts(const TrackList& tracks) {
 }
 
 int RunShow(CliContext& context, const std::vector<std::string>& args) {
-    LoadCliSettings(context);
+    LoadCliSettings(context, false);
     if (args.size() != 1) {
         std::fprintf(stderr, "mileledger-cli: usage: show FILE.dat\n");
         return kExitUsage;

@@ -11,6 +11,7 @@
 #include "core/FixCsv.h"
 #include "core/TrackBuilder.h"
 #include "protocol/MtkLogDecoder.h"
+#include "store/platform/FileIo.h"
 #include "store/platform/GeocodingClient.h"
 #include "store/platform/TrackFileStore.h"
 #include "tools/cli/Cli.h"
@@ -32,7 +33,7 @@ bool ParseSeconds(const std::string& text, int32_t& out) {
 }
 
 int RunTracks(CliContext& context, const std::vector<std::string>& args) {
-    const SettingsFileState settings = LoadCliSettings(context);
+    const SettingsFileState settings = LoadCliSettings(context, false);
     std::string imagePath;
     std::string csvPath;
     std::string outPath;
@@ -41,8 +42,8 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--fixes" || arg == "--cut" || arg == "--out") {
-            if (i + 1 >= args.size()) return Fail(arg + " needs a value");
-            const std::string& value = args[++i];
+            std::string value;
+            if (!TakeValue(args, i, value)) return kExitFailure;
             if (arg == "--fixes") {
                 csvPath = value;
             } else if (arg == "--out") {
@@ -64,18 +65,20 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
         return Fail("tracks needs either a memory image or --fixes CSV");
     }
 
-    std::vector<unsigned char> bytes;
+    std::vector<uint8_t> bytes;
     std::string error;
     const std::string& input = csvPath.empty() ? imagePath : csvPath;
-    if (!ReadWholeFile(input, bytes, error)) return Fail(error);
+    if (ReadFileBytes(input, bytes, error) != ReadStatus::Ok) return Fail(error);
 
     FixList fixes;
     if (!csvPath.empty()) {
         const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         if (!ParseFixCsv(text, fixes, error)) return Fail(csvPath + ": " + error);
-    } else {
-        DecodeLogImage(std::span<const uint8_t>(bytes.data(), bytes.size()), fixes);
+    } else if (DecodeLogImage(bytes, fixes).sectorsDecoded == 0) {
+        return Fail(imagePath + ": " + kNotAnImage);
     }
+    // An empty result would replace a saved file with a header alone.
+    if (fixes.empty()) return Fail(input + ": holds no fix");
 
     TrackList tracks;
     TrackBuildOptions options;

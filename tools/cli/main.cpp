@@ -1,13 +1,9 @@
 // mileledger-cli: the program's work without windows, for scripts, memory
 // dumps and checking results. Output formats are documented in the README
 // and kept stable.
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -45,17 +41,13 @@ int Fail(const std::string& message) {
     return kExitFailure;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string& value) {
+    const std::string& option = args[i];
+    if (i + 1 >= args.size() || args[i + 1].empty()) {
+        std::fprintf(stderr, "mileledger-cli: %s needs a value\n", option.c_str());
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
+    value = args[++i];
     return true;
 }
 
