@@ -87,6 +87,7 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
         return Fail(OutcomeOf(outcome), message.text, message.caption, outcome == PhlxOutcome::ReadFailed);
     }
 
+    if (recordsSink_) recordsSink_(exchange.rawRecords(), exchange.timeBase());
     FixList newFixes = exchange.TakeFixes();
     TrackList built;
     BuildNewTracks(newFixes, built);
