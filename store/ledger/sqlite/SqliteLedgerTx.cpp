@@ -35,7 +35,7 @@ constexpr const char* kSqlText[] = {
     "year_start_month = ?9, year_start_day = ?10, cut_seconds = ?11, base_odometer_km = ?12 WHERE id = ?1",
 
     "INSERT INTO download (car_id, made_at, source, kind, logger_id, detail, fix_count, added_count, first_time, "
-    "last_time, partial, raw) VALUES (?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)",
+    "last_time, partial, raw) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
     "SELECT " ML_DOWNLOAD_COLUMNS " FROM download WHERE car_id = ?1 ORDER BY made_at, id",
     "SELECT " ML_DOWNLOAD_COLUMNS ", raw FROM download WHERE id = ?1",
     "UPDATE download SET added_count = ?2 WHERE id = ?1",
@@ -153,6 +153,12 @@ void BindTrip(SqliteStatement& s, const Trip& t) {
 
 float F(double value) { return static_cast<float>(value); }
 
+template <typename T>
+void TakeFirst(std::vector<T>& found, std::optional<T>& one) {
+    one.reset();
+    if (!found.empty()) one = std::move(found.front());
+}
+
 }  // namespace
 
 void SqliteLedgerTx::Release() {
@@ -174,8 +180,7 @@ Status SqliteLedgerTx::Use(int sql, SqliteStatement*& statement) {
 
 Status SqliteLedgerTx::FindCar(std::string_view regNo, std::optional<Car>& car) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kFindCar, s));
-    s->Bind(1, regNo);
+    ML_LEDGER_TRY(Use(kFindCar, s, regNo));
     Status status;
     car.reset();
     if (s->Step(status)) {
@@ -210,19 +215,9 @@ Status SqliteLedgerTx::UpsertCar(Car& car) {
 
 Status SqliteLedgerTx::AddDownload(Download& d) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kAddDownload, s));
-    s->Bind(2, d.carId);
-    s->Bind(3, d.at);
-    s->Bind(4, d.source);
-    s->Bind(5, std::string_view(KindText(d.kind)));
-    s->Bind(6, d.loggerId);
-    s->Bind(7, d.detail);
-    s->Bind(8, d.fixCount);
-    s->Bind(9, d.addedCount);
-    s->Bind(10, d.firstTime);
-    s->Bind(11, d.lastTime);
-    s->Bind(12, int64_t{d.partial ? 1 : 0});
-    s->Bind(13, std::span<const uint8_t>(d.raw));
+    ML_LEDGER_TRY(Use(kAddDownload, s, d.carId, d.at, d.source, std::string_view(KindText(d.kind)), d.loggerId,
+                      d.detail, d.fixCount, d.addedCount, d.firstTime, d.lastTime, int64_t{d.partial ? 1 : 0},
+                      std::span<const uint8_t>(d.raw)));
     ML_LEDGER_TRY(s->Run());
     d.id = sqlite3_last_insert_rowid(db_.handle());
     return Status::Ok();
@@ -252,40 +247,32 @@ Status SqliteLedgerTx::ReadDownloads(SqliteStatement& s, bool withRaw, std::vect
 
 Status SqliteLedgerTx::ListDownloads(int64_t carId, std::vector<Download>& downloads) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kListDownloads, s));
-    s->Bind(1, carId);
+    ML_LEDGER_TRY(Use(kListDownloads, s, carId));
     downloads.clear();
     return ReadDownloads(*s, false, downloads);
 }
 
 Status SqliteLedgerTx::GetDownload(int64_t id, std::optional<Download>& download) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kGetDownload, s));
-    s->Bind(1, id);
+    ML_LEDGER_TRY(Use(kGetDownload, s, id));
     std::vector<Download> found;
     ML_LEDGER_TRY(ReadDownloads(*s, true, found));
-    download.reset();
-    if (!found.empty()) download = std::move(found.front());
+    TakeFirst(found, download);
     return Status::Ok();
 }
 
 Status SqliteLedgerTx::SetDownloadAdded(int64_t id, int64_t addedCount) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kSetDownloadAdded, s));
-    s->Bind(1, id);
-    s->Bind(2, addedCount);
+    ML_LEDGER_TRY(Use(kSetDownloadAdded, s, id, addedCount));
     return s->Run();
 }
 
 Status SqliteLedgerTx::LastDownloadOf(int64_t carId, std::string_view loggerId, std::optional<Download>& download) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kLastDownload, s));
-    s->Bind(1, carId);
-    s->Bind(2, loggerId);
+    ML_LEDGER_TRY(Use(kLastDownload, s, carId, loggerId));
     std::vector<Download> found;
     ML_LEDGER_TRY(ReadDownloads(*s, true, found));
-    download.reset();
-    if (!found.empty()) download = std::move(found.front());
+    TakeFirst(found, download);
     return Status::Ok();
 }
 
@@ -311,10 +298,7 @@ Status SqliteLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<
 
 Status SqliteLedgerTx::FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kFixTimes, s));
-    s->Bind(1, carId);
-    s->Bind(2, from);
-    s->Bind(3, to);
+    ML_LEDGER_TRY(Use(kFixTimes, s, carId, from, to));
     times.clear();
     Status status;
     while (s->Step(status)) times.push_back(s->Int(0));
@@ -323,10 +307,7 @@ Status SqliteLedgerTx::FixTimes(int64_t carId, int64_t from, int64_t to, std::ve
 
 Status SqliteLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kFixes, s));
-    s->Bind(1, carId);
-    s->Bind(2, from);
-    s->Bind(3, to);
+    ML_LEDGER_TRY(Use(kFixes, s, carId, from, to));
     fixes.clear();
     Status status;
     while (s->Step(status)) fixes.push_back({s->Int(0), F(s->Real(1)), F(s->Real(2)), F(s->Real(3)), F(s->Real(4))});
@@ -336,11 +317,7 @@ Status SqliteLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vecto
 Status SqliteLedgerTx::DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
                                          int64_t& removed) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kDeleteFixesOfKind, s));
-    s->Bind(1, carId);
-    s->Bind(2, from);
-    s->Bind(3, to);
-    s->Bind(4, std::string_view(KindText(kind)));
+    ML_LEDGER_TRY(Use(kDeleteFixesOfKind, s, carId, from, to, std::string_view(KindText(kind))));
     ML_LEDGER_TRY(s->Run());
     removed = sqlite3_changes(db_.handle());
     return Status::Ok();
@@ -348,9 +325,7 @@ Status SqliteLedgerTx::DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to
 
 Status SqliteLedgerTx::HasDownloadsOfKind(int64_t carId, DownloadKind kind, bool& any) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kHasKind, s));
-    s->Bind(1, carId);
-    s->Bind(2, std::string_view(KindText(kind)));
+    ML_LEDGER_TRY(Use(kHasKind, s, carId, std::string_view(KindText(kind))));
     Status status;
     any = s->Step(status);
     return status;
@@ -386,22 +361,17 @@ Status SqliteLedgerTx::ReadTrips(SqliteStatement& s, std::vector<Trip>& trips) {
 
 Status SqliteLedgerTx::TripsOverlapping(int64_t carId, int64_t from, int64_t to, std::vector<Trip>& trips) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kTripsOverlapping, s));
-    s->Bind(1, carId);
-    s->Bind(2, from);
-    s->Bind(3, to);
+    ML_LEDGER_TRY(Use(kTripsOverlapping, s, carId, from, to));
     trips.clear();
     return ReadTrips(*s, trips);
 }
 
 Status SqliteLedgerTx::GetTrip(int64_t id, std::optional<Trip>& trip) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kGetTrip, s));
-    s->Bind(1, id);
+    ML_LEDGER_TRY(Use(kGetTrip, s, id));
     std::vector<Trip> found;
     ML_LEDGER_TRY(ReadTrips(*s, found));
-    trip.reset();
-    if (!found.empty()) trip = std::move(found.front());
+    TakeFirst(found, trip);
     return Status::Ok();
 }
 
@@ -423,18 +393,13 @@ Status SqliteLedgerTx::UpdateTrip(const Trip& trip) {
 
 Status SqliteLedgerTx::DeleteTrip(int64_t id) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kDeleteTrip, s));
-    s->Bind(1, id);
+    ML_LEDGER_TRY(Use(kDeleteTrip, s, id));
     return s->Run();
 }
 
 Status SqliteLedgerTx::AddReading(OdometerReading& r) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kAddReading, s));
-    s->Bind(1, r.carId);
-    s->Bind(2, r.time);
-    s->Bind(3, r.km);
-    s->Bind(4, r.note);
+    ML_LEDGER_TRY(Use(kAddReading, s, r.carId, r.time, r.km, r.note));
     ML_LEDGER_TRY(s->Run());
     r.id = sqlite3_last_insert_rowid(db_.handle());
     return Status::Ok();
@@ -442,15 +407,13 @@ Status SqliteLedgerTx::AddReading(OdometerReading& r) {
 
 Status SqliteLedgerTx::RemoveReading(int64_t id) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kRemoveReading, s));
-    s->Bind(1, id);
+    ML_LEDGER_TRY(Use(kRemoveReading, s, id));
     return s->Run();
 }
 
 Status SqliteLedgerTx::Readings(int64_t carId, std::vector<OdometerReading>& readings) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kReadings, s));
-    s->Bind(1, carId);
+    ML_LEDGER_TRY(Use(kReadings, s, carId));
     readings.clear();
     Status status;
     while (s->Step(status)) readings.push_back({s->Int(0), s->Int(1), s->Int(2), s->Real(3), s->Text(4)});
@@ -459,15 +422,7 @@ Status SqliteLedgerTx::Readings(int64_t carId, std::vector<OdometerReading>& rea
 
 Status SqliteLedgerTx::AddHistory(HistoryEntry& e) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kAddHistory, s));
-    s->Bind(1, e.carId);
-    s->Bind(2, e.at);
-    s->Bind(3, e.tripId);
-    s->Bind(4, e.tripStart);
-    s->Bind(5, e.field);
-    s->Bind(6, e.oldValue);
-    s->Bind(7, e.newValue);
-    s->Bind(8, e.by);
+    ML_LEDGER_TRY(Use(kAddHistory, s, e.carId, e.at, e.tripId, e.tripStart, e.field, e.oldValue, e.newValue, e.by));
     ML_LEDGER_TRY(s->Run());
     e.id = sqlite3_last_insert_rowid(db_.handle());
     return Status::Ok();
@@ -475,8 +430,7 @@ Status SqliteLedgerTx::AddHistory(HistoryEntry& e) {
 
 Status SqliteLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries) {
     SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kHistory, s));
-    s->Bind(1, carId);
+    ML_LEDGER_TRY(Use(kHistory, s, carId));
     entries.clear();
     Status status;
     while (s->Step(status)) {

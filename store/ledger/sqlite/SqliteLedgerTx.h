@@ -46,8 +46,16 @@ public:
     void Release();
 
 private:
-    // The statement number `sql` (see the .cpp), prepared on first use and reset.
+    // The statement number `sql` (see the .cpp), prepared on first use and
+    // reset; `values` bound to ?1, ?2, ... in order.
     Status Use(int sql, SqliteStatement*& statement);
+    template <typename... Values>
+    Status Use(int sql, SqliteStatement*& statement, const Values&... values) {
+        ML_LEDGER_TRY(Use(sql, statement));
+        int index = 0;
+        (statement->Bind(++index, values), ...);
+        return Status::Ok();
+    }
     Status ReadTrips(SqliteStatement& s, std::vector<Trip>& trips);
     Status ReadDownloads(SqliteStatement& s, bool withRaw, std::vector<Download>& downloads);
 
