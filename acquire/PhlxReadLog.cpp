@@ -85,6 +85,7 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
     }
 
     const UserMessage loss = exchange.LossMessage();
+    if (recordsSink_) recordsSink_(exchange.rawRecords(), exchange.timeBase());
     FixList newFixes = exchange.TakeFixes();
     if (newFixes.empty() && exchange.progress().total == 0) {
         // The logger holds no log: as an empty MTK log, nothing to read.

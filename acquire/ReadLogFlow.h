@@ -51,6 +51,11 @@ public:
     // Receives the raw memory image of an MTK download before it is
     // decoded (to keep a dump of it).
     void SetLogImageSink(std::function<void(std::span<const uint8_t>)> sink) { imageSink_ = std::move(sink); }
+    // Receives the raw records of a completed PHLX download and the time
+    // base they are read with (to keep them in the ledger).
+    void SetPhlxRecordsSink(std::function<void(std::span<const uint8_t>, int32_t timeBase)> sink) {
+        recordsSink_ = std::move(sink);
+    }
 
 private:
     ReadLogOutcome Download(const std::string& portName);
@@ -76,6 +81,7 @@ private:
     bool discardExisting_ = false;
     std::function<void(std::span<const uint8_t>)> imageSink_;
     std::string lossReport_;
+    std::function<void(std::span<const uint8_t>, int32_t)> recordsSink_;
 };
 
 }  // namespace ml

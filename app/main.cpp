@@ -13,6 +13,7 @@
 #include "app/LoggerSimLauncher.h"
 #include "core/DiagLog.h"
 #include "link/platform/PortDiscovery.h"
+#include "store/ledger/LedgerLocation.h"
 #include "store/platform/GeocodingClient.h"
 #include "store/platform/SettingsFile.h"
 #include "store/platform/SettingsLocation.h"
@@ -78,7 +79,9 @@ int main(int argc, char** argv) {
                                        QStringLiteral("KIND"));
     const QCommandLineOption noSimOption(QStringLiteral("no-simulator"), QStringLiteral("Never start the logger simulator."));
     const QCommandLineOption noSplashOption(QStringLiteral("no-splash"), QStringLiteral("Skip the start-up picture."));
-    parser.addOptions({settingsOption, verboseOption, simOption, noSimOption, noSplashOption});
+    const QCommandLineOption ledgerOption(QStringLiteral("ledger"),
+                                          QStringLiteral("Keep the year ledger in this file."), QStringLiteral("PATH"));
+    parser.addOptions({settingsOption, verboseOption, simOption, noSimOption, noSplashOption, ledgerOption});
     parser.process(app);
 
     if (parser.isSet(verboseOption) || qEnvironmentVariable("MILELEDGER_DEBUG") == QStringLiteral("1")) {
@@ -87,6 +90,7 @@ int main(int argc, char** argv) {
 
     ml::FrameOptions options;
     options.settingsPath = ml::SettingsPath(parser.value(settingsOption).toStdString());
+    options.ledgerPath = ml::ledger::LedgerPath(parser.value(ledgerOption).toStdString());
 
     // The connectivity check runs while the splash is up; both are bounded.
     const ml::ServiceSettings services = ml::LoadSettings(options.settingsPath).services;

@@ -248,6 +248,8 @@ void PhlxExchange::ProcessLogPackage() {
         fixes_.push_back(ParsePhlxRecord(
             std::span<const uint8_t>(package_).subspan(i * kPhlxRecordSize, kPhlxRecordSize), timeBase_));
     }
+    rawRecords_.insert(rawRecords_.end(), package_.begin(),
+                       package_.begin() + static_cast<std::ptrdiff_t>(records * kPhlxRecordSize));
     recordsOfEntry_ += records;
     progress_.position += static_cast<uint32_t>(records);
     progress_.total = std::max(progress_.total, progress_.position);

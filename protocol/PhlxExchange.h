@@ -72,6 +72,10 @@ public:
     const std::vector<HistoryEntry>& history() const { return history_; }
     const FixList& fixes() const { return fixes_; }
     FixList TakeFixes() { return std::move(fixes_); }
+    // The log records as received (32 bytes each, whole records only) and
+    // the time base they were read with: what a ledger keeps of a download.
+    const std::vector<uint8_t>& rawRecords() const { return rawRecords_; }
+    int32_t timeBase() const { return timeBase_; }
     // Packages dropped because their check value did not match.
     uint64_t rejectedPackages() const { return rejectedPackages_; }
 
@@ -122,6 +126,7 @@ private:
     size_t historyPosition_ = 0;
     uint64_t recordsOfEntry_ = 0;
     FixList fixes_;
+    std::vector<uint8_t> rawRecords_;
 };
 
 }  // namespace ml

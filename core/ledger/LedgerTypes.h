@@ -75,6 +75,10 @@ struct Download {
     int64_t addedCount = 0;       // of those, new to the ledger
     bool partial = false;         // cut short; kept, never cut into trips unless asked
     std::vector<uint8_t> raw;     // the bytes as received
+    std::string loggerId;         // which logger it came from; "" while unknown
+    std::string detail;           // what reading `raw` again needs beyond its kind (PHLX: the time base)
+    int64_t firstTime = 0;        // time span of its fixes (0, 0 when it held none)
+    int64_t lastTime = 0;
 };
 
 struct Trip {

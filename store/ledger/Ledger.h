@@ -1,0 +1,130 @@
+#pragma once
+// The year ledger as its callers (the command-line tool, the desktop
+// program) use it: every operation is one transaction on the store it was
+// opened with, and the rules come from core/ledger. Callers never see the
+// storage engine.
+//
+//   std::unique_ptr<Ledger> ledger;
+//   Status s = OpenLedger(LedgerPath(option), UserName(), ledger);
+//   ImportRequest request{DownloadKind::MtkImage, "/dev/ttyUSB0", bytes};
+//   ImportResult result;
+//   s = ledger->Import("12가3456", SeedCar(settings, "12가3456"), request, result);
+//
+// A failed operation changes nothing and says why in one line.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ledger/LedgerExport.h"
+#include "core/ledger/LedgerTypes.h"
+#include "core/ledger/OfficialLog.h"
+#include "store/ledger/LedgerStore.h"
+
+namespace ml::ledger {
+
+// Details to change on a car; unset members stay as they are.
+struct CarEdit {
+    std::optional<std::string> kind, company, bizNo, dept, name;
+    std::optional<FormVariant> form;
+    std::optional<MonthDay> yearStart;
+};
+
+struct ImportRequest {
+    DownloadKind kind = DownloadKind::MtkImage;
+    std::string source;          // port or file as the user named it
+    std::vector<uint8_t> raw;    // the bytes as received; the ledger decodes them
+    std::string detail;          // PHLX: "timebase=SECONDS" (PhlxDetail)
+    std::string loggerId;
+    bool partial = false;
+    // The car's cut time from now on; a change cuts all its trips again.
+    std::optional<int32_t> cutSeconds;
+    // Called while the new fixes are stored: (stored so far, to store).
+    std::function<void(int64_t done, int64_t total)> progress;
+};
+
+struct ImportResult {
+    int64_t downloadId = 0;
+    int64_t fixCount = 0;      // fixes the download held (one per second)
+    int64_t added = 0;         // of those, new to the ledger
+    int64_t tripsRebuilt = 0;  // trips cut anew (inserted or changed)
+    bool carAdded = false;
+    std::vector<std::string> warnings;  // fixes or tracks that could not be taken
+};
+
+// Changes to trips; unset members stay as they are.
+struct TripEdit {
+    std::optional<Use> use;
+    std::optional<std::string> purpose, note;
+    std::optional<std::string> driverDept, driverName;  // both set together
+};
+
+struct CarTotals {
+    Car car;
+    Period period;
+    LogTotals totals;
+};
+
+// "timebase=SECONDS": how the PHLX records of a download read back.
+std::string PhlxDetail(int32_t timeBase);
+
+class Ledger {
+public:
+    // `by` names who makes the changes in the history (user or role).
+    Ledger(std::unique_ptr<LedgerStore> store, std::string by);
+
+    const std::string& location() const { return store_->location(); }
+
+    Status Cars(std::vector<Car>& cars);
+    // Invalid with "등록되지 않은 차량입니다: REGNO" when the ledger has no such car.
+    Status FindCar(std::string_view regNo, Car& car);
+    // Adds the car (from `seed`, then `edit`) or changes its details.
+    Status SaveCar(std::string_view regNo, const Car& seed, const CarEdit& edit, Car& saved, bool& added);
+
+    // Decodes the download, stores it with its raw bytes and the fixes the
+    // ledger does not have yet, and cuts the trips near the new fixes again.
+    // A car the ledger does not know is added from `seed`.
+    Status Import(std::string_view regNo, const Car& seed, const ImportRequest& request, ImportResult& result);
+
+    // Trips whose start lies in the period (all when none), time order.
+    Status Trips(std::string_view regNo, const std::optional<Period>& period, std::vector<Trip>& trips);
+    // All trips or none: an unknown id changes nothing.
+    Status Classify(std::span<const int64_t> tripIds, const TripEdit& edit);
+
+    // Refused when the reading, or a later one, would be below the chain.
+    Status AddReading(std::string_view regNo, int64_t time, double km, const std::string& note,
+                      OdometerReading& added);
+    Status RemoveReading(std::string_view regNo, int64_t readingId);
+    Status Readings(std::string_view regNo, std::vector<OdometerReading>& readings);
+
+    Status Log(std::string_view regNo, const Period& period, OfficialLog& log);
+    Status Refund(std::string_view regNo, const Period& period, double economyKmPerLitre, double pricePerLitre,
+                  RefundRecord& refund);
+    Status TripsWithFixesOf(std::string_view regNo, const Period& period, std::vector<TripWithFixes>& trips);
+    // ⑪ ⑫ ⑬ of every car for its business year that starts in `year`.
+    Status Summary(int year, std::vector<CarTotals>& totals);
+
+    Status History(std::string_view regNo, std::vector<HistoryEntry>& entries);
+    // The car's downloads without their bytes; one download with them.
+    Status Downloads(std::string_view regNo, std::vector<Download>& downloads);
+    Status GetDownload(std::string_view regNo, int64_t downloadId, Download& download);
+
+private:
+    LedgerStore& store() { return *store_; }
+    // One transaction with the car named `regNo` (Invalid when there is none).
+    Status WithCar(std::string_view regNo, Access access, const std::function<Status(LedgerTx&, const Car&)>& work);
+    std::unique_ptr<LedgerStore> store_;
+    std::string by_;
+};
+
+// The store for a location: for now a file path, opened as SQLite. Refused
+// (and left unchanged) when the file is not SQLite, not a ledger, or written
+// by a newer program.
+Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store);
+Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger);
+
+}  // namespace ml::ledger

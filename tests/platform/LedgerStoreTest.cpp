@@ -1,0 +1,222 @@
+// The ledger on real SQLite files: imports, rebuilds that keep what users
+// typed, and files that are refused untouched.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "core/FixCsv.h"
+#include "core/TrackBuilder.h"
+#include "protocol/MtkLogDecoder.h"
+#include "store/ledger/Ledger.h"
+#include "store/platform/TrackFileStore.h"
+#include "tests/support/LedgerTestData.h"
+#include "tests/support/TestSupport.h"
+
+namespace ml::ledger {
+namespace {
+
+using test::LedgerDrive;
+using test::LedgerImage;
+using test::LedgerJoin;
+
+constexpr int32_t kMonday = 1772409600;  // 2026-03-02 00:00:00 UTC, 09:00 in Seoul
+constexpr const char* kCar = "12가3456";
+
+class LedgerStore : public ::testing::Test {
+protected:
+    void SetUp() override { Open(); }
+
+    void Open() {
+        ledger.reset();
+        const Status s = OpenLedger(path, "tester", ledger);
+        ASSERT_TRUE(s.ok()) << s.message();
+    }
+
+    ImportResult Import(DownloadKind kind, std::vector<uint8_t> bytes, std::optional<int32_t> cut = {}) {
+        ImportRequest request;
+        request.kind = kind;
+        request.source = "test";
+        request.raw = std::move(bytes);
+        request.cutSeconds = cut;
+        ImportResult result;
+        const Status s = ledger->Import(kCar, Car{}, request, result);
+        EXPECT_TRUE(s.ok()) << s.message();
+        return result;
+    }
+    ImportResult ImportImage(const FixList& fixes) { return Import(DownloadKind::MtkImage, LedgerImage(fixes)); }
+
+    std::vector<Trip> Trips() {
+        std::vector<Trip> trips;
+        EXPECT_TRUE(ledger->Trips(kCar, std::nullopt, trips).ok());
+        return trips;
+    }
+
+    test::ScopedTimeZone zone{"Asia/Seoul"};
+    test::TempDir dir;
+    std::string path = dir.File("ledger.sqlite3");
+    std::unique_ptr<Ledger> ledger;
+};
+
+TEST_F(LedgerStore, SampleCapturesImportOnceEach) {
+    if (test::SamplesDir().empty()) GTEST_SKIP() << "no samples";
+    for (const char* name : {"capture-a", "capture-b", "capture-c-5-sectors"}) {
+        const std::string base = test::SamplesDir() + "/mtk/" + name;
+        FixList expected;
+        std::string error;
+        ASSERT_TRUE(ParseFixCsv(test::ReadText(base + ".csv"), expected, error)) << error;
+        std::vector<int32_t> times;
+        for (const FixRecord& f : expected) times.push_back(f.time);
+        std::sort(times.begin(), times.end());
+        const auto unique = std::unique(times.begin(), times.end()) - times.begin();
+
+        const ImportResult first = Import(DownloadKind::MtkImage, test::ReadBytes(base + ".bin"));
+        EXPECT_EQ(first.added, unique) << name;
+        EXPECT_GT(first.tripsRebuilt, 0) << name;
+        const ImportResult again = Import(DownloadKind::MtkImage, test::ReadBytes(base + ".bin"));
+        EXPECT_EQ(again.added, 0) << name;
+        EXPECT_EQ(again.tripsRebuilt, 0) << name;
+    }
+    std::vector<Download> downloads;
+    ASSERT_TRUE(ledger->Downloads(kCar, downloads).ok());
+    ASSERT_EQ(downloads.size(), 6u);
+    Download last;
+    ASSERT_TRUE(ledger->GetDownload(kCar, downloads.back().id, last).ok());
+    EXPECT_EQ(last.raw, test::ReadBytes(test::SamplesDir() + "/mtk/capture-c-5-sectors.bin"));
+}
+
+TEST_F(LedgerStore, OverlappingImagesGiveTheirUnion) {
+    const FixList d1 = LedgerDrive(kMonday, 300), d2 = LedgerDrive(kMonday + 3600, 300),
+                  d3 = LedgerDrive(kMonday + 7200, 300);
+    EXPECT_EQ(ImportImage(LedgerJoin({d1, d2})).added, 600);
+    const ImportResult second = ImportImage(LedgerJoin({d2, d3}));
+    EXPECT_EQ(second.fixCount, 600);
+    EXPECT_EQ(second.added, 300);
+    EXPECT_EQ(second.tripsRebuilt, 1);
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 3u);
+    EXPECT_EQ(trips[2].startTime, kMonday + 7200);
+    EXPECT_EQ(trips[2].fixCount, 300);
+}
+
+TEST_F(LedgerStore, ClassificationSurvivesAnImportThatExtendsTheLastTrip) {
+    const FixList drive = LedgerDrive(kMonday, 600);
+    ImportImage(FixList(drive.begin(), drive.begin() + 200));
+    const Trip before = Trips().at(0);
+    TripEdit edit;
+    edit.use = Use::Business;
+    edit.purpose = "거래처 방문";
+    const int64_t ids[] = {before.id};
+    ASSERT_TRUE(ledger->Classify(ids, edit).ok());
+
+    const ImportResult result = ImportImage(drive);
+    EXPECT_EQ(result.added, 400);
+    EXPECT_EQ(result.tripsRebuilt, 1);
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 1u);
+    EXPECT_EQ(trips[0].id, before.id);
+    EXPECT_EQ(trips[0].use, Use::Business);
+    EXPECT_EQ(trips[0].purpose, "거래처 방문");
+    EXPECT_EQ(trips[0].endTime, kMonday + 599);
+    EXPECT_GT(trips[0].distanceM, before.distanceM * 2.9);
+}
+
+TEST_F(LedgerStore, RealFixesReplaceTheEstimatesOfATrackFileAndKeepItsClassification) {
+    FixList fixes = LedgerJoin({LedgerDrive(kMonday, 300), LedgerDrive(kMonday + 3600, 300)});
+    TrackList tracks;
+    TrackBuildOptions options;
+    BuildTracks(fixes, tracks, options);
+    ASSERT_EQ(tracks.size(), 2u);
+    tracks[1].use = "출퇴근용";
+    tracks[1].purpose = "퇴근";
+    ASSERT_TRUE(SaveTrackFile(dir.File("old.dat"), Settings{}, tracks, false).ok);
+
+    EXPECT_EQ(Import(DownloadKind::TrackFile, test::ReadBytes(dir.File("old.dat"))).added, 600);
+    EXPECT_EQ(Import(DownloadKind::TrackFile, test::ReadBytes(dir.File("old.dat"))).added, 0);
+    EXPECT_EQ(ImportImage(fixes).added, 600);  // the estimates made room
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 2u);
+    EXPECT_EQ(trips[1].use, Use::Commute);
+    EXPECT_EQ(trips[1].purpose, "퇴근");
+    std::vector<TripWithFixes> withFixes;
+    ASSERT_TRUE(ledger->TripsWithFixesOf(kCar, {kMonday - 86400, kMonday + 86400}, withFixes).ok());
+    ASSERT_EQ(withFixes.size(), 2u);
+    EXPECT_FLOAT_EQ(withFixes[1].fixes[7].height, 30.0f) << "a real fix, not an estimate";
+}
+
+TEST_F(LedgerStore, AReadingBelowTheChainIsRefusedAndNothingChanges) {
+    ImportImage(LedgerDrive(kMonday, 600));  // about 6.6 km
+    OdometerReading added;
+    ASSERT_TRUE(ledger->AddReading(kCar, kMonday - 60, 1000.0, "", added).ok());
+    const Status s = ledger->AddReading(kCar, kMonday + 3600, 1003.0, "", added);
+    EXPECT_EQ(s.code(), Status::Code::Invalid);
+    EXPECT_NE(s.message().find("1003.0 km"), std::string::npos) << s.message();
+    std::vector<OdometerReading> readings;
+    ASSERT_TRUE(ledger->Readings(kCar, readings).ok());
+    EXPECT_EQ(readings.size(), 1u);
+}
+
+TEST_F(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
+    ImportImage(LedgerDrive(kMonday, 300));
+    const std::vector<uint8_t> image = LedgerImage(LedgerDrive(kMonday + 3600, 40000));
+    ledger.reset();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::unique_ptr<Ledger> own;
+        if (!OpenLedger(path, "child", own).ok()) _exit(3);
+        ImportRequest request;
+        request.raw = image;
+        request.progress = [](int64_t done, int64_t) {
+            if (done >= 16384) ::kill(::getpid(), SIGKILL);  // mid-transaction, fixes half stored
+        };
+        ImportResult result;
+        own->Import(kCar, Car{}, request, result);
+        _exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    Open();
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 1u);
+    EXPECT_EQ(trips[0].fixCount, 300);
+    std::vector<Download> downloads;
+    ASSERT_TRUE(ledger->Downloads(kCar, downloads).ok());
+    EXPECT_EQ(downloads.size(), 1u);
+    EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 40000)).added, 40000);
+}
+
+TEST_F(LedgerStore, FilesThatAreNotOursOrNewerAreRefusedUntouched) {
+    ledger.reset();
+    auto refused = [&](const std::string& file, const char* expected) {
+        const std::vector<uint8_t> before = test::ReadBytes(file);
+        std::unique_ptr<Ledger> other;
+        const Status s = OpenLedger(file, "tester", other);
+        EXPECT_EQ(s.code(), Status::Code::Refused) << file;
+        EXPECT_NE(s.message().find(expected), std::string::npos) << s.message();
+        EXPECT_EQ(test::ReadBytes(file), before) << file;
+        EXPECT_FALSE(test::FileExists(file + "-wal"));
+    };
+    test::WriteText(dir.File("notes.txt"), std::string(4096, 'x'));
+    refused(dir.File("notes.txt"), "SQLite 데이터베이스가 아닙니다");
+
+    auto makeDb = [&](const std::string& file, const char* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    };
+    makeDb(dir.File("other.db"), "CREATE TABLE t(x)");
+    refused(dir.File("other.db"), "원장 파일이 아닙니다");
+
+    Open();  // a ledger of today's version, then one a newer program wrote
+    ledger.reset();
+    makeDb(path, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 99");
+    refused(path, "더 새로운 프로그램");
+}
+
+}  // namespace
+}  // namespace ml::ledger

@@ -1,0 +1,48 @@
+#pragma once
+// Drives for the ledger tests and benchmarks: fixes one second apart,
+// moving north about 11 m a second, and the MTK images and fix CSVs that
+// carry them. Header-only.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/FixCsv.h"
+#include "core/FixRecord.h"
+#include "tools/imagewriter/MtkImageWriter.h"
+
+namespace ml::test {
+
+// A drive of `seconds` fixes from `start` (UTC seconds).
+inline FixList LedgerDrive(int32_t start, int seconds, float latitude = 37.5f) {
+    FixList fixes;
+    fixes.reserve(static_cast<size_t>(seconds));
+    for (int i = 0; i < seconds; ++i) {
+        FixRecord f;
+        f.time = start + i;
+        f.latitude = latitude + 0.0001f * static_cast<float>(i);
+        f.longitude = 127.0f;
+        f.speed = 40.0f;
+        f.height = 30.0f;
+        fixes.push_back(f);
+    }
+    return fixes;
+}
+
+inline FixList LedgerJoin(const std::vector<FixList>& drives) {
+    FixList all;
+    for (const FixList& d : drives) all.insert(all.end(), d.begin(), d.end());
+    return all;
+}
+
+inline std::vector<uint8_t> LedgerImage(const FixList& fixes) {
+    MtkImageWriter writer(0x0000003D);
+    for (const FixRecord& f : fixes) writer.AddFix(f);
+    return writer.UsedImage();
+}
+
+inline std::vector<uint8_t> LedgerCsv(const FixList& fixes) {
+    const std::string text = FormatFixCsv(fixes);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+}  // namespace ml::test
