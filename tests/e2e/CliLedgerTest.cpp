@@ -61,7 +61,9 @@ TEST_F(CliLedger, ReadTwiceClassifyAddAReadingAndSumUpTheYear) {
 
     const ProcessResult report = Cli({"report", "--car", "12가3456", "--year", "2026", "--out", dir.File("year.csv")});
     EXPECT_EQ(report.exitCode, 0) << report.err;
-    EXPECT_TRUE(FileExists(dir.File("year.csv")));
+    const std::string csv = ReadText(dir.File("year.csv"));
+    EXPECT_NE(csv.find(",일반업무용,거래처 방문,"), std::string::npos) << csv;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4) << "a header and the three trips";
 }
 
 TEST_F(CliLedger, RefusalsAreOneLineAndChangeNothing) {
