@@ -88,11 +88,30 @@ CREATE TABLE history (
 CREATE INDEX history_by_car ON history(car_id, id);
 )sql";
 
+// Per logger of a car, what the ledger knows of its memory, so that a
+// download reads only what is new and an erase loses nothing: an MTK
+// logger's memory image as far as read (and how much of it is imported),
+// the PHLX logs read whole (one line each, see FormatKeptLogs).
+constexpr const char* kVersion2 = R"sql(
+CREATE TABLE logger_memory (
+    car_id INTEGER NOT NULL REFERENCES car(id),
+    logger_id TEXT NOT NULL,
+    kind TEXT NOT NULL,
+    download_id INTEGER NOT NULL REFERENCES download(id),
+    changed_at INTEGER NOT NULL,
+    image BLOB NOT NULL,
+    imported_bytes INTEGER NOT NULL,
+    logs TEXT NOT NULL,
+    PRIMARY KEY (car_id, logger_id)
+);
+)sql";
+
 constexpr SchemaStep kSteps[] = {
     {1, kVersion1},
+    {2, kVersion2},
 };
 
-constexpr const char* kTables[] = {"car", "download", "fix", "trip", "odometer", "history"};
+constexpr const char* kTables[] = {"car", "download", "fix", "trip", "odometer", "history", "logger_memory"};
 
 }  // namespace
 
