@@ -189,6 +189,34 @@ TEST_F(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 40000)).added, 40000);
 }
 
+// A ledger the previous version wrote gains what it lacks on opening, and
+// keeps what it holds.
+TEST_F(LedgerStore, ALedgerOfTheFirstVersionIsBroughtUpToDate) {
+    ImportImage(LedgerDrive(kMonday, 600));
+    ledger.reset();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE logger_memory; PRAGMA user_version = 1", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    Open();
+    EXPECT_EQ(Trips().size(), 1u);
+    std::optional<LoggerMemory> memory;
+    ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
+    EXPECT_FALSE(memory);
+    ImportRequest request;
+    request.raw = LedgerImage(LedgerDrive(kMonday, 700));
+    request.loggerId = "MTK-3339";
+    const std::string size = std::to_string(request.raw.size());
+    request.detail = "read=full;ranges=0-" + size + ";intact=" + size;
+    ImportResult result;
+    ASSERT_TRUE(ledger->Import(kCar, Car{}, request, result).ok());
+    EXPECT_EQ(result.added, 100);
+    ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
+    ASSERT_TRUE(memory);
+    EXPECT_EQ(memory->image, request.raw);
+    EXPECT_EQ(memory->importedBytes, static_cast<int64_t>(request.raw.size()));
+}
+
 TEST_F(LedgerStore, FilesThatAreNotOursOrNewerAreRefusedUntouched) {
     ledger.reset();
     auto refused = [&](const std::string& file, const char* expected) {

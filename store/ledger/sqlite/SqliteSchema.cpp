@@ -111,7 +111,7 @@ constexpr SchemaStep kSteps[] = {
     {2, kVersion2},
 };
 
-constexpr const char* kTables[] = {"car", "download", "fix", "trip", "odometer", "history", "logger_memory"};
+constexpr const char* kTables[] = {"car", "download", "fix", "trip", "odometer", "history"};
 
 }  // namespace
 
