@@ -261,12 +261,16 @@ Status Ledger::ImportKept(std::string_view regNo, int64_t downloadId, ImportResu
             ML_LEDGER_TRY(DecodeDownload(download.kind, memory->image, {}, decoded));
             memory->importedBytes = static_cast<int64_t>(memory->image.size());
         } else if (!DetailValue(download.detail, "ranges") || DetailValue(download.detail, "read") == "full") {
-            std::vector<uint8_t> image;
-            uint32_t intact = 0;
-            ImportRequest request{download.kind, download.source, download.raw, download.detail, download.loggerId};
-            ML_LEDGER_TRY(DetailValue(download.detail, "ranges") ? AssembleMtkPieces({}, request, image, intact)
-                                                                : Status::Ok());
-            ML_LEDGER_TRY(DecodeDownload(download.kind, image.empty() ? download.raw : image, {}, decoded));
+            // A read from address 0 stands on its own.
+            std::vector<uint8_t> image = download.raw;
+            if (DetailValue(download.detail, "ranges")) {
+                ImportRequest request;
+                request.raw = download.raw;
+                request.detail = download.detail;
+                uint32_t intact = 0;
+                ML_LEDGER_TRY(AssembleMtkPieces({}, request, image, intact));
+            }
+            ML_LEDGER_TRY(DecodeDownload(download.kind, image, {}, decoded));
         } else {
             return Status::Invalid(Format("다운로드 %lld 뒤에 같은 로거를 다시 읽었습니다: 그 내용은 다음 다운로드에 "
                                           "들어 있습니다",
