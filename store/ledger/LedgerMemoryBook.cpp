@@ -32,13 +32,22 @@ void LedgerMemoryBook::Erased(LoggerModel, const std::string& loggerId) {
     DiagPrintf("ledger: %s\n", error_.c_str());
 }
 
-ImportRequest ImportRequestOf(const MtkDownloadResult& result, const std::string& source) {
+namespace {
+ImportRequest RequestFrom(DownloadKind kind, const std::string& source, const std::string& loggerId, bool partial,
+                          std::span<const uint8_t> raw) {
     ImportRequest request;
-    request.kind = DownloadKind::MtkImage;
+    request.kind = kind;
     request.source = source;
-    request.loggerId = result.loggerId;
-    request.partial = result.partial;
-    request.raw = result.received.bytes;
+    request.loggerId = loggerId;
+    request.partial = partial;
+    request.raw.assign(raw.begin(), raw.end());
+    return request;
+}
+}  // namespace
+
+ImportRequest ImportRequestOf(const MtkDownloadResult& result, const std::string& source) {
+    ImportRequest request =
+        RequestFrom(DownloadKind::MtkImage, source, result.loggerId, result.partial, result.received.bytes);
     // A full read replaces what was known; an incremental one is placed
     // into it.
     request.detail = Format("read=%s;ranges=%s;intact=%u", result.received.incremental ? "incremental" : "full",
@@ -47,12 +56,7 @@ ImportRequest ImportRequestOf(const MtkDownloadResult& result, const std::string
 }
 
 ImportRequest ImportRequestOf(const PhlxDownloadResult& result, const std::string& source) {
-    ImportRequest request;
-    request.kind = DownloadKind::PhlxRecords;
-    request.source = source;
-    request.loggerId = result.loggerId;
-    request.partial = result.partial;
-    request.raw.assign(result.records.begin(), result.records.end());
+    ImportRequest request = RequestFrom(DownloadKind::PhlxRecords, source, result.loggerId, result.partial, result.records);
     std::string logs;
     for (const PhlxLogRead& log : result.logs) {
         if (!logs.empty()) logs += ',';
