@@ -8,6 +8,8 @@
 #include "core/ledger/OdometerChain.h"
 #include "core/ledger/OfficialLogBuilder.h"
 #include "store/ledger/LedgerTxSteps.h"
+#include "store/ledger/LedgerUrl.h"
+#include "store/ledger/postgres/PgLedgerStore.h"
 #include "store/ledger/sqlite/SqliteLedgerStore.h"
 
 namespace ml::ledger {
@@ -308,17 +310,17 @@ Status Ledger::GetDownload(std::string_view regNo, int64_t downloadId, Download&
         Access::Read);
 }
 
-Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store) {
+Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store, bool migrate) {
     if (location.empty()) return Status::Invalid("원장 위치가 비어 있습니다");
-    if (location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0) {
-        return Status::Invalid("이 프로그램은 PostgreSQL 원장을 아직 열 수 없습니다: " + location);
-    }
+    if (IsPostgresLocation(location)) return OpenPgLedgerStore(location, migrate, store);
     return SqliteLedgerStore::Open(location, store);
 }
 
-Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger) {
+Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger, bool migrate) {
     std::unique_ptr<LedgerStore> store;
-    ML_LEDGER_TRY(OpenLedgerStore(location, store));
+    ML_LEDGER_TRY(OpenLedgerStore(location, store, migrate));
+    // Where the database knows who is working, the history names that role.
+    if (!store->role().empty()) by = store->role();
     ledger = std::make_unique<Ledger>(std::move(store), std::move(by));
     return Status::Ok();
 }

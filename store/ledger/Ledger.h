@@ -119,10 +119,13 @@ private:
     std::string by_;
 };
 
-// The store for a location: for now a file path, opened as SQLite. Refused
-// (and left unchanged) when the file is not SQLite, not a ledger, or written
-// by a newer program.
-Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store);
-Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger);
+// The store for a location: a postgresql:// URL (LedgerUrl.h) opens the
+// company database, anything else is a file path opened as SQLite. Refused
+// (and left unchanged) when the database is not a ledger or was written by a
+// newer program. A SQLite file is brought to this program's schema on
+// opening; the company database only with `migrate` (its administrator's
+// step), and is refused while older.
+Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store, bool migrate = false);
+Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger, bool migrate = false);
 
 }  // namespace ml::ledger

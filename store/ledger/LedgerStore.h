@@ -77,6 +77,11 @@ public:
     // The edit history, in the order it was written.
     virtual Status AddHistory(HistoryEntry& entry) = 0;  // sets id
     virtual Status History(int64_t carId, std::vector<HistoryEntry>& entries) = 0;
+
+    // Lets a database role (and its members) see and edit a car (carId 0:
+    // read every car), or takes that away. Invalid on an engine without
+    // roles.
+    virtual Status AssignRole(std::string_view role, int64_t carId, bool assign) = 0;
 };
 
 enum class Access { Read, Write };
@@ -89,6 +94,9 @@ public:
     virtual Status Run(const std::function<Status(LedgerTx&)>& work, Access access = Access::Write) = 0;
     // Where the ledger lives, as the messages name it.
     virtual const std::string& location() const = 0;
+    // The database role this store works as; empty on an engine without
+    // roles. The history names it as the author of changes.
+    virtual std::string role() const { return {}; }
 };
 
 }  // namespace ml::ledger

@@ -1,17 +1,26 @@
 #pragma once
-// The storage primitives on one SQLite connection, with every statement
-// prepared once and kept for the connection's life.
-#include <array>
-#include <memory>
+// The storage primitives written once in SQL, on an engine's session (see
+// SqlSession.h). An engine subclasses it where its dialect or its way of
+// taking turns differs: a bulk path for fixes, a lock per car.
+//
+// Writers of one car take turns: a write transaction locks a car before it
+// reads the car's rows (FindCar, GetTrip), so what it reads stays true until
+// it commits. An engine whose transactions lock the whole database already
+// (SQLite) needs no lock per car.
+#include <string>
+#include <vector>
 
 #include "store/ledger/LedgerStore.h"
-#include "store/ledger/sqlite/SqliteDb.h"
+#include "store/ledger/sql/SqlSession.h"
 
 namespace ml::ledger {
 
-class SqliteLedgerTx final : public LedgerTx {
+class SqlLedgerTx : public LedgerTx {
 public:
-    SqliteDb& db() { return db_; }
+    explicit SqlLedgerTx(SqlSession& session);
+
+    // A transaction starts: forget the locks of the last one.
+    void Begin(bool writing);
 
     Status FindCar(std::string_view regNo, std::optional<Car>& car) override;
     Status ListCars(std::vector<Car>& cars) override;
@@ -42,17 +51,28 @@ public:
     Status AddHistory(HistoryEntry& entry) override;
     Status History(int64_t carId, std::vector<HistoryEntry>& entries) override;
 
-    // Finalizes the statements (before the connection closes).
-    void Release();
+    Status AssignRole(std::string_view role, int64_t carId, bool assign) override;
+
+protected:
+    // Locks the car for the rest of the transaction; `locked` says that the
+    // engine took a lock (and may have waited for another writer).
+    virtual Status LockCar(int64_t carId, bool& locked);
+
+    SqlSession& session() { return session_; }
 
 private:
-    // The statement number `sql` (see the .cpp), prepared on first use and reset.
-    Status Use(int sql, SqliteStatement*& statement);
-    Status ReadTrips(SqliteStatement& s, std::vector<Trip>& trips);
-    Status ReadDownloads(SqliteStatement& s, bool withRaw, std::vector<Download>& downloads);
+    // The statement number `sql` (see the .cpp).
+    Status Use(int sql, SqlStatement*& statement);
+    // In a write transaction, once per car.
+    Status Lock(int64_t carId, bool& fresh);
+    Status ReadCarByRegNo(std::string_view regNo, std::optional<Car>& car);
+    Status ReadTripById(int64_t id, std::optional<Trip>& trip);
+    Status ReadTrips(SqlStatement& s, std::vector<Trip>& trips);
+    Status ReadDownloads(SqlStatement& s, bool withRaw, std::vector<Download>& downloads);
 
-    SqliteDb db_;
-    std::array<std::unique_ptr<SqliteStatement>, 32> statements_{};
+    SqlSession& session_;
+    bool writing_ = false;
+    std::vector<int64_t> locked_;
 };
 
 }  // namespace ml::ledger
