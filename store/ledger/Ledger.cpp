@@ -310,6 +310,33 @@ Status Ledger::GetDownload(std::string_view regNo, int64_t downloadId, Download&
         Access::Read);
 }
 
+Status Ledger::Grant(std::string_view role, const std::vector<Car>& cars, bool allCars, bool revoke) {
+    if (role.empty()) return Status::Invalid("역할 이름이 비어 있습니다");
+    return store().Run([&](LedgerTx& tx) {
+        const int64_t now = std::time(nullptr);
+        bool changed = false;
+        if (allCars) ML_LEDGER_TRY(tx.AssignRole(role, 0, !revoke, changed));
+        for (const Car& seed : cars) {
+            std::optional<Car> found;
+            ML_LEDGER_TRY(tx.FindCar(seed.regNo, found));
+            Car car = found ? *found : seed;
+            if (!found) {
+                if (revoke) return Status::Invalid("등록되지 않은 차량입니다: " + seed.regNo);
+                car.id = 0;
+                ML_LEDGER_TRY(tx.UpsertCar(car));
+                HistoryEntry entry{0, car.id, now, 0, 0, "car", "", "등록", by_};
+                ML_LEDGER_TRY(tx.AddHistory(entry));
+            }
+            ML_LEDGER_TRY(tx.AssignRole(role, car.id, !revoke, changed));
+            if (!changed) continue;
+            const std::string name(role);
+            HistoryEntry entry{0, car.id, now, 0, 0, "role", revoke ? name : "", revoke ? "" : name, by_};
+            ML_LEDGER_TRY(tx.AddHistory(entry));
+        }
+        return Status::Ok();
+    });
+}
+
 Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store, bool migrate) {
     if (location.empty()) return Status::Invalid("원장 위치가 비어 있습니다");
     if (IsPostgresLocation(location)) return OpenPgLedgerStore(location, migrate, store);

@@ -69,6 +69,12 @@ struct CarTotals {
     LogTotals totals;
 };
 
+// What a push copied for one car.
+struct PushResult {
+    std::string regNo;
+    int64_t downloads = 0, fixes = 0, tripsRebuilt = 0, classified = 0, readings = 0, history = 0;
+};
+
 // "timebase=SECONDS": how the PHLX records of a download read back.
 std::string PhlxDetail(int32_t timeBase);
 
@@ -112,6 +118,22 @@ public:
     // The car's downloads without their bytes; one download with them.
     Status Downloads(std::string_view regNo, std::vector<Download>& downloads);
     Status GetDownload(std::string_view regNo, int64_t downloadId, Download& download);
+
+    // Lets the database role `role` (and its members) see and edit the cars
+    // (a car the ledger does not know yet is added from its details), or read
+    // every car (`allCars`); `revoke` takes that away. Only where the engine
+    // has roles; one transaction.
+    Status Grant(std::string_view role, const std::vector<Car>& cars, bool allCars, bool revoke);
+
+    // Copies this ledger's cars (all, or the one named) into `to`, one
+    // transaction per car there, matching records by what they are rather
+    // than by their ids: the car by its number, downloads by time, source
+    // and span, fixes by time, trips by their first fix, readings by time,
+    // value and note, history by its whole content. What `to` has already
+    // stays; a trip's use, purpose, note and driver go over where this
+    // ledger's history changed them later than `to`'s did. Pushing again
+    // changes nothing.
+    Status Push(Ledger& to, const std::optional<std::string>& regNo, std::vector<PushResult>& results);
 
 private:
     LedgerStore& store() { return *store_; }

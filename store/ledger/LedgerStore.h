@@ -55,6 +55,8 @@ public:
     virtual Status InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes,
                                int64_t& added) = 0;
     virtual Status FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) = 0;
+    // The download each fix in [from, to] came from, in time order.
+    virtual Status FixSources(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& downloadIds) = 0;
     virtual Status Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) = 0;
     // Removes the fixes in [from, to] that came from downloads of `kind`.
     virtual Status DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
@@ -79,9 +81,9 @@ public:
     virtual Status History(int64_t carId, std::vector<HistoryEntry>& entries) = 0;
 
     // Lets a database role (and its members) see and edit a car (carId 0:
-    // read every car), or takes that away. Invalid on an engine without
-    // roles.
-    virtual Status AssignRole(std::string_view role, int64_t carId, bool assign) = 0;
+    // read every car), or takes that away; `changed` says whether it was
+    // not so already. Invalid on an engine without roles.
+    virtual Status AssignRole(std::string_view role, int64_t carId, bool assign, bool& changed) = 0;
 };
 
 enum class Access { Read, Write };

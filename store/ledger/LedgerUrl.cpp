@@ -1,5 +1,7 @@
 #include "store/ledger/LedgerUrl.h"
 
+#include <algorithm>
+
 namespace ml::ledger {
 
 bool IsPostgresLocation(std::string_view location) {

@@ -94,7 +94,7 @@ public:
         return Status::Ok();
     }
 
-    Status AssignRole(std::string_view role, int64_t carId, bool assign) override {
+    Status AssignRole(std::string_view role, int64_t carId, bool assign, bool& changed) override {
         SqlStatement* s = nullptr;
         ML_LEDGER_TRY(db_.Use(kRoleExists, "SELECT 1 FROM pg_roles WHERE rolname = ?1", s));
         s->Bind(1, role);
@@ -110,6 +110,7 @@ public:
         s->Bind(1, role);
         s->Bind(2, carId);
         ML_LEDGER_TRY(s->Run());
+        changed = db_.Changes() > 0;
         if (!assign) return Status::Ok();
         // Table rights; the rows stay behind row-level security. A reader of
         // every car gets no right to write.
@@ -239,7 +240,9 @@ private:
 
 Status OpenPgLedgerStore(const std::string& url, bool migrate, std::unique_ptr<LedgerStore>& store) {
     if (LedgerUrlHasPassword(url)) {
-        return Status::Refused("원장 주소에 암호를 적을 수 없습니다: 암호는 PGPASSWORD 환경 변수나 ~/.pgpass에 두십시오");
+        return Status::Refused(
+            "원장 주소에 암호를 적을 수 없습니다 (--ledger, MILELEDGER_LEDGER, Setting.ini의 LEDGER_URL): "
+            "암호는 PGPASSWORD 환경 변수나 ~/.pgpass에 두십시오");
     }
     auto opened = std::make_unique<PgLedgerStore>();
     ML_LEDGER_TRY(opened->Connect(url, migrate));

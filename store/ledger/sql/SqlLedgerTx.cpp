@@ -11,7 +11,7 @@ namespace {
 enum Sql : int {
     kFindCar, kListCars, kInsertCar, kUpdateCar,
     kAddDownload, kListDownloads, kGetDownload, kSetDownloadAdded, kLastDownload,
-    kInsertFix, kFixTimes, kFixes, kDeleteFixesOfKind, kHasKind,
+    kInsertFix, kFixTimes, kFixSources, kFixes, kDeleteFixesOfKind, kHasKind,
     kTripsOverlapping, kGetTrip, kInsertTrip, kUpdateTrip, kDeleteTrip,
     kAddReading, kRemoveReading, kReadings,
     kAddHistory, kHistory,
@@ -45,6 +45,7 @@ constexpr const char* kSqlText[] = {
     "INSERT INTO fix (car_id, time, latitude, longitude, speed, height, download_id) "
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7) ON CONFLICT DO NOTHING",
     "SELECT time FROM fix WHERE car_id = ?1 AND time BETWEEN ?2 AND ?3 ORDER BY time",
+    "SELECT download_id FROM fix WHERE car_id = ?1 AND time BETWEEN ?2 AND ?3 ORDER BY time",
     "SELECT time, latitude, longitude, speed, height FROM fix WHERE car_id = ?1 AND time BETWEEN ?2 AND ?3 "
     "ORDER BY time",
     "DELETE FROM fix WHERE car_id = ?1 AND time BETWEEN ?2 AND ?3 AND download_id IN "
@@ -326,16 +327,24 @@ Status SqlLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<con
     return Status::Ok();
 }
 
-Status SqlLedgerTx::FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) {
+Status SqlLedgerTx::FixColumn(int sql, int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& values) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kFixTimes, s));
+    ML_LEDGER_TRY(Use(sql, s));
     s->Bind(1, carId);
     s->Bind(2, from);
     s->Bind(3, to);
-    times.clear();
+    values.clear();
     Status status;
-    while (s->Step(status)) times.push_back(s->Int(0));
+    while (s->Step(status)) values.push_back(s->Int(0));
     return status;
+}
+
+Status SqlLedgerTx::FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) {
+    return FixColumn(kFixTimes, carId, from, to, times);
+}
+
+Status SqlLedgerTx::FixSources(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& downloadIds) {
+    return FixColumn(kFixSources, carId, from, to, downloadIds);
 }
 
 Status SqlLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) {
@@ -505,7 +514,7 @@ Status SqlLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries) {
     return status;
 }
 
-Status SqlLedgerTx::AssignRole(std::string_view, int64_t, bool) {
+Status SqlLedgerTx::AssignRole(std::string_view, int64_t, bool, bool&) {
     return Status::Invalid(session_.location() + ": 이 원장에는 데이터베이스 역할이 없습니다 (PostgreSQL 원장에서만 권한을 줍니다)");
 }
 

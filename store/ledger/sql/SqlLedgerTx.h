@@ -34,6 +34,7 @@ public:
 
     Status InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes, int64_t& added) override;
     Status FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) override;
+    Status FixSources(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& downloadIds) override;
     Status Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) override;
     Status DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind, int64_t& removed) override;
     Status HasDownloadsOfKind(int64_t carId, DownloadKind kind, bool& any) override;
@@ -51,7 +52,7 @@ public:
     Status AddHistory(HistoryEntry& entry) override;
     Status History(int64_t carId, std::vector<HistoryEntry>& entries) override;
 
-    Status AssignRole(std::string_view role, int64_t carId, bool assign) override;
+    Status AssignRole(std::string_view role, int64_t carId, bool assign, bool& changed) override;
 
 protected:
     // Locks the car for the rest of the transaction; `locked` says that the
@@ -65,6 +66,8 @@ private:
     Status Use(int sql, SqlStatement*& statement);
     // In a write transaction, once per car.
     Status Lock(int64_t carId, bool& fresh);
+    // One integer per fix of the car in [from, to], time order.
+    Status FixColumn(int sql, int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& values);
     Status ReadCarByRegNo(std::string_view regNo, std::optional<Car>& car);
     Status ReadTripById(int64_t id, std::optional<Trip>& trip);
     Status ReadTrips(SqlStatement& s, std::vector<Trip>& trips);
