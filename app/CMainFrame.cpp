@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "acquire/ReadLogFlow.h"
+#include "app/LedgerImporter.h"
 #include "app/QtAcquireUi.h"
 #include "core/DiagLog.h"
 #include "store/platform/Cp949Codec.h"
@@ -66,6 +67,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     mainDialog_->setListSettings(&settingDlg_->settings());
     CreateChildren();
     CreateMenus();
+    SetUpLedger();
 
     // A settings file that cannot be read or written is worth knowing
     // about before anything is typed into the dialog: say so once the
@@ -86,6 +88,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
 
 CMainFrame::~CMainFrame() {
     StopDownload();
+    ledgerImporter_.reset();  // finishes the imports already queued
     if (loadingPopup_) loadingPopup_->hide();
 }
 
@@ -120,6 +123,7 @@ void CMainFrame::CreateMenus() {
     file->addSeparator();
     add(file, QStringLiteral("로그파일 불러오기"), kLoadFile, &CMainFrame::LoadCommand);
     add(file, QStringLiteral("로그파일 저장하기"), kSaveFile, &CMainFrame::SaveCommand);
+    add(file, QStringLiteral("로그파일 원장에 넣기"), kLedgerImportFile, &CMainFrame::LedgerImportFileCommand);
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("끝내기(&X)"));
     exit->setObjectName(QStringLiteral("action%1").arg(int(kExit)));

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "acquire/ReadLogOutcome.h"
 #include "acquire/Session.h"
 #include "store/Settings.h"
 
@@ -25,6 +26,7 @@ class CMainDialog;
 class CProgressDlg;
 class CSettingDlg;
 class GeocodingClient;
+class LedgerImporter;
 class QtAcquireUi;
 class ReadLogFlow;
 class UserPrompts;
@@ -35,6 +37,7 @@ struct FrameOptions {
     UserPrompts* prompts = nullptr;        // null: real message boxes and file dialogs
     std::vector<std::string> extraPorts;   // offered besides the ports found (the simulator)
     std::string preferredPort;             // device path the connect dialog preselects
+    std::string ledgerPath;                // the year ledger downloads go into; empty: none
 };
 
 class CMainFrame : public QMainWindow {
@@ -44,6 +47,7 @@ public:
     enum Command {
         kReadLog = 32786, kEraseLog = 32788, kLoadFile = 32791, kSaveFile = 32792,
         kExit = 57665, kVehicleInfo = 32787, kTrackSetting = 32794, kAbout = 57664,
+        kLedgerImportFile = 32795,
     };
 
     explicit CMainFrame(FrameOptions options, QWidget* parent = nullptr);
@@ -57,6 +61,8 @@ public:
     void VehicleInfoCommand();
     void TrackSettingCommand();
     void AboutCommand();
+    // The loaded log file into the year ledger (CMainFrameLedger.cpp).
+    void LedgerImportFileCommand();
 
     // Read-log steps, used by the connect dialog.
     int RefreshPortList();
@@ -81,6 +87,7 @@ public:
     const Settings& fileSettings() const { return fileSettings_; }
     bool geocodingEnabled() const { return session_.geocodingEnabled != 0; }
     const std::string& settingsPath() const { return options_.settingsPath; }
+    LedgerImporter* ledgerImporter() const { return ledgerImporter_.get(); }
 
 signals:
     void tracksUpdated();          // after the views were refreshed
@@ -100,6 +107,8 @@ private:
     void SetDownloading(bool running);
     void OnWorkerFinished();
     UserPrompts& prompts() const;
+    void SetUpLedger();
+    void ImportDownloadIntoLedger();
 
     FrameOptions options_;
     std::unique_ptr<UserPrompts> ownPrompts_;
@@ -107,6 +116,7 @@ private:
     Session session_;
     Settings fileSettings_;
     QString pendingLoadPath_;
+    QString loadedTrackFile_;  // the last log file loaded whole or in part
 
     CMainDialog* mainDialog_ = nullptr;
     CSettingDlg* settingDlg_ = nullptr;
@@ -117,6 +127,8 @@ private:
     std::unique_ptr<ReadLogFlow> readFlow_;
     std::thread worker_;
     std::atomic<bool> workerDone_{false};
+    ReadLogOutcome lastOutcome_ = ReadLogOutcome::NoPortSelected;  // set by the worker before it ends
+    std::unique_ptr<LedgerImporter> ledgerImporter_;
     bool closeAfterDownload_ = false;
     QMap<int, QAction*> actions_;
 };

@@ -57,6 +57,7 @@ void CMainFrame::StartReadLog(int portIndex) {
     worker_ = std::thread([this] {
         const ReadLogOutcome outcome = readFlow_->RunReadLog();
         DiagPrintf("read-log ended: %s\n", std::string(ToString(outcome)).c_str());
+        lastOutcome_ = outcome;
         workerDone_ = true;
         QMetaObject::invokeMethod(this, [this] { OnWorkerFinished(); }, Qt::QueuedConnection);
     });
@@ -68,6 +69,7 @@ void CMainFrame::OnWorkerFinished() {
     // After a download the reports print the live settings again, even if
     // a log file had been loaded before.
     mainDialog_->setListSettings(&activeSettings());
+    if (Succeeded(lastOutcome_)) ImportDownloadIntoLedger();
     emit downloadFinished();
     if (closeAfterDownload_) close();
 }
@@ -85,7 +87,7 @@ void CMainFrame::StopDownload() {
 void CMainFrame::SetDownloading(bool running) {
     // Everything that touches the port or the two lists waits for the end
     // of the download; the list itself is read-only meanwhile.
-    for (Command id : {kReadLog, kEraseLog, kLoadFile, kSaveFile, kTrackSetting}) {
+    for (Command id : {kReadLog, kEraseLog, kLoadFile, kSaveFile, kTrackSetting, kLedgerImportFile}) {
         if (QAction* a = action(id)) a->setEnabled(!running);
     }
     mainDialog_->listControl()->setEnabled(!running);

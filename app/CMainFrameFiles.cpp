@@ -66,6 +66,7 @@ int CMainFrame::LoadTrackFileNow() {
         }
     }
     for (const TrackRecord& track : load.contents.tracks) session_.tracks.push_back(track);
+    loadedTrackFile_ = pendingLoadPath_;
     // The reports print the file's details until the next download.
     fileSettings_ = load.contents.header;
     mainDialog_->setListSettings(&fileSettings_);

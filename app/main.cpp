@@ -12,6 +12,7 @@
 #include "app/LoggerSimLauncher.h"
 #include "core/DiagLog.h"
 #include "link/platform/PortDiscovery.h"
+#include "store/ledger/LedgerLocation.h"
 #include "store/platform/GeocodingClient.h"
 #include "store/platform/SettingsFile.h"
 #include "store/platform/SettingsLocation.h"
@@ -73,7 +74,10 @@ int main(int argc, char** argv) {
                                        QStringLiteral("KIND"));
     const QCommandLineOption noSimOption(QStringLiteral("no-simulator"), QStringLiteral("Never start the logger simulator."));
     const QCommandLineOption noSplashOption(QStringLiteral("no-splash"), QStringLiteral("Skip the start-up picture."));
-    parser.addOptions({settingsOption, verboseOption, simOption, noSimOption, noSplashOption});
+    const QCommandLineOption ledgerOption(
+        QStringLiteral("ledger"), QStringLiteral("Keep the year ledger in this file or company database."),
+        QStringLiteral("PATH|URL"));
+    parser.addOptions({settingsOption, verboseOption, simOption, noSimOption, noSplashOption, ledgerOption});
     parser.process(app);
 
     if (parser.isSet(verboseOption) || qEnvironmentVariable("MILELEDGER_DEBUG") == QStringLiteral("1")) {
@@ -85,6 +89,8 @@ int main(int argc, char** argv) {
 
     // The connectivity check runs while the splash is up; both are bounded.
     const ml::ServiceSettings services = ml::LoadSettings(options.settingsPath).services;
+    // --ledger, MILELEDGER_LEDGER, LEDGER_URL of the settings, the ledger file.
+    options.ledgerPath = ml::ledger::LedgerPath(parser.value(ledgerOption).toStdString(), services.ledgerUrl);
     std::future<bool> online = std::async(std::launch::async, [services] { return CheckOnline(services); });
 
     // With no logger attached, a simulated one makes the first read-log work.

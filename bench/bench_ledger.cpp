@@ -71,13 +71,23 @@ void BM_LedgerImportYear(benchmark::State& state) {
     RemoveLedger(path);
 }
 
-void BM_LedgerReimportYear(benchmark::State& state) {
-    const std::string path = LedgerFile();
+// A ledger holding the year, in a fresh file.
+std::unique_ptr<Ledger> FilledLedger(const std::string& path, benchmark::State& state) {
     RemoveLedger(path);
     std::unique_ptr<Ledger> ledger;
-    if (!OpenLedger(path, "bench", ledger).ok()) return state.SkipWithError("open");
     ImportResult result;
-    if (!Import(*ledger, state, result)) return;
+    if (!OpenLedger(path, "bench", ledger).ok()) {
+        state.SkipWithError("open");
+        return nullptr;
+    }
+    return Import(*ledger, state, result) ? std::move(ledger) : nullptr;
+}
+
+void BM_LedgerReimportYear(benchmark::State& state) {
+    const std::string path = LedgerFile();
+    auto ledger = FilledLedger(path, state);
+    if (!ledger) return;
+    ImportResult result;
     for (auto _ : state) {
         if (!Import(*ledger, state, result)) break;
         state.counters["added"] = static_cast<double>(result.added);
@@ -90,11 +100,8 @@ void BM_LedgerYearLog(benchmark::State& state) {
     ::setenv("TZ", "Asia/Seoul", 1);
     ::tzset();
     const std::string path = LedgerFile();
-    RemoveLedger(path);
-    std::unique_ptr<Ledger> ledger;
-    if (!OpenLedger(path, "bench", ledger).ok()) return state.SkipWithError("open");
-    ImportResult result;
-    if (!Import(*ledger, state, result)) return;
+    auto ledger = FilledLedger(path, state);
+    if (!ledger) return;
     for (auto _ : state) {
         OfficialLog log;
         const Status s = ledger->Log(kCar, BusinessYear({1, 1}, 2026), log);

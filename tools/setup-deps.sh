@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev        # tests and benchmarks
   clang libclang-rt-14-dev                          # libFuzzer targets
   libcurl4-openssl-dev nlohmann-json3-dev           # geocoding client
+  libsqlite3-dev                                    # the year ledger
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins   # desktop program
   qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
   libqt6svg6-dev

@@ -66,6 +66,17 @@ std::string PhlxDetail(int32_t timeBase) { return Format("timebase=%d", timeBase
 
 Ledger::Ledger(std::unique_ptr<LedgerStore> store, std::string by) : store_(std::move(store)), by_(std::move(by)) {}
 
+Status Ledger::WithCar(std::string_view regNo, Access access,
+                       const std::function<Status(LedgerTx&, const Car&)>& work) {
+    return store().Run(
+        [&](LedgerTx& tx) {
+            Car car;
+            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
+            return work(tx, car);
+        },
+        access);
+}
+
 Status Ledger::Cars(std::vector<Car>& cars) {
     return store().Run([&](LedgerTx& tx) { return tx.ListCars(cars); }, Access::Read);
 }
@@ -103,16 +114,12 @@ Status Ledger::SaveCar(std::string_view regNo, const Car& seed, const CarEdit& e
 }
 
 Status Ledger::Trips(std::string_view regNo, const std::optional<Period>& period, std::vector<Trip>& trips) {
-    return store().Run(
-        [&](LedgerTx& tx) {
-            Car car;
-            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
-            if (!period) return AllTrips(tx, car.id, trips);
-            ML_LEDGER_TRY(tx.TripsOverlapping(car.id, period->from, period->to - 1, trips));
-            std::erase_if(trips, [&](const Trip& t) { return !period->Contains(t.startTime); });
-            return Status::Ok();
-        },
-        Access::Read);
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
+        if (!period) return AllTrips(tx, car.id, trips);
+        ML_LEDGER_TRY(tx.TripsOverlapping(car.id, period->from, period->to - 1, trips));
+        std::erase_if(trips, [&](const Trip& t) { return !period->Contains(t.startTime); });
+        return Status::Ok();
+    });
 }
 
 Status Ledger::Classify(std::span<const int64_t> tripIds, const TripEdit& edit) {
@@ -157,9 +164,7 @@ Status Ledger::Classify(std::span<const int64_t> tripIds, const TripEdit& edit) 
 Status Ledger::AddReading(std::string_view regNo, int64_t time, double km, const std::string& note,
                           OdometerReading& added) {
     if (!std::isfinite(km) || km < 0) return Status::Invalid(Format("주행거리계 값이 올바르지 않습니다: %g", km));
-    return store().Run([&](LedgerTx& tx) {
-        Car car;
-        ML_LEDGER_TRY(RequireCar(tx, regNo, car));
+    return WithCar(regNo, Access::Write, [&](LedgerTx& tx, const Car& car) {
         std::vector<Trip> trips;
         std::vector<OdometerReading> readings;
         ML_LEDGER_TRY(AllTrips(tx, car.id, trips));
@@ -176,9 +181,7 @@ Status Ledger::AddReading(std::string_view regNo, int64_t time, double km, const
 }
 
 Status Ledger::RemoveReading(std::string_view regNo, int64_t readingId) {
-    return store().Run([&](LedgerTx& tx) {
-        Car car;
-        ML_LEDGER_TRY(RequireCar(tx, regNo, car));
+    return WithCar(regNo, Access::Write, [&](LedgerTx& tx, const Car& car) {
         std::vector<OdometerReading> readings;
         ML_LEDGER_TRY(tx.Readings(car.id, readings));
         for (const OdometerReading& r : readings) {
@@ -193,64 +196,48 @@ Status Ledger::RemoveReading(std::string_view regNo, int64_t readingId) {
 }
 
 Status Ledger::Readings(std::string_view regNo, std::vector<OdometerReading>& readings) {
-    return store().Run(
-        [&](LedgerTx& tx) {
-            Car car;
-            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
-            return tx.Readings(car.id, readings);
-        },
-        Access::Read);
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
+        return tx.Readings(car.id, readings);
+    });
 }
 
 Status Ledger::Log(std::string_view regNo, const Period& period, OfficialLog& log) {
-    return store().Run(
-        [&](LedgerTx& tx) {
-            Car car;
-            std::vector<Trip> trips;
-            std::vector<OdometerReading> readings;
-            std::vector<HistoryEntry> history;
-            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
-            ML_LEDGER_TRY(AllTrips(tx, car.id, trips));
-            ML_LEDGER_TRY(tx.Readings(car.id, readings));
-            ML_LEDGER_TRY(tx.History(car.id, history));
-            log = BuildOfficialLog(car, trips, readings, history, period);
-            return Status::Ok();
-        },
-        Access::Read);
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
+        std::vector<Trip> trips;
+        std::vector<OdometerReading> readings;
+        std::vector<HistoryEntry> history;
+        ML_LEDGER_TRY(AllTrips(tx, car.id, trips));
+        ML_LEDGER_TRY(tx.Readings(car.id, readings));
+        ML_LEDGER_TRY(tx.History(car.id, history));
+        log = BuildOfficialLog(car, trips, readings, history, period);
+        return Status::Ok();
+    });
 }
 
 Status Ledger::Refund(std::string_view regNo, const Period& period, double economyKmPerLitre, double pricePerLitre,
                       RefundRecord& refund) {
-    return store().Run(
-        [&](LedgerTx& tx) {
-            Car car;
-            std::vector<Trip> trips;
-            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
-            ML_LEDGER_TRY(tx.TripsOverlapping(car.id, period.from, period.to - 1, trips));
-            refund = BuildRefundRecord(car, trips, period, economyKmPerLitre, pricePerLitre);
-            return Status::Ok();
-        },
-        Access::Read);
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
+        std::vector<Trip> trips;
+        ML_LEDGER_TRY(tx.TripsOverlapping(car.id, period.from, period.to - 1, trips));
+        refund = BuildRefundRecord(car, trips, period, economyKmPerLitre, pricePerLitre);
+        return Status::Ok();
+    });
 }
 
 Status Ledger::TripsWithFixesOf(std::string_view regNo, const Period& period, std::vector<TripWithFixes>& out) {
-    return store().Run(
-        [&](LedgerTx& tx) {
-            Car car;
-            std::vector<Trip> trips;
-            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
-            ML_LEDGER_TRY(tx.TripsOverlapping(car.id, period.from, period.to - 1, trips));
-            out.clear();
-            for (Trip& trip : trips) {
-                if (!period.Contains(trip.startTime)) continue;
-                TripWithFixes item;
-                ML_LEDGER_TRY(tx.Fixes(car.id, trip.startTime, trip.endTime, item.fixes));
-                item.trip = std::move(trip);
-                out.push_back(std::move(item));
-            }
-            return Status::Ok();
-        },
-        Access::Read);
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
+        std::vector<Trip> trips;
+        ML_LEDGER_TRY(tx.TripsOverlapping(car.id, period.from, period.to - 1, trips));
+        out.clear();
+        for (Trip& trip : trips) {
+            if (!period.Contains(trip.startTime)) continue;
+            TripWithFixes item;
+            ML_LEDGER_TRY(tx.Fixes(car.id, trip.startTime, trip.endTime, item.fixes));
+            item.trip = std::move(trip);
+            out.push_back(std::move(item));
+        }
+        return Status::Ok();
+    });
 }
 
 Status Ledger::Summary(int year, std::vector<CarTotals>& totals) {
@@ -274,40 +261,28 @@ Status Ledger::Summary(int year, std::vector<CarTotals>& totals) {
 }
 
 Status Ledger::History(std::string_view regNo, std::vector<HistoryEntry>& entries) {
-    return store().Run(
-        [&](LedgerTx& tx) {
-            Car car;
-            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
-            return tx.History(car.id, entries);
-        },
-        Access::Read);
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
+        return tx.History(car.id, entries);
+    });
 }
 
 Status Ledger::Downloads(std::string_view regNo, std::vector<Download>& downloads) {
-    return store().Run(
-        [&](LedgerTx& tx) {
-            Car car;
-            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
-            return tx.ListDownloads(car.id, downloads);
-        },
-        Access::Read);
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
+        return tx.ListDownloads(car.id, downloads);
+    });
 }
 
 Status Ledger::GetDownload(std::string_view regNo, int64_t downloadId, Download& download) {
-    return store().Run(
-        [&](LedgerTx& tx) {
-            Car car;
-            ML_LEDGER_TRY(RequireCar(tx, regNo, car));
-            std::optional<Download> found;
-            ML_LEDGER_TRY(tx.GetDownload(downloadId, found));
-            if (!found || found->carId != car.id) {
-                return Status::Invalid(Format("%s에는 다운로드 #%lld이(가) 없습니다", car.regNo.c_str(),
-                                              static_cast<long long>(downloadId)));
-            }
-            download = std::move(*found);
-            return Status::Ok();
-        },
-        Access::Read);
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
+        std::optional<Download> found;
+        ML_LEDGER_TRY(tx.GetDownload(downloadId, found));
+        if (!found || found->carId != car.id) {
+            return Status::Invalid(Format("%s에는 다운로드 #%lld이(가) 없습니다", car.regNo.c_str(),
+                                          static_cast<long long>(downloadId)));
+        }
+        download = std::move(*found);
+        return Status::Ok();
+    });
 }
 
 Status Ledger::Grant(std::string_view role, const std::vector<Car>& cars, bool allCars, bool revoke) {

@@ -137,6 +137,8 @@ public:
 
 private:
     LedgerStore& store() { return *store_; }
+    // One transaction with the car named `regNo` (Invalid when there is none).
+    Status WithCar(std::string_view regNo, Access access, const std::function<Status(LedgerTx&, const Car&)>& work);
     std::unique_ptr<LedgerStore> store_;
     std::string by_;
 };

@@ -147,6 +147,15 @@ ledger::Car LedgerCommand::Seed(std::string_view regNo) {
     return ledger::SeedCar(LoadCliSettings(context).settings, regNo);
 }
 
+int LedgerCommand::OpenForPeriod(const std::string& regNo, std::unique_ptr<ledger::Ledger>& opened,
+                                 ledger::Car& car, std::optional<ledger::Period>& period) {
+    opened = Open();
+    if (!opened) return kExitFailure;
+    if (const auto s = opened->FindCar(regNo, car); !s.ok()) return LedgerFail(s);
+    std::string error;
+    return PeriodOf(args, car, period, error) ? 0 : Fail(error);
+}
+
 int LedgerUsage(std::string_view name, const std::string& message) {
     std::fprintf(stderr, "mileledger-cli: ledger%s%s: %s\n", name.empty() ? "" : " ", std::string(name).c_str(),
                  message.c_str());

@@ -4,32 +4,25 @@
 // tracks as track lines on standard output, and optionally saves them.
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "acquire/ReadLogFlow.h"
-#include "acquire/ReadLogWorker.h"
 #include "acquire/TerminalAcquireUi.h"
 #include "core/TextFormat.h"
 #include "store/platform/GeocodingClient.h"
 #include "store/platform/TrackFileStore.h"
 #include "tools/cli/Cli.h"
+#include "tools/cli/CliDownload.h"
 #include "tools/cli/TrackLines.h"
 
 namespace ml::cli {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) { interrupted = 1; }
 
 struct ReadArgs {
     std::string port;
@@ -145,18 +138,7 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
             dumped = WriteDump(parsed.dump, image, dumpError);
         });
     }
-    flow.StartReadLog(0);
-
-    interrupted = 0;
-    auto previous = std::signal(SIGINT, OnInterrupt);
-    ReadLogWorker worker;
-    worker.Start(flow);
-    while (worker.Running()) {
-        if (interrupted != 0) worker.Cancel();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    const ReadLogOutcome outcome = worker.Join();
-    std::signal(SIGINT, previous);
+    const ReadLogOutcome outcome = RunCliDownload(flow);
 
     if (!parsed.dump.empty()) {
         if (!dumpError.empty()) return Fail(dumpError);

@@ -41,6 +41,10 @@ struct LedgerCommand {
     std::unique_ptr<ledger::Ledger> Open(bool migrate = false);
     // A new car's details, from the settings.
     ledger::Car Seed(std::string_view regNo);
+    // Opens the ledger, finds the car and reads the period options (see
+    // PeriodOf): 0, or the exit status after a one-line message.
+    int OpenForPeriod(const std::string& regNo, std::unique_ptr<ledger::Ledger>& opened, ledger::Car& car,
+                      std::optional<ledger::Period>& period);
 };
 
 // "mileledger-cli: ledger NAME: MESSAGE" on stderr, usage status.

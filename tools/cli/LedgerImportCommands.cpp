@@ -2,25 +2,18 @@
 // or straight from a logger, reported as "added N fixes, M trips rebuilt".
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "acquire/ReadLogFlow.h"
-#include "acquire/ReadLogWorker.h"
 #include "acquire/TerminalAcquireUi.h"
 #include "core/TextFormat.h"
+#include "tools/cli/CliDownload.h"
 #include "tools/cli/LedgerCli.h"
 
 namespace ml::cli {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) { interrupted = 1; }
 
 bool ParseCut(const std::optional<std::string>& text, std::optional<int32_t>& cut, std::string& error) {
     if (!text) return true;
@@ -67,18 +60,7 @@ bool Download(const std::string& port, double timeoutSeconds, ledger::ImportRequ
         request.raw.assign(records.begin(), records.end());
         request.detail = ledger::PhlxDetail(timeBase);
     });
-    flow.StartReadLog(0);
-
-    interrupted = 0;
-    auto previous = std::signal(SIGINT, OnInterrupt);
-    ReadLogWorker worker;
-    worker.Start(flow);
-    while (worker.Running()) {
-        if (interrupted != 0) worker.Cancel();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    const ReadLogOutcome outcome = worker.Join();
-    std::signal(SIGINT, previous);
+    const ReadLogOutcome outcome = RunCliDownload(flow);
     if (!Succeeded(outcome)) {
         error = "read failed: " + std::string(ToString(outcome));
         return false;

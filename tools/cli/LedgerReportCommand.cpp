@@ -55,14 +55,12 @@ int RunLedgerReport(LedgerCommand& command) {
     if (ext != "html" && ext != "xlsx" && ext != "csv" && ext != "gpx") {
         return Fail("--out must end in .html, .xlsx, .csv or .gpx: " + *out);
     }
-    auto opened = command.Open();
-    if (!opened) return kExitFailure;
+    std::unique_ptr<ledger::Ledger> opened;
     ledger::Car found;
-    if (const auto s = opened->FindCar(*car, found); !s.ok()) return LedgerFail(s);
     std::optional<ledger::Period> period;
-    std::string error;
-    if (!PeriodOf(args, found, period, error)) return Fail(error);
+    if (const int status = command.OpenForPeriod(*car, opened, found, period); status != 0) return status;
     if (!period) return Fail("report needs --year, or --from and --to");
+    std::string error;
 
     if (ext == "gpx") {
         std::vector<ledger::TripWithFixes> trips;

@@ -39,13 +39,10 @@ int RunLedgerTrips(LedgerCommand& command) {
     if (!car || !command.args.words().empty()) {
         return LedgerUsage("trips", "usage: ledger trips --car REGNO [--from YYYY-MM-DD] [--to YYYY-MM-DD]");
     }
-    auto opened = command.Open();
-    if (!opened) return kExitFailure;
+    std::unique_ptr<ledger::Ledger> opened;
     ledger::Car found;
-    if (const auto s = opened->FindCar(*car, found); !s.ok()) return LedgerFail(s);
     std::optional<ledger::Period> period;
-    std::string error;
-    if (!PeriodOf(command.args, found, period, error)) return Fail(error);
+    if (const int status = command.OpenForPeriod(*car, opened, found, period); status != 0) return status;
     std::vector<ledger::Trip> trips;
     if (const auto s = opened->Trips(*car, period, trips); !s.ok()) return LedgerFail(s);
     std::string out;

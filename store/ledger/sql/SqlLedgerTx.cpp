@@ -35,7 +35,7 @@ constexpr const char* kSqlText[] = {
     "year_start_month = ?9, year_start_day = ?10, cut_seconds = ?11, base_odometer_km = ?12 WHERE id = ?1",
 
     "INSERT INTO download (car_id, made_at, source, kind, logger_id, detail, fix_count, added_count, first_time, "
-    "last_time, partial, raw) VALUES (?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13) RETURNING id",
+    "last_time, partial, raw) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12) RETURNING id",
     "SELECT " ML_DOWNLOAD_COLUMNS " FROM download WHERE car_id = ?1 ORDER BY made_at, id",
     "SELECT " ML_DOWNLOAD_COLUMNS ", raw FROM download WHERE id = ?1",
     "UPDATE download SET added_count = ?2 WHERE id = ?1",
@@ -154,6 +154,12 @@ void BindTrip(SqlStatement& s, const Trip& t) {
 
 float F(double value) { return static_cast<float>(value); }
 
+template <typename T>
+void TakeFirst(std::vector<T>& found, std::optional<T>& one) {
+    one.reset();
+    if (!found.empty()) one = std::move(found.front());
+}
+
 // An INSERT ... RETURNING id, run to its end.
 Status RunInsert(SqlStatement& s, int64_t& id) {
     Status status;
@@ -187,8 +193,7 @@ Status SqlLedgerTx::Lock(int64_t carId, bool& fresh) {
 
 Status SqlLedgerTx::ReadCarByRegNo(std::string_view regNo, std::optional<Car>& car) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kFindCar, s));
-    s->Bind(1, regNo);
+    ML_LEDGER_TRY(Use(kFindCar, s, regNo));
     Status status;
     car.reset();
     if (s->Step(status)) {
@@ -230,19 +235,9 @@ Status SqlLedgerTx::UpsertCar(Car& car) {
 
 Status SqlLedgerTx::AddDownload(Download& d) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kAddDownload, s));
-    s->Bind(2, d.carId);
-    s->Bind(3, d.at);
-    s->Bind(4, d.source);
-    s->Bind(5, std::string_view(KindText(d.kind)));
-    s->Bind(6, d.loggerId);
-    s->Bind(7, d.detail);
-    s->Bind(8, d.fixCount);
-    s->Bind(9, d.addedCount);
-    s->Bind(10, d.firstTime);
-    s->Bind(11, d.lastTime);
-    s->Bind(12, int64_t{d.partial ? 1 : 0});
-    s->Bind(13, std::span<const uint8_t>(d.raw));
+    ML_LEDGER_TRY(Use(kAddDownload, s, d.carId, d.at, d.source, std::string_view(KindText(d.kind)), d.loggerId,
+                      d.detail, d.fixCount, d.addedCount, d.firstTime, d.lastTime, int64_t{d.partial ? 1 : 0},
+                      std::span<const uint8_t>(d.raw)));
     return RunInsert(*s, d.id);
 }
 
@@ -254,7 +249,9 @@ Status SqlLedgerTx::ReadDownloads(SqlStatement& s, bool withRaw, std::vector<Dow
         d.carId = s.Int(1);
         d.at = s.Int(2);
         d.source = s.Text(3);
-        if (!ParseKind(s.Text(4), d.kind)) return Damaged(session_, Format("다운로드 %lld의 종류", static_cast<long long>(d.id)));
+        if (!ParseKind(s.Text(4), d.kind)) {
+            return Damaged(session_, Format("다운로드 %lld의 종류", static_cast<long long>(d.id)));
+        }
         d.loggerId = s.Text(5);
         d.detail = s.Text(6);
         d.fixCount = s.Int(7);
@@ -270,40 +267,32 @@ Status SqlLedgerTx::ReadDownloads(SqlStatement& s, bool withRaw, std::vector<Dow
 
 Status SqlLedgerTx::ListDownloads(int64_t carId, std::vector<Download>& downloads) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kListDownloads, s));
-    s->Bind(1, carId);
+    ML_LEDGER_TRY(Use(kListDownloads, s, carId));
     downloads.clear();
     return ReadDownloads(*s, false, downloads);
 }
 
 Status SqlLedgerTx::GetDownload(int64_t id, std::optional<Download>& download) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kGetDownload, s));
-    s->Bind(1, id);
+    ML_LEDGER_TRY(Use(kGetDownload, s, id));
     std::vector<Download> found;
     ML_LEDGER_TRY(ReadDownloads(*s, true, found));
-    download.reset();
-    if (!found.empty()) download = std::move(found.front());
+    TakeFirst(found, download);
     return Status::Ok();
 }
 
 Status SqlLedgerTx::SetDownloadAdded(int64_t id, int64_t addedCount) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kSetDownloadAdded, s));
-    s->Bind(1, id);
-    s->Bind(2, addedCount);
+    ML_LEDGER_TRY(Use(kSetDownloadAdded, s, id, addedCount));
     return s->Run();
 }
 
 Status SqlLedgerTx::LastDownloadOf(int64_t carId, std::string_view loggerId, std::optional<Download>& download) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kLastDownload, s));
-    s->Bind(1, carId);
-    s->Bind(2, loggerId);
+    ML_LEDGER_TRY(Use(kLastDownload, s, carId, loggerId));
     std::vector<Download> found;
     ML_LEDGER_TRY(ReadDownloads(*s, true, found));
-    download.reset();
-    if (!found.empty()) download = std::move(found.front());
+    TakeFirst(found, download);
     return Status::Ok();
 }
 
@@ -329,10 +318,7 @@ Status SqlLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<con
 
 Status SqlLedgerTx::FixColumn(int sql, int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& values) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(sql, s));
-    s->Bind(1, carId);
-    s->Bind(2, from);
-    s->Bind(3, to);
+    ML_LEDGER_TRY(Use(sql, s, carId, from, to));
     values.clear();
     Status status;
     while (s->Step(status)) values.push_back(s->Int(0));
@@ -349,10 +335,7 @@ Status SqlLedgerTx::FixSources(int64_t carId, int64_t from, int64_t to, std::vec
 
 Status SqlLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kFixes, s));
-    s->Bind(1, carId);
-    s->Bind(2, from);
-    s->Bind(3, to);
+    ML_LEDGER_TRY(Use(kFixes, s, carId, from, to));
     fixes.clear();
     Status status;
     while (s->Step(status)) fixes.push_back({s->Int(0), F(s->Real(1)), F(s->Real(2)), F(s->Real(3)), F(s->Real(4))});
@@ -362,11 +345,7 @@ Status SqlLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vector<L
 Status SqlLedgerTx::DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
                                          int64_t& removed) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kDeleteFixesOfKind, s));
-    s->Bind(1, carId);
-    s->Bind(2, from);
-    s->Bind(3, to);
-    s->Bind(4, std::string_view(KindText(kind)));
+    ML_LEDGER_TRY(Use(kDeleteFixesOfKind, s, carId, from, to, std::string_view(KindText(kind))));
     ML_LEDGER_TRY(s->Run());
     removed = session_.Changes();
     return Status::Ok();
@@ -374,9 +353,7 @@ Status SqlLedgerTx::DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, D
 
 Status SqlLedgerTx::HasDownloadsOfKind(int64_t carId, DownloadKind kind, bool& any) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kHasKind, s));
-    s->Bind(1, carId);
-    s->Bind(2, std::string_view(KindText(kind)));
+    ML_LEDGER_TRY(Use(kHasKind, s, carId, std::string_view(KindText(kind))));
     Status status;
     any = s->Step(status);
     return status;
@@ -412,22 +389,17 @@ Status SqlLedgerTx::ReadTrips(SqlStatement& s, std::vector<Trip>& trips) {
 
 Status SqlLedgerTx::TripsOverlapping(int64_t carId, int64_t from, int64_t to, std::vector<Trip>& trips) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kTripsOverlapping, s));
-    s->Bind(1, carId);
-    s->Bind(2, from);
-    s->Bind(3, to);
+    ML_LEDGER_TRY(Use(kTripsOverlapping, s, carId, from, to));
     trips.clear();
     return ReadTrips(*s, trips);
 }
 
 Status SqlLedgerTx::ReadTripById(int64_t id, std::optional<Trip>& trip) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kGetTrip, s));
-    s->Bind(1, id);
+    ML_LEDGER_TRY(Use(kGetTrip, s, id));
     std::vector<Trip> found;
     ML_LEDGER_TRY(ReadTrips(*s, found));
-    trip.reset();
-    if (!found.empty()) trip = std::move(found.front());
+    TakeFirst(found, trip);
     return Status::Ok();
 }
 
@@ -455,32 +427,25 @@ Status SqlLedgerTx::UpdateTrip(const Trip& trip) {
 
 Status SqlLedgerTx::DeleteTrip(int64_t id) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kDeleteTrip, s));
-    s->Bind(1, id);
+    ML_LEDGER_TRY(Use(kDeleteTrip, s, id));
     return s->Run();
 }
 
 Status SqlLedgerTx::AddReading(OdometerReading& r) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kAddReading, s));
-    s->Bind(1, r.carId);
-    s->Bind(2, r.time);
-    s->Bind(3, r.km);
-    s->Bind(4, r.note);
+    ML_LEDGER_TRY(Use(kAddReading, s, r.carId, r.time, r.km, r.note));
     return RunInsert(*s, r.id);
 }
 
 Status SqlLedgerTx::RemoveReading(int64_t id) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kRemoveReading, s));
-    s->Bind(1, id);
+    ML_LEDGER_TRY(Use(kRemoveReading, s, id));
     return s->Run();
 }
 
 Status SqlLedgerTx::Readings(int64_t carId, std::vector<OdometerReading>& readings) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kReadings, s));
-    s->Bind(1, carId);
+    ML_LEDGER_TRY(Use(kReadings, s, carId));
     readings.clear();
     Status status;
     while (s->Step(status)) readings.push_back({s->Int(0), s->Int(1), s->Int(2), s->Real(3), s->Text(4)});
@@ -489,22 +454,13 @@ Status SqlLedgerTx::Readings(int64_t carId, std::vector<OdometerReading>& readin
 
 Status SqlLedgerTx::AddHistory(HistoryEntry& e) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kAddHistory, s));
-    s->Bind(1, e.carId);
-    s->Bind(2, e.at);
-    s->Bind(3, e.tripId);
-    s->Bind(4, e.tripStart);
-    s->Bind(5, e.field);
-    s->Bind(6, e.oldValue);
-    s->Bind(7, e.newValue);
-    s->Bind(8, e.by);
+    ML_LEDGER_TRY(Use(kAddHistory, s, e.carId, e.at, e.tripId, e.tripStart, e.field, e.oldValue, e.newValue, e.by));
     return RunInsert(*s, e.id);
 }
 
 Status SqlLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries) {
     SqlStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kHistory, s));
-    s->Bind(1, carId);
+    ML_LEDGER_TRY(Use(kHistory, s, carId));
     entries.clear();
     Status status;
     while (s->Step(status)) {
@@ -515,7 +471,8 @@ Status SqlLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries) {
 }
 
 Status SqlLedgerTx::AssignRole(std::string_view, int64_t, bool, bool&) {
-    return Status::Invalid(session_.location() + ": 이 원장에는 데이터베이스 역할이 없습니다 (PostgreSQL 원장에서만 권한을 줍니다)");
+    return Status::Invalid(session_.location() +
+                           ": 이 원장에는 데이터베이스 역할이 없습니다 (PostgreSQL 원장에서만 권한을 줍니다)");
 }
 
 }  // namespace ml::ledger

@@ -62,8 +62,16 @@ protected:
     SqlSession& session() { return session_; }
 
 private:
-    // The statement number `sql` (see the .cpp).
+    // The statement number `sql` (see the .cpp), ready for new bindings;
+    // `values` bound to ?1, ?2, ... in order.
     Status Use(int sql, SqlStatement*& statement);
+    template <typename... Values>
+    Status Use(int sql, SqlStatement*& statement, const Values&... values) {
+        ML_LEDGER_TRY(Use(sql, statement));
+        int index = 0;
+        (statement->Bind(++index, values), ...);
+        return Status::Ok();
+    }
     // In a write transaction, once per car.
     Status Lock(int64_t carId, bool& fresh);
     // One integer per fix of the car in [from, to], time order.

@@ -1,0 +1,72 @@
+#pragma once
+// Puts what the desktop program reads into the year ledger, in the
+// background: the bytes of every completed download (kept through the
+// read-log flow's sinks) and track files loaded by 로그파일 불러오기. Imports
+// run one after the other on a thread of their own; each ends with one text
+// for the status line. The window never waits for the ledger, except on
+// closing, when the imports already queued are finished first (their bytes
+// are only safe once they are in the ledger).
+#include <QObject>
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "store/Settings.h"
+#include "store/ledger/Ledger.h"
+
+namespace ml {
+
+class ReadLogFlow;
+
+class LedgerImporter : public QObject {
+    Q_OBJECT
+public:
+    explicit LedgerImporter(std::string ledgerPath, QObject* parent = nullptr);
+    ~LedgerImporter() override;
+
+    // Keeps the raw bytes of each download `flow` makes (set on its worker).
+    void Attach(ReadLogFlow& flow);
+    // UI thread. Queues the bytes of the download that just completed for
+    // the car the settings name (CAR_NUM); `source` is the port.
+    void ImportDownload(const Settings& settings, const std::string& source);
+    // UI thread. Queues a track file, for the car its header names (or the
+    // live settings' car when the header names none).
+    void ImportTrackFile(const Settings& header, const Settings& live, const std::string& path);
+
+    // True while imports are queued or running.
+    bool Busy() const;
+
+signals:
+    void statusChanged(const QString& text);  // the status line
+    void idle();                              // the queue ran empty
+
+private:
+    struct Job {
+        std::string regNo;
+        ledger::Car seed;
+        ledger::ImportRequest request;
+        std::string filePath;  // track files are read on the import thread
+    };
+    void Queue(Job job);
+    void Run();
+    QString Process(Job& job);
+    void Post(const QString& text, bool nowIdle);
+
+    const std::string ledgerPath_;
+    std::unique_ptr<ledger::Ledger> ledger_;  // import thread only
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> jobs_;
+    bool running_ = false;  // a job is being processed
+    bool stopping_ = false;
+    std::optional<ledger::ImportRequest> downloaded_;  // the last download's bytes
+    std::thread thread_;
+};
+
+}  // namespace ml

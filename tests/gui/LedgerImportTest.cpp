@@ -1,0 +1,109 @@
+// The desktop program fills the year ledger: a completed download goes in
+// by itself in the background, a loaded log file with its menu command, and
+// the status line gives the count.
+#include <QAction>
+#include <QStatusBar>
+#include <QtTest>
+
+#include "app/CMainFrame.h"
+#include "app/LedgerImporter.h"
+#include "app/LoggerSimLauncher.h"
+#include "store/platform/SettingsFile.h"
+#include "store/platform/TrackFileStore.h"
+#include "tests/gui/FakePrompts.h"
+#include "tests/support/TestSupport.h"
+
+using namespace ml;
+
+namespace {
+
+struct LedgerFrame {
+    explicit LedgerFrame(const std::string& port = {}) {
+        Settings settings = DefaultSettings();
+        settings.carNum = "12가3456";
+        settings.trackCutMode = 2;
+        SaveSettings(dir.File("Setting.ini"), settings);
+        options.settingsPath = dir.File("Setting.ini");
+        options.online = false;
+        options.prompts = &prompts;
+        options.ledgerPath = dir.File("ledger.sqlite3");
+        if (!port.empty()) options.extraPorts = {port};
+        frame = std::make_unique<CMainFrame>(options);
+    }
+    // Waits for the queued imports; the status line's text.
+    QString WaitForLedger() {
+        QSignalSpy idle(frame->ledgerImporter(), &LedgerImporter::idle);
+        if (frame->ledgerImporter()->Busy()) idle.wait(60000);
+        QCoreApplication::processEvents();
+        return frame->statusBar()->currentMessage();
+    }
+    size_t LedgerTrips() {
+        std::unique_ptr<ledger::Ledger> opened;
+        std::vector<ledger::Trip> trips;
+        if (ledger::OpenLedger(options.ledgerPath, "test", opened).ok()) opened->Trips("12가3456", std::nullopt, trips);
+        return trips.size();
+    }
+
+    test::ScopedTimeZone zone{"Asia/Seoul"};
+    test::TempDir dir;
+    test::FakePrompts prompts;
+    FrameOptions options;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+}  // namespace
+
+class LedgerImportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aCompletedDownloadGoesIntoTheLedgerOfTheCar() {
+        const QString program = QString::fromStdString(test::LoggerSimPath());
+        if (!QFileInfo(program).isExecutable()) QSKIP("logger simulator not built");
+        LoggerSimLauncher sim;
+        QString error;
+        const QString port = sim.Start(program, "mtk", 5000, error);
+        QVERIFY2(!port.isEmpty(), qPrintable(error));
+        LedgerFrame f(port.toStdString());
+        QSignalSpy finished(f.frame.get(), &CMainFrame::downloadFinished);
+        QVERIFY(f.frame->RefreshPortList() == 0);
+        int index = -1;
+        for (size_t i = 0; i < f.frame->session().portList.size(); ++i) {
+            if (f.frame->session().portList[i].devicePath == port.toStdString()) index = int(i);
+        }
+        f.frame->StartReadLog(index);
+        QVERIFY(finished.wait(60000));
+        const size_t tracks = f.frame->session().tracks.size();
+        QVERIFY(tracks > 0);
+        QVERIFY2(f.WaitForLedger().startsWith("원장(12가3456)에 위치 "), qPrintable(f.frame->statusBar()->currentMessage()));
+        QCOMPARE(f.LedgerTrips(), tracks);
+    }
+
+    void aLoadedLogFileGoesInWithTheMenuCommand() {
+        LedgerFrame f;
+        QAction* command = f.frame->action(CMainFrame::kLedgerImportFile);
+        QVERIFY(command->isVisible());
+        command->trigger();  // nothing loaded yet: said so, nothing queued
+        QCOMPARE(f.prompts.messages.size(), size_t(1));
+
+        // A log file of two tracks, the second one a commute.
+        FixList fixes;
+        for (int i = 0; i < 600; ++i) fixes.push_back({1772409600 + i + (i >= 300 ? 3600 : 0), 37.5f + 0.0001f * float(i % 300), 127.0f, 0, 0, 0});
+        TrackList tracks;
+        BuildTracks(fixes, tracks, {});
+        tracks[1].use = "출퇴근용";
+        Settings header = DefaultSettings();
+        header.carNum = "12가3456";
+        QVERIFY(SaveTrackFile(f.dir.File("old.dat"), header, tracks, false).ok);
+        f.prompts.files = {QString::fromStdString(f.dir.File("old.dat"))};
+        f.frame->LoadCommand();
+        QTRY_COMPARE(f.frame->session().tracks.size(), size_t(2));
+
+        command->trigger();
+        QCOMPARE(f.WaitForLedger(), QString("원장(12가3456)에 위치 600개를 더했습니다 (주행 2개 다시 만듦)"));
+        QCOMPARE(f.LedgerTrips(), size_t(2));
+        QCOMPARE(f.frame->session().tracks.size(), size_t(2));  // the list is as it was
+    }
+};
+
+QTEST_MAIN(LedgerImportTest)
+#include "LedgerImportTest.moc"
