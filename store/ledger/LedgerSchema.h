@@ -7,7 +7,14 @@
 //   {ID}             the id column (SQLite's rowid alias, an identity column)
 //   {BLOB}           raw bytes (BLOB, BYTEA)
 //   {WITHOUT_ROWID}  SQLite's clustered table; nothing on PostgreSQL
+//   {FIX_REFERENCES t(id)}  a fix's references to its car and download:
+//                    checked per row by SQLite; left to the one statement
+//                    that writes fixes on PostgreSQL (the car locked, the
+//                    download just stored, neither ever deleted), where a
+//                    check per row more than doubles a year's import
 // and a few statements belong to one engine only (row-level security).
+// Values that are single precision in the records (a fix's position, speed
+// and height) are REAL: 8 bytes in SQLite, 4 in PostgreSQL, exact in both.
 //
 // The version lives in PRAGMA user_version on SQLite and in the one-row
 // table schema_version on PostgreSQL. A database with a higher version than

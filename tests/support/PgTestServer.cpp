@@ -86,7 +86,9 @@ std::string StartServer(const std::string& dir, int port, bool durable) {
                                           {"LC_ALL=C"}, {}, 120);
     if (init.exitCode != 0) return "initdb failed: " + init.err;
     std::string settings = "-c listen_addresses=127.0.0.1 -c port=" + std::to_string(port) + " -k " + dir;
-    if (!durable) settings += " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
+    // Durable: as a company's server runs, with memory for a few writers.
+    settings += durable ? " -c shared_buffers=1GB -c wal_buffers=64MB -c max_wal_size=8GB"
+                        : " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
     const ProcessResult start = RunProcess(
         AsServerUser({bin + "/pg_ctl", "-D", dir + "/data", "-l", dir + "/server.log", "-w", "-t", "60", "-o", settings, "start"}),
         {"LC_ALL=C"}, {}, 90);

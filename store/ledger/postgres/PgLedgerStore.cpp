@@ -38,15 +38,16 @@ public:
         Put(static_cast<uint32_t>(count));
         Put(1);  // lower bound
     }
-    void Add(uint64_t bits) {
+    void AddInt(int64_t value) {
         Put(8);
-        for (int shift = 56; shift >= 0; shift -= 8) bytes_.push_back(static_cast<uint8_t>(bits >> shift));
+        Put(static_cast<uint32_t>(static_cast<uint64_t>(value) >> 32));
+        Put(static_cast<uint32_t>(value));
     }
-    void AddInt(int64_t value) { Add(static_cast<uint64_t>(value)); }
-    void AddReal(double value) {
-        uint64_t bits = 0;
+    void AddFloat(float value) {
+        uint32_t bits = 0;
         std::memcpy(&bits, &value, sizeof bits);
-        Add(bits);
+        Put(4);
+        Put(bits);
     }
     std::span<const uint8_t> bytes() const { return bytes_; }
 
@@ -58,7 +59,7 @@ private:
 };
 
 constexpr uint32_t kInt8Oid = 20;
-constexpr uint32_t kFloat8Oid = 701;
+constexpr uint32_t kFloat4Oid = 700;
 
 class PgLedgerTx final : public SqlLedgerTx {
 public:
@@ -67,20 +68,20 @@ public:
     // One statement per batch: the fixes travel as arrays, and those whose
     // car and time are taken already are skipped by the unique key.
     Status InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes, int64_t& added) override {
-        BinaryArray times(kInt8Oid, fixes.size()), lat(kFloat8Oid, fixes.size()), lon(kFloat8Oid, fixes.size()),
-            speed(kFloat8Oid, fixes.size()), height(kFloat8Oid, fixes.size());
+        BinaryArray times(kInt8Oid, fixes.size()), lat(kFloat4Oid, fixes.size()), lon(kFloat4Oid, fixes.size()),
+            speed(kFloat4Oid, fixes.size()), height(kFloat4Oid, fixes.size());
         for (const LedgerFix& f : fixes) {
             times.AddInt(f.time);
-            lat.AddReal(f.latitude);
-            lon.AddReal(f.longitude);
-            speed.AddReal(f.speed);
-            height.AddReal(f.height);
+            lat.AddFloat(f.latitude);
+            lon.AddFloat(f.longitude);
+            speed.AddFloat(f.speed);
+            height.AddFloat(f.height);
         }
         SqlStatement* s = nullptr;
         ML_LEDGER_TRY(db_.Use(kInsertFixArrays,
                               "INSERT INTO fix (car_id, time, latitude, longitude, speed, height, download_id) "
-                              "SELECT ?1, u.t, u.la, u.lo, u.sp, u.h, ?2 FROM unnest(?3::bigint[], ?4::float8[], "
-                              "?5::float8[], ?6::float8[], ?7::float8[]) AS u(t, la, lo, sp, h) ON CONFLICT DO NOTHING",
+                              "SELECT ?1, u.t, u.la, u.lo, u.sp, u.h, ?2 FROM unnest(?3::bigint[], ?4::real[], "
+                              "?5::real[], ?6::real[], ?7::real[]) AS u(t, la, lo, sp, h) ON CONFLICT DO NOTHING",
                               s));
         s->Bind(1, carId);
         s->Bind(2, downloadId);
