@@ -43,7 +43,8 @@ protected:
     void SetUp() override {
         std::string whyNot;
         server = test::PgTestServer::Get(whyNot);
-        if (server == nullptr) GTEST_SKIP() << whyNot;
+        if (server == nullptr && test::PgTestServer::ProgramsMissing()) GTEST_SKIP() << whyNot;
+        ASSERT_NE(server, nullptr) << whyNot;
         if (!test::FileExists(test::CliPath())) GTEST_SKIP() << "mileledger-cli not built";
         database = server->NewDatabase();
         ASSERT_FALSE(database.empty());

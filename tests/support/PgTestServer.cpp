@@ -98,6 +98,8 @@ std::string StartServer(const std::string& dir, int port, bool durable) {
 
 }  // namespace
 
+bool PgTestServer::ProgramsMissing() { return !std::filesystem::exists(std::string(kBinDir) + "/initdb"); }
+
 PgTestServer* PgTestServer::Get(std::string& whyNot, bool durable) {
     static std::unique_ptr<PgTestServer> server;
     static std::string failure;
@@ -105,7 +107,7 @@ PgTestServer* PgTestServer::Get(std::string& whyNot, bool durable) {
         whyNot = failure;
         return server.get();
     }
-    if (!std::filesystem::exists(std::string(kBinDir) + "/initdb")) {
+    if (ProgramsMissing()) {
         failure = std::string("PostgreSQL server programs not found in ") + kBinDir +
                   " (Debian package postgresql): PostgreSQL tests skipped";
     } else {

@@ -16,6 +16,9 @@ public:
     // `durable` (benchmarks): fsync and synchronous commit as in production;
     // the tests go without.
     static PgTestServer* Get(std::string& whyNot, bool durable = false);
+    // True when the server programs are not installed: the only reason a
+    // test may skip rather than fail.
+    static bool ProgramsMissing();
 
     // A new empty database's name ("" when it cannot be made).
     std::string NewDatabase();

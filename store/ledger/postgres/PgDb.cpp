@@ -1,5 +1,7 @@
 #include "store/ledger/postgres/PgDb.h"
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -118,7 +120,11 @@ PgStatement::PgStatement(PgDb& db, int key, const char* sql) : db_(db), name_("s
         if (index < 1 || index > 1000) continue;
         if (slotOf_.size() <= static_cast<size_t>(index)) slotOf_.resize(static_cast<size_t>(index) + 1, -1);
         int& slot = slotOf_[static_cast<size_t>(index)];
-        if (slot < 0) slot = static_cast<int>(values_.size()), values_.emplace_back(), formats_.push_back(0);
+        if (slot < 0) {
+            slot = static_cast<int>(values_.size());
+            values_.emplace_back();
+            formats_.push_back(0);
+        }
         sql_ += "$" + std::to_string(slot + 1);
     }
 }
