@@ -6,8 +6,12 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 #include "acquire/PortProbe.h"
 #include "acquire/ReadLogWorker.h"
+#include "store/ledger/LedgerLocation.h"
+#include "store/ledger/LedgerUrl.h"
 
 namespace ml::cli {
 
@@ -33,6 +37,16 @@ bool ChoosePort(const std::string& value, Session& session) {
     std::fprintf(stderr, "mileledger-cli: logger %s on %s\n", probe.loggerId.c_str(), found.devicePath.c_str());
     session.portList.push_back(found);
     return true;
+}
+
+std::unique_ptr<ledger::Ledger> OpenExistingLedger(const std::string& option, const std::string& settingsUrl,
+                                                   std::string& error) {
+    const std::string location = ledger::LedgerPath(option, settingsUrl);
+    if (!ledger::IsPostgresLocation(location) && access(location.c_str(), F_OK) != 0) return nullptr;
+    std::unique_ptr<ledger::Ledger> opened;
+    const ledger::Status status = ledger::OpenLedger(location, ledger::LedgerUser(), opened);
+    if (!status.ok()) error = status.message();
+    return opened;
 }
 
 ReadLogOutcome RunCliDownload(ReadLogFlow& flow) {

@@ -15,7 +15,6 @@
 #include "acquire/TerminalAcquireUi.h"
 #include "core/DiagLog.h"
 #include "core/TextFormat.h"
-#include "store/ledger/LedgerLocation.h"
 #include "store/ledger/LedgerMemoryBook.h"
 #include "tools/cli/Cli.h"
 #include "tools/cli/CliDownload.h"
@@ -69,13 +68,11 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
     }
     EraseLogFlow flow(session, ui);
     flow.SetForce(force);
-    std::unique_ptr<ledger::Ledger> ledger;
     std::unique_ptr<ledger::LedgerMemoryBook> book;
-    const std::string ledgerPath = ledger::LedgerPath(ledgerOption);
-    if (!car.empty() && access(ledgerPath.c_str(), F_OK) == 0) {
-        if (const ledger::Status opened = ledger::OpenLedger(ledgerPath, ledger::LedgerUser(), ledger); !opened.ok()) {
-            return Fail(opened.message());
-        }
+    std::string error;
+    const std::unique_ptr<ledger::Ledger> ledger = car.empty() ? nullptr : OpenExistingLedger(ledgerOption, settings.services.ledgerUrl, error);
+    if (!error.empty()) return Fail(error);
+    if (ledger) {
         book = std::make_unique<ledger::LedgerMemoryBook>(*ledger, car);
         flow.SetMemoryBook(book.get());
     }

@@ -16,7 +16,6 @@
 #include "acquire/ReadLogFlow.h"
 #include "acquire/TerminalAcquireUi.h"
 #include "core/TextFormat.h"
-#include "store/ledger/LedgerLocation.h"
 #include "store/ledger/LedgerMemoryBook.h"
 #include "store/platform/FileIo.h"
 #include "store/platform/GeocodingClient.h"
@@ -126,14 +125,15 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
     // An existing ledger that knows the car tells what not to read again.
     std::unique_ptr<ledger::Ledger> ledger;
     std::unique_ptr<ledger::LedgerMemoryBook> book;
-    const std::string ledgerPath = ledger::LedgerPath(parsed.ledger);
     const std::string car = parsed.car.empty() ? settings.settings.carNum : parsed.car;
-    if (!parsed.full && !car.empty() && access(ledgerPath.c_str(), F_OK) == 0) {
-        if (const ledger::Status opened = ledger::OpenLedger(ledgerPath, ledger::LedgerUser(), ledger); opened.ok()) {
+    if (!parsed.full && !car.empty()) {
+        std::string error;
+        ledger = OpenExistingLedger(parsed.ledger, settings.services.ledgerUrl, error);
+        if (ledger) {
             book = std::make_unique<ledger::LedgerMemoryBook>(*ledger, car);
             flow.SetMemoryBook(book.get());
-        } else {
-            std::fprintf(stderr, "mileledger-cli: %s; reading everything\n", opened.message().c_str());
+        } else if (!error.empty()) {
+            std::fprintf(stderr, "mileledger-cli: %s; reading everything\n", error.c_str());
         }
     }
     std::vector<uint8_t> image;
