@@ -134,7 +134,7 @@ bool LedgerArgs::Has(std::string_view name) const { return Value(name).has_value
 
 std::unique_ptr<ledger::Ledger> LedgerCommand::Open(bool migrate) {
     std::unique_ptr<ledger::Ledger> opened;
-    const std::string where = ledger::LedgerPath(location, LoadCliSettings(context).services.ledgerUrl);
+    const std::string where = ledger::LedgerPath(location, LoadCliSettings(context, false).services.ledgerUrl);
     const ledger::Status status = ledger::OpenLedger(where, ledger::LedgerUser(), opened, migrate);
     if (!status.ok()) {
         LedgerFail(status);
