@@ -91,6 +91,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
 }
 
 CMainFrame::~CMainFrame() {
+    StopPortProbe();
     StopDownload();
     ledgerImporter_.reset();  // finishes the imports already queued
     if (loadingPopup_) loadingPopup_->hide();

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "acquire/PortProbe.h"
 #include "acquire/ReadLogOutcome.h"
 #include "acquire/Session.h"
 #include "store/Settings.h"
@@ -37,6 +38,7 @@ struct FrameOptions {
     UserPrompts* prompts = nullptr;        // null: real message boxes and file dialogs
     std::vector<std::string> extraPorts;   // offered besides the ports found (the simulator)
     std::string preferredPort;             // device path the connect dialog preselects
+    std::string simulatorPort;             // the built-in simulator's port, marked "(시뮬레이터)"
     std::string ledgerPath;                // the year ledger downloads go into; empty: none
 };
 
@@ -101,6 +103,11 @@ private:
     void CreateMenus();
     void CreateChildren();
     void FillConnectDialog();
+    // Looks for the logger among the listed ports in the background; the
+    // connect dialog marks and selects the one that answers.
+    void StartPortProbe();
+    void StopPortProbe();
+    void OnPortProbed(const PortProbeResult& result, int generation);
     // Keeps what is typed in an open cell editor before a command reads
     // or replaces the tracks.
     void CommitListEdit();
@@ -108,7 +115,8 @@ private:
     void OnWorkerFinished();
     UserPrompts& prompts() const;
     void SetUpLedger();
-    void ImportDownloadIntoLedger();
+    void ImportDownloadIntoLedger(bool succeeded);
+    void ShowLedgerStatus(const QString& text);
 
     FrameOptions options_;
     std::unique_ptr<UserPrompts> ownPrompts_;
@@ -130,6 +138,11 @@ private:
     ReadLogOutcome lastOutcome_ = ReadLogOutcome::NoPortSelected;  // set by the worker before it ends
     std::unique_ptr<LedgerImporter> ledgerImporter_;
     bool closeAfterDownload_ = false;
+    std::thread probe_;
+    std::atomic<bool> probeCancel_{false};
+    int probeGeneration_ = 0;
+    std::string lastWorkingPort_;  // device path of the last download that completed
+    QString loggerMemory_;         // how full the logger was at the last download
     QMap<int, QAction*> actions_;
 };
 

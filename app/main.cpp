@@ -109,6 +109,7 @@ int main(int argc, char** argv) {
         if (!port.isEmpty()) {
             options.extraPorts.push_back(port.toStdString());
             options.preferredPort = port.toStdString();
+            options.simulatorPort = port.toStdString();
             ml::DiagPrintf("simulated logger on %s\n", port.toUtf8().constData());
         } else {
             ml::DiagPrintf("no logger simulator: %s\n", error.isEmpty() ? "not found" : error.toUtf8().constData());

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FixRecord.h"
 #include "core/ledger/LedgerExport.h"
 #include "core/ledger/LedgerTypes.h"
 #include "core/ledger/OfficialLog.h"
@@ -78,6 +79,9 @@ struct PushResult {
 // "timebase=SECONDS": how the PHLX records of a download read back.
 std::string PhlxDetail(int32_t timeBase);
 
+// The value of `key` in a download's detail ("key=value;key=value").
+std::optional<std::string_view> DetailValue(std::string_view detail, std::string_view key);
+
 class Ledger {
 public:
     // `by` names who makes the changes in the history (user or role).
@@ -115,6 +119,17 @@ public:
     Status Summary(int year, std::vector<CarTotals>& totals);
 
     Status History(std::string_view regNo, std::vector<HistoryEntry>& entries);
+
+    // What the ledger knows of a logger's memory from the car's downloads
+    // of it (nullopt: nothing, also for a car the ledger does not know);
+    // for a PHLX logger also the fixes of its kept logs.
+    Status LoggerMemoryOf(std::string_view regNo, std::string_view loggerId, std::optional<LoggerMemory>& memory,
+                          FixList* logFixes = nullptr);
+    // The logger was erased: nothing of it is known from now on.
+    Status LoggerErased(std::string_view regNo, std::string_view loggerId);
+    // Takes the fixes of a download that was cut short (kept, never cut
+    // into trips by itself) into the ledger, as its import would have.
+    Status ImportKept(std::string_view regNo, int64_t downloadId, ImportResult& result);
     // The car's downloads without their bytes; one download with them.
     Status Downloads(std::string_view regNo, std::vector<Download>& downloads);
     Status GetDownload(std::string_view regNo, int64_t downloadId, Download& download);

@@ -130,9 +130,49 @@ constexpr Statement kVersion2[] = {
      SqlDialect::Postgres, true},
 };
 
+// Per logger of a car, what the ledger knows of its memory, so that a
+// download reads only what is new and an erase loses nothing: an MTK
+// logger's memory image as far as read (and how much of it is imported),
+// the PHLX logs read whole (one line each, see FormatKeptLogs). Kept to the
+// car's roles like every table of a car's data; roles allowed a car before
+// this step get the table's rights as `ledger grant` gives them.
+constexpr Statement kVersion3[] = {
+    {R"sql(CREATE TABLE logger_memory (
+    car_id BIGINT NOT NULL REFERENCES car(id),
+    logger_id TEXT NOT NULL,
+    kind TEXT NOT NULL,
+    download_id BIGINT NOT NULL REFERENCES download(id),
+    changed_at BIGINT NOT NULL,
+    image {BLOB} NOT NULL,
+    imported_bytes BIGINT NOT NULL,
+    logs TEXT NOT NULL,
+    PRIMARY KEY (car_id, logger_id)
+))sql"},
+    {"ALTER TABLE logger_memory ALTER COLUMN image SET COMPRESSION lz4", SqlDialect::Postgres},
+    {"ALTER TABLE logger_memory ENABLE ROW LEVEL SECURITY", SqlDialect::Postgres},
+    {"CREATE POLICY read_assigned ON logger_memory FOR SELECT USING "
+     "(car_id IN (SELECT car_id FROM car_role) OR EXISTS (SELECT 1 FROM car_role WHERE car_id = 0))",
+     SqlDialect::Postgres},
+    {"CREATE POLICY edit_assigned ON logger_memory USING (car_id IN (SELECT car_id FROM car_role)) "
+     "WITH CHECK (car_id IN (SELECT car_id FROM car_role))",
+     SqlDialect::Postgres},
+    {R"sql(DO $$
+DECLARE r RECORD;
+BEGIN
+    FOR r IN SELECT role_name, bool_or(car_id <> 0) AS edits FROM car_role GROUP BY role_name LOOP
+        EXECUTE format('GRANT SELECT ON logger_memory TO %I', r.role_name);
+        IF r.edits THEN
+            EXECUTE format('GRANT INSERT, UPDATE, DELETE ON logger_memory TO %I', r.role_name);
+        END IF;
+    END LOOP;
+END $$)sql",
+     SqlDialect::Postgres},
+};
+
 constexpr Step kSteps[] = {
     {1, kVersion1},
     {2, kVersion2},
+    {3, kVersion3},
 };
 
 constexpr const char* kTables[] = {"car", "download", "fix", "trip", "odometer", "history"};

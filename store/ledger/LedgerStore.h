@@ -49,6 +49,10 @@ public:
     // The most recent download of a logger ("" = unknown logger) of the car.
     virtual Status LastDownloadOf(int64_t carId, std::string_view loggerId, std::optional<Download>& download) = 0;
 
+    // What the ledger knows of a logger's memory; Put inserts or replaces it.
+    virtual Status GetLoggerMemory(int64_t carId, std::string_view loggerId, std::optional<LoggerMemory>& memory) = 0;
+    virtual Status PutLoggerMemory(const LoggerMemory& memory) = 0;
+
     // Fixes, unique per car and time. InsertFixes skips times already
     // stored and says how many were new; `downloadId` records where each
     // new fix came from.

@@ -1,13 +1,16 @@
 #pragma once
 // Steps the ledger's operations share inside a transaction.
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/ledger/ImportFixes.h"
 #include "core/ledger/TripRebuild.h"
+#include "store/ledger/Ledger.h"
 #include "store/ledger/LedgerStore.h"
 
 namespace ml::ledger {
@@ -28,5 +31,34 @@ Status AllTrips(LedgerTx& tx, int64_t carId, std::vector<Trip>& trips);
 // did; `rebuilt` counts the trips inserted or changed.
 Status RebuildTrips(LedgerTx& tx, const Car& car, const std::optional<TimeRange>& changed, int64_t now,
                     const std::string& by, int64_t& rebuilt);
+
+struct ImportSteps {
+    int64_t now = 0;
+    const std::string& by;
+    std::function<void(int64_t done, int64_t total)> progress;
+};
+
+// Stores the fixes of a stored download (time order) that the ledger does
+// not have yet, or a track file's estimated ones, and cuts the trips near
+// them again (all of them with `cutAgain`).
+Status ImportFixesOfDownload(LedgerTx& tx, const Car& car, int64_t downloadId, const std::vector<LedgerFix>& fixes,
+                             const TrackFileFixes* trackFile, bool cutAgain, const ImportSteps& steps,
+                             ImportResult& result);
+
+// Logger memory (LedgerMemory.cpp).
+// An MTK download as pieces of the logger's memory ("ranges" in its detail).
+bool IsMtkPieces(const ImportRequest& request);
+// A download from a named logger whose memory the ledger follows.
+bool KeepsLoggerMemory(const ImportRequest& request);
+// The whole memory image the pieces make with what the ledger knew, and
+// how far from address 0 it is right. Invalid when the pieces do not fit
+// what the ledger knows (it changed since the download was planned).
+Status AssembleMtkPieces(const std::optional<LoggerMemory>& memory, const ImportRequest& request,
+                         std::vector<uint8_t>& image, uint32_t& intact);
+// Brings the logger's memory up to date with the stored `download`. For a
+// complete PHLX download the fixes of logs kept earlier but not imported
+// (cut short before) join `fixes`, which stays in time order.
+Status UpdateLoggerMemory(LedgerTx& tx, const Download& download, const std::optional<LoggerMemory>& memory,
+                          const std::vector<uint8_t>& image, uint32_t intact, std::vector<LedgerFix>& fixes);
 
 }  // namespace ml::ledger

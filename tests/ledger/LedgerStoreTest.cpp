@@ -12,6 +12,7 @@
 #include "core/TrackBuilder.h"
 #include "protocol/MtkLogDecoder.h"
 #include "store/ledger/Ledger.h"
+#include "store/ledger/LedgerSchema.h"
 #include "store/platform/TrackFileStore.h"
 #include "tests/support/LedgerTestData.h"
 #include "tests/support/PgTestServer.h"
@@ -207,6 +208,40 @@ TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     ASSERT_TRUE(ledger->Downloads(kCar, downloads).ok());
     EXPECT_EQ(downloads.size(), 1u);
     EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 40000)).added, 40000);
+}
+
+// A ledger the previous version wrote gains what it lacks when it is brought
+// up to date, and keeps what it holds.
+TEST_P(LedgerStore, ALedgerOfThePreviousVersionGainsTheLoggersMemory) {
+    ImportImage(LedgerDrive(kMonday, 600));
+    ledger.reset();
+    const std::string previous = std::to_string(LatestSchemaVersion() - 1);
+    if (server != nullptr) {
+        ASSERT_EQ(server->Sql(database, "DROP TABLE logger_memory; UPDATE schema_version SET version = " + previous), "");
+    } else {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(location.c_str(), &db), SQLITE_OK);
+        const std::string sql = "DROP TABLE logger_memory; PRAGMA user_version = " + previous;
+        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    ASSERT_TRUE(OpenLedger(location, "tester", ledger, true).ok());
+    EXPECT_EQ(Trips().size(), 1u);
+    std::optional<LoggerMemory> memory;
+    ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
+    EXPECT_FALSE(memory);
+    ImportRequest request;
+    request.raw = LedgerImage(LedgerDrive(kMonday, 700));
+    request.loggerId = "MTK-3339";
+    const std::string size = std::to_string(request.raw.size());
+    request.detail = "read=full;ranges=0-" + size + ";intact=" + size;
+    ImportResult result;
+    ASSERT_TRUE(ledger->Import(kCar, Car{}, request, result).ok());
+    EXPECT_EQ(result.added, 100);
+    ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
+    ASSERT_TRUE(memory);
+    EXPECT_EQ(memory->image, request.raw);
+    EXPECT_EQ(memory->importedBytes, static_cast<int64_t>(request.raw.size()));
 }
 
 // Client i imports drives i and i+1 and then names the purpose of both

@@ -15,6 +15,7 @@ enum Sql : int {
     kTripsOverlapping, kGetTrip, kInsertTrip, kUpdateTrip, kDeleteTrip,
     kAddReading, kRemoveReading, kReadings,
     kAddHistory, kHistory,
+    kGetLoggerMemory, kPutLoggerMemory,
     kSqlCount
 };
 
@@ -72,6 +73,13 @@ constexpr const char* kSqlText[] = {
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) RETURNING id",
     "SELECT id, car_id, made_at, trip_id, trip_start, field, old_value, new_value, author FROM history "
     "WHERE car_id = ?1 ORDER BY id",
+
+    "SELECT kind, download_id, changed_at, image, imported_bytes, logs FROM logger_memory "
+    "WHERE car_id = ?1 AND logger_id = ?2",
+    "INSERT INTO logger_memory (car_id, logger_id, kind, download_id, changed_at, image, imported_bytes, logs) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT (car_id, logger_id) DO UPDATE SET kind = excluded.kind, "
+    "download_id = excluded.download_id, changed_at = excluded.changed_at, image = excluded.image, "
+    "imported_bytes = excluded.imported_bytes, logs = excluded.logs",
 };
 static_assert(std::size(kSqlText) == kSqlCount);
 
@@ -294,6 +302,33 @@ Status SqlLedgerTx::LastDownloadOf(int64_t carId, std::string_view loggerId, std
     ML_LEDGER_TRY(ReadDownloads(*s, true, found));
     TakeFirst(found, download);
     return Status::Ok();
+}
+
+Status SqlLedgerTx::GetLoggerMemory(int64_t carId, std::string_view loggerId, std::optional<LoggerMemory>& memory) {
+    SqlStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kGetLoggerMemory, s, carId, loggerId));
+    memory.reset();
+    Status status;
+    if (!s->Step(status)) return status;
+    LoggerMemory m;
+    m.carId = carId;
+    m.loggerId = std::string(loggerId);
+    const auto logs = ParseKeptLogs(s->Text(5));
+    if (!ParseKind(s->Text(0), m.kind) || !logs) return Damaged(session_, "로거 " + m.loggerId + "의 메모리 기록");
+    m.downloadId = s->Int(1);
+    m.changedAt = s->Int(2);
+    m.image = s->Blob(3);
+    m.importedBytes = s->Int(4);
+    m.logs = *logs;
+    memory = std::move(m);
+    return Status::Ok();
+}
+
+Status SqlLedgerTx::PutLoggerMemory(const LoggerMemory& m) {
+    SqlStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kPutLoggerMemory, s, m.carId, m.loggerId, std::string_view(KindText(m.kind)), m.downloadId,
+                      m.changedAt, std::span<const uint8_t>(m.image), m.importedBytes, FormatKeptLogs(m.logs)));
+    return s->Run();
 }
 
 Status SqlLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes,

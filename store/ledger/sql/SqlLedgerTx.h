@@ -31,6 +31,8 @@ public:
     Status GetDownload(int64_t id, std::optional<Download>& download) override;
     Status SetDownloadAdded(int64_t id, int64_t addedCount) override;
     Status LastDownloadOf(int64_t carId, std::string_view loggerId, std::optional<Download>& download) override;
+    Status GetLoggerMemory(int64_t carId, std::string_view loggerId, std::optional<LoggerMemory>& memory) override;
+    Status PutLoggerMemory(const LoggerMemory& memory) override;
 
     Status InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes, int64_t& added) override;
     Status FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) override;
