@@ -8,6 +8,7 @@
 #include "acquire/ReadLogFlow.h"
 #include "store/ledger/CarSeed.h"
 #include "store/ledger/LedgerLocation.h"
+#include "store/ledger/LedgerUrl.h"
 #include "store/platform/FileIo.h"
 #include "views/QtText.h"
 
@@ -96,7 +97,7 @@ bool LedgerImporter::ReadTrips(const std::string& regNo, const ledger::Period& p
     if (!reader_) {
         // No file yet: nothing to read, and a read must not create one.
         std::error_code error;
-        if (!std::filesystem::exists(ledgerPath_, error)) return false;
+        if (!ledger::IsPostgresLocation(ledgerPath_) && !std::filesystem::exists(ledgerPath_, error)) return false;
         if (!ledger::OpenLedger(ledgerPath_, ledger::LedgerUser(), reader_).ok()) {
             reader_.reset();
             return false;

@@ -109,7 +109,9 @@ struct OdometerReading {
 
 // One change, as the history lists it. Fields: "use", "purpose", "note",
 // "driver" (as "부서/성명"), "reading" (added: old empty; removed: new
-// empty), "trip" (a classified trip that a rebuild merged away), "car".
+// empty), "trip" (a classified trip that a rebuild merged away), "car",
+// "role" (a database role allowed the car: granted: old empty; revoked:
+// new empty).
 struct HistoryEntry {
     int64_t id = 0;
     int64_t carId = 0;

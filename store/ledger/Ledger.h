@@ -69,6 +69,12 @@ struct CarTotals {
     LogTotals totals;
 };
 
+// What a push copied for one car.
+struct PushResult {
+    std::string regNo;
+    int64_t downloads = 0, fixes = 0, tripsRebuilt = 0, classified = 0, readings = 0, history = 0;
+};
+
 // "timebase=SECONDS": how the PHLX records of a download read back.
 std::string PhlxDetail(int32_t timeBase);
 
@@ -116,6 +122,22 @@ public:
     Status Downloads(std::string_view regNo, std::vector<Download>& downloads);
     Status GetDownload(std::string_view regNo, int64_t downloadId, Download& download);
 
+    // Lets the database role `role` (and its members) see and edit the cars
+    // (a car the ledger does not know yet is added from its details), or read
+    // every car (`allCars`); `revoke` takes that away. Only where the engine
+    // has roles; one transaction.
+    Status Grant(std::string_view role, const std::vector<Car>& cars, bool allCars, bool revoke);
+
+    // Copies this ledger's cars (all, or the one named) into `to`, one
+    // transaction per car there, matching records by what they are rather
+    // than by their ids: the car by its number, downloads by time, source
+    // and span, fixes by time, trips by their first fix, readings by time,
+    // value and note, history by its whole content. What `to` has already
+    // stays; a trip's use, purpose, note and driver go over where this
+    // ledger's history changed them later than `to`'s did. Pushing again
+    // changes nothing.
+    Status Push(Ledger& to, const std::optional<std::string>& regNo, std::vector<PushResult>& results);
+
 private:
     LedgerStore& store() { return *store_; }
     // One transaction with the car named `regNo` (Invalid when there is none).
@@ -126,10 +148,13 @@ private:
     std::string by_;
 };
 
-// The store for a location: for now a file path, opened as SQLite. Refused
-// (and left unchanged) when the file is not SQLite, not a ledger, or written
-// by a newer program.
-Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store);
-Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger);
+// The store for a location: a postgresql:// URL (LedgerUrl.h) opens the
+// company database, anything else is a file path opened as SQLite. Refused
+// (and left unchanged) when the database is not a ledger or was written by a
+// newer program. A SQLite file is brought to this program's schema on
+// opening; the company database only with `migrate` (its administrator's
+// step), and is refused while older.
+Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store, bool migrate = false);
+Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger, bool migrate = false);
 
 }  // namespace ml::ledger

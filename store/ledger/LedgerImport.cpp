@@ -14,9 +14,6 @@ namespace ml::ledger {
 
 namespace {
 
-// New fixes are stored in batches of this many, progress reported after each.
-constexpr size_t kBatch = 8192;
-
 struct Changed {
     bool any = false;
     TimeRange range;
@@ -92,15 +89,6 @@ Status TrackFileFixesToStore(LedgerTx& tx, const Car& car, const TrackFileFixes&
     return Status::Ok();
 }
 
-Status ApplyPlan(LedgerTx& tx, RebuildPlan& plan) {
-    // Deletes first: a new trip may start where a merged one did.
-    for (const int64_t id : plan.deletes) ML_LEDGER_TRY(tx.DeleteTrip(id));
-    for (const Trip& trip : plan.updates) ML_LEDGER_TRY(tx.UpdateTrip(trip));
-    for (Trip& trip : plan.inserts) ML_LEDGER_TRY(tx.InsertTrip(trip));
-    for (HistoryEntry& entry : plan.history) ML_LEDGER_TRY(tx.AddHistory(entry));
-    return Status::Ok();
-}
-
 // A track file's use, purpose and addresses go to the trip that starts
 // where its track did, where the trip has none yet.
 Status TakeTrackClassification(LedgerTx& tx, const Car& car, const std::vector<const TrackFileTrip*>& taken,
@@ -131,6 +119,29 @@ Status TakeTrackClassification(LedgerTx& tx, const Car& car, const std::vector<c
 }
 
 }  // namespace
+
+Status RebuildTrips(LedgerTx& tx, const Car& car, const std::optional<TimeRange>& changed, int64_t now,
+                    const std::string& by, int64_t& rebuilt) {
+    std::vector<Trip> old;
+    TimeRange window{-kAllTime, kAllTime};
+    if (changed) {
+        const TimeRange near = NeighbourRange(*changed, car.cutSeconds);
+        ML_LEDGER_TRY(tx.TripsOverlapping(car.id, near.from, near.to, old));
+        window = AffectedWindow(*changed, old);
+    } else {
+        ML_LEDGER_TRY(AllTrips(tx, car.id, old));
+    }
+    std::vector<LedgerFix> windowFixes;
+    ML_LEDGER_TRY(tx.Fixes(car.id, window.from, window.to, windowFixes));
+    RebuildPlan plan = PlanRebuild(old, CutTrips(windowFixes, car.cutSeconds, car.id), now, by);
+    // Deletes first: a new trip may start where a merged one did.
+    for (const int64_t id : plan.deletes) ML_LEDGER_TRY(tx.DeleteTrip(id));
+    for (const Trip& trip : plan.updates) ML_LEDGER_TRY(tx.UpdateTrip(trip));
+    for (Trip& trip : plan.inserts) ML_LEDGER_TRY(tx.InsertTrip(trip));
+    for (HistoryEntry& entry : plan.history) ML_LEDGER_TRY(tx.AddHistory(entry));
+    rebuilt = plan.Rebuilt();
+    return Status::Ok();
+}
 
 Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportRequest& request, ImportResult& result) {
     if (regNo.empty()) return Status::Invalid("자동차등록번호가 비어 있습니다");
@@ -204,8 +215,8 @@ Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportReque
             ML_LEDGER_TRY(tx.FixTimes(car.id, download.firstTime, download.lastTime, known));
             fresh = Unknown(decoded.fixes, known);
         }
-        for (size_t at = 0; at < fresh.size(); at += kBatch) {
-            const size_t n = std::min(kBatch, fresh.size() - at);
+        for (size_t at = 0; at < fresh.size(); at += kFixBatch) {
+            const size_t n = std::min(kFixBatch, fresh.size() - at);
             int64_t added = 0;
             ML_LEDGER_TRY(tx.InsertFixes(car.id, download.id, std::span<const LedgerFix>(fresh).subspan(at, n), added));
             result.added += added;
@@ -214,23 +225,9 @@ Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportReque
         ML_LEDGER_TRY(tx.SetDownloadAdded(download.id, result.added));
         if (!fresh.empty()) changed.Add(fresh.front().time, fresh.back().time);
 
-        std::vector<Trip> old;
-        TimeRange window;
-        if (cutAgain) {
-            window = {-kAllTime, kAllTime};
-            ML_LEDGER_TRY(AllTrips(tx, car.id, old));
-        } else if (changed.any) {
-            const TimeRange near = NeighbourRange(changed.range, car.cutSeconds);
-            ML_LEDGER_TRY(tx.TripsOverlapping(car.id, near.from, near.to, old));
-            window = AffectedWindow(changed.range, old);
-        } else {
-            return Status::Ok();
-        }
-        std::vector<LedgerFix> windowFixes;
-        ML_LEDGER_TRY(tx.Fixes(car.id, window.from, window.to, windowFixes));
-        RebuildPlan plan = PlanRebuild(old, CutTrips(windowFixes, car.cutSeconds, car.id), now, by_);
-        ML_LEDGER_TRY(ApplyPlan(tx, plan));
-        result.tripsRebuilt = plan.Rebuilt();
+        if (!cutAgain && !changed.any) return Status::Ok();
+        ML_LEDGER_TRY(RebuildTrips(tx, car, cutAgain ? std::nullopt : std::optional<TimeRange>(changed.range), now, by_,
+                                   result.tripsRebuilt));
         return TakeTrackClassification(tx, car, takenTracks, now, by_);
     });
 }

@@ -55,6 +55,8 @@ public:
     virtual Status InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes,
                                int64_t& added) = 0;
     virtual Status FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) = 0;
+    // The download each fix in [from, to] came from, in time order.
+    virtual Status FixSources(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& downloadIds) = 0;
     virtual Status Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) = 0;
     // Removes the fixes in [from, to] that came from downloads of `kind`.
     virtual Status DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
@@ -77,6 +79,11 @@ public:
     // The edit history, in the order it was written.
     virtual Status AddHistory(HistoryEntry& entry) = 0;  // sets id
     virtual Status History(int64_t carId, std::vector<HistoryEntry>& entries) = 0;
+
+    // Lets a database role (and its members) see and edit a car (carId 0:
+    // read every car), or takes that away; `changed` says whether it was
+    // not so already. Invalid on an engine without roles.
+    virtual Status AssignRole(std::string_view role, int64_t carId, bool assign, bool& changed) = 0;
 };
 
 enum class Access { Read, Write };
@@ -89,6 +96,9 @@ public:
     virtual Status Run(const std::function<Status(LedgerTx&)>& work, Access access = Access::Write) = 0;
     // Where the ledger lives, as the messages name it.
     virtual const std::string& location() const = 0;
+    // The database role this store works as; empty on an engine without
+    // roles. The history names it as the author of changes.
+    virtual std::string role() const { return {}; }
 };
 
 }  // namespace ml::ledger

@@ -1,5 +1,6 @@
-// The ledger on real SQLite files: imports, rebuilds that keep what users
-// typed, and files that are refused untouched.
+// The ledger on each engine, a real SQLite file and a real PostgreSQL
+// database: imports, rebuilds that keep what users typed, writers at once,
+// interrupted imports, and databases that are refused untouched.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include "store/ledger/Ledger.h"
 #include "store/platform/TrackFileStore.h"
 #include "tests/support/LedgerTestData.h"
+#include "tests/support/PgTestServer.h"
 #include "tests/support/TestSupport.h"
 
 namespace ml::ledger {
@@ -25,13 +27,26 @@ using test::LedgerJoin;
 constexpr int32_t kMonday = 1772409600;  // 2026-03-02 00:00:00 UTC, 09:00 in Seoul
 constexpr const char* kCar = "12가3456";
 
-class LedgerStore : public ::testing::Test {
+enum class Engine { Sqlite, Postgres };
+
+class LedgerStore : public ::testing::TestWithParam<Engine> {
 protected:
-    void SetUp() override { Open(); }
+    void SetUp() override {
+        if (GetParam() == Engine::Postgres) {
+            std::string whyNot;
+            server = test::PgTestServer::Get(whyNot);
+            if (server == nullptr && test::PgTestServer::ProgramsMissing()) GTEST_SKIP() << whyNot;
+            ASSERT_NE(server, nullptr) << whyNot;
+            database = server->NewDatabase();
+            location = server->Url(database);
+        }
+        const Status s = OpenLedger(location, "tester", ledger, true);
+        ASSERT_TRUE(s.ok()) << s.message();
+    }
 
     void Open() {
         ledger.reset();
-        const Status s = OpenLedger(path, "tester", ledger);
+        const Status s = OpenLedger(location, "tester", ledger);
         ASSERT_TRUE(s.ok()) << s.message();
     }
 
@@ -56,11 +71,16 @@ protected:
 
     test::ScopedTimeZone zone{"Asia/Seoul"};
     test::TempDir dir;
-    std::string path = dir.File("ledger.sqlite3");
+    test::PgTestServer* server = nullptr;
+    std::string database;
+    std::string location = dir.File("ledger.sqlite3");
     std::unique_ptr<Ledger> ledger;
 };
 
-TEST_F(LedgerStore, SampleCapturesImportOnceEach) {
+INSTANTIATE_TEST_SUITE_P(Engines, LedgerStore, ::testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const auto& info) { return info.param == Engine::Sqlite ? "Sqlite" : "Postgres"; });
+
+TEST_P(LedgerStore, SampleCapturesImportOnceEach) {
     if (test::SamplesDir().empty()) GTEST_SKIP() << "no samples";
     for (const char* name : {"capture-a", "capture-b", "capture-c-5-sectors"}) {
         const std::string base = test::SamplesDir() + "/mtk/" + name;
@@ -87,7 +107,7 @@ TEST_F(LedgerStore, SampleCapturesImportOnceEach) {
     EXPECT_EQ(last.raw, test::ReadBytes(test::SamplesDir() + "/mtk/capture-c-5-sectors.bin"));
 }
 
-TEST_F(LedgerStore, OverlappingImagesGiveTheirUnion) {
+TEST_P(LedgerStore, OverlappingImagesGiveTheirUnion) {
     const FixList d1 = LedgerDrive(kMonday, 300), d2 = LedgerDrive(kMonday + 3600, 300),
                   d3 = LedgerDrive(kMonday + 7200, 300);
     EXPECT_EQ(ImportImage(LedgerJoin({d1, d2})).added, 600);
@@ -101,7 +121,7 @@ TEST_F(LedgerStore, OverlappingImagesGiveTheirUnion) {
     EXPECT_EQ(trips[2].fixCount, 300);
 }
 
-TEST_F(LedgerStore, ClassificationSurvivesAnImportThatExtendsTheLastTrip) {
+TEST_P(LedgerStore, ClassificationSurvivesAnImportThatExtendsTheLastTrip) {
     const FixList drive = LedgerDrive(kMonday, 600);
     ImportImage(FixList(drive.begin(), drive.begin() + 200));
     const Trip before = Trips().at(0);
@@ -126,10 +146,10 @@ TEST_F(LedgerStore, ClassificationSurvivesAnImportThatExtendsTheLastTrip) {
 // The program reads through one connection while its importer writes
 // through another: each read sees what the other has committed. The track
 // list names a trip by its start.
-TEST_F(LedgerStore, AConnectionSeesAnothersCommitsAndTripsAreClassifiedByTheirStart) {
+TEST_P(LedgerStore, AConnectionSeesAnothersCommitsAndTripsAreClassifiedByTheirStart) {
     ImportImage(LedgerDrive(kMonday, 200));
     std::unique_ptr<Ledger> reader;
-    ASSERT_TRUE(OpenLedger(path, "reader", reader).ok());
+    ASSERT_TRUE(OpenLedger(location, "reader", reader).ok());
     std::vector<Trip> seen;
     ASSERT_TRUE(reader->Trips(kCar, std::nullopt, seen).ok());
     TripEdit edit;
@@ -140,7 +160,7 @@ TEST_F(LedgerStore, AConnectionSeesAnothersCommitsAndTripsAreClassifiedByTheirSt
     EXPECT_EQ(seen.at(0).purpose, "납품");
 }
 
-TEST_F(LedgerStore, RealFixesReplaceTheEstimatesOfATrackFileAndKeepItsClassification) {
+TEST_P(LedgerStore, RealFixesReplaceTheEstimatesOfATrackFileAndKeepItsClassification) {
     FixList fixes = LedgerJoin({LedgerDrive(kMonday, 300), LedgerDrive(kMonday + 3600, 300)});
     TrackList tracks;
     TrackBuildOptions options;
@@ -163,7 +183,7 @@ TEST_F(LedgerStore, RealFixesReplaceTheEstimatesOfATrackFileAndKeepItsClassifica
     EXPECT_FLOAT_EQ(withFixes[1].fixes[7].height, 30.0f) << "a real fix, not an estimate";
 }
 
-TEST_F(LedgerStore, AReadingBelowTheChainIsRefusedAndNothingChanges) {
+TEST_P(LedgerStore, AReadingBelowTheChainIsRefusedAndNothingChanges) {
     ImportImage(LedgerDrive(kMonday, 600));  // about 6.6 km
     OdometerReading added;
     ASSERT_TRUE(ledger->AddReading(kCar, kMonday - 60, 1000.0, "", added).ok());
@@ -175,7 +195,7 @@ TEST_F(LedgerStore, AReadingBelowTheChainIsRefusedAndNothingChanges) {
     EXPECT_EQ(readings.size(), 1u);
 }
 
-TEST_F(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
+TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     ImportImage(LedgerDrive(kMonday, 300));
     const std::vector<uint8_t> image = LedgerImage(LedgerDrive(kMonday + 3600, 40000));
     ledger.reset();
@@ -183,7 +203,7 @@ TEST_F(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::unique_ptr<Ledger> own;
-        if (!OpenLedger(path, "child", own).ok()) _exit(3);
+        if (!OpenLedger(location, "child", own).ok()) _exit(3);
         ImportRequest request;
         request.raw = image;
         request.progress = [](int64_t done, int64_t) {
@@ -206,19 +226,92 @@ TEST_F(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 40000)).added, 40000);
 }
 
-TEST_F(LedgerStore, FilesThatAreNotOursOrNewerAreRefusedUntouched) {
+// Client i imports drives i and i+1 and then names the purpose of both
+// trips, so the three middle trips are classified by two clients at once.
+TEST_P(LedgerStore, FourClientsImportingOverlappingImagesAtOnceGiveTheUnion) {
+    std::vector<FixList> drives;
+    for (int i = 0; i < 5; ++i) drives.push_back(LedgerDrive(kMonday + i * 3600, 300));
     ledger.reset();
-    auto refused = [&](const std::string& file, const char* expected) {
-        const std::vector<uint8_t> before = test::ReadBytes(file);
+    std::vector<pid_t> clients;
+    for (int i = 0; i < 4; ++i) {
+        const std::vector<uint8_t> image = LedgerImage(LedgerJoin({drives[i], drives[i + 1]}));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child != 0) {
+            clients.push_back(child);
+            continue;
+        }
+        std::unique_ptr<Ledger> own;
+        ImportRequest request;
+        request.raw = image;
+        ImportResult result;
+        std::vector<Trip> trips;
+        if (!OpenLedger(location, "client", own).ok() || !own->Import(kCar, Car{}, request, result).ok() ||
+            !own->Trips(kCar, std::nullopt, trips).ok()) {
+            _exit(100);
+        }
+        std::vector<int64_t> mine;
+        for (const Trip& t : trips) {
+            if (t.startTime == drives[i][0].time || t.startTime == drives[i + 1][0].time) mine.push_back(t.id);
+        }
+        TripEdit edit;
+        edit.purpose = "client " + std::to_string(i);
+        if (mine.size() != 2 || !own->Classify(mine, edit).ok()) _exit(101);
+        _exit(static_cast<int>(result.added / 300 * 10 + result.tripsRebuilt));
+    }
+    int added = 0, rebuilt = 0;
+    for (const pid_t child : clients) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 100) << "client failed: " << status;
+        added += WEXITSTATUS(status) / 10 * 300;
+        rebuilt += WEXITSTATUS(status) % 10;
+    }
+    EXPECT_EQ(added, 1500) << "each fix added once";
+    EXPECT_EQ(rebuilt, 5) << "each trip cut once";
+    Open();
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 5u);
+    std::vector<HistoryEntry> history;
+    ASSERT_TRUE(ledger->History(kCar, history).ok());
+    for (size_t k = 0; k < trips.size(); ++k) {
+        EXPECT_EQ(trips[k].fixCount, 300);
+        std::vector<std::string> purposes;
+        for (const HistoryEntry& e : history) {
+            if (e.field == "purpose" && e.tripId == trips[k].id) purposes.push_back(e.newValue);
+        }
+        ASSERT_EQ(purposes.size(), k == 0 || k == 4 ? 1u : 2u) << "trip " << k;
+        EXPECT_EQ(trips[k].purpose, purposes.back()) << "the later edit wins";
+    }
+}
+
+TEST_P(LedgerStore, DatabasesThatAreNotOursOrNewerAreRefusedUntouched) {
+    ledger.reset();
+    auto refused = [&](const std::string& where, const char* expected) {
         std::unique_ptr<Ledger> other;
-        const Status s = OpenLedger(file, "tester", other);
-        EXPECT_EQ(s.code(), Status::Code::Refused) << file;
+        const Status s = OpenLedger(where, "tester", other, true);
+        EXPECT_EQ(s.code(), Status::Code::Refused) << where;
         EXPECT_NE(s.message().find(expected), std::string::npos) << s.message();
+    };
+    if (server != nullptr) {
+        const std::string foreign = server->NewDatabase();
+        ASSERT_EQ(server->Sql(foreign, "CREATE TABLE trip (x int)"), "");
+        refused(server->Url(foreign), "원장 데이터베이스가 아닙니다");
+        std::unique_ptr<Ledger> unmigrated;
+        EXPECT_NE(OpenLedger(server->Url(server->NewDatabase()), "tester", unmigrated).message().find("ledger migrate"),
+                  std::string::npos);
+        ASSERT_EQ(server->Sql(database, "UPDATE schema_version SET version = 99"), "");
+        refused(location, "더 새로운 프로그램");
+        return;
+    }
+    auto untouched = [&](const std::string& file, const char* expected) {
+        const std::vector<uint8_t> before = test::ReadBytes(file);
+        refused(file, expected);
         EXPECT_EQ(test::ReadBytes(file), before) << file;
         EXPECT_FALSE(test::FileExists(file + "-wal"));
     };
     test::WriteText(dir.File("notes.txt"), std::string(4096, 'x'));
-    refused(dir.File("notes.txt"), "SQLite 데이터베이스가 아닙니다");
+    untouched(dir.File("notes.txt"), "SQLite 데이터베이스가 아닙니다");
 
     auto makeDb = [&](const std::string& file, const char* sql) {
         sqlite3* db = nullptr;
@@ -227,12 +320,9 @@ TEST_F(LedgerStore, FilesThatAreNotOursOrNewerAreRefusedUntouched) {
         sqlite3_close(db);
     };
     makeDb(dir.File("other.db"), "CREATE TABLE t(x)");
-    refused(dir.File("other.db"), "원장 파일이 아닙니다");
-
-    Open();  // a ledger of today's version, then one a newer program wrote
-    ledger.reset();
-    makeDb(path, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 99");
-    refused(path, "더 새로운 프로그램");
+    untouched(dir.File("other.db"), "원장 파일이 아닙니다");
+    makeDb(location, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 99");
+    untouched(location, "더 새로운 프로그램");
 }
 
 }  // namespace
