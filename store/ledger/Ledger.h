@@ -104,6 +104,9 @@ public:
     Status Trips(std::string_view regNo, const std::optional<Period>& period, std::vector<Trip>& trips);
     // All trips or none: an unknown id changes nothing.
     Status Classify(std::span<const int64_t> tripIds, const TripEdit& edit);
+    // The car's trip that starts at `startTime` (how the track list names
+    // it); Invalid when the ledger has no such trip.
+    Status ClassifyTripStartingAt(std::string_view regNo, int64_t startTime, const TripEdit& edit);
 
     // Refused when the reading, or a later one, would be below the chain.
     Status AddReading(std::string_view regNo, int64_t time, double km, const std::string& note,
@@ -154,6 +157,8 @@ private:
     LedgerStore& store() { return *store_; }
     // One transaction with the car named `regNo` (Invalid when there is none).
     Status WithCar(std::string_view regNo, Access access, const std::function<Status(LedgerTx&, const Car&)>& work);
+    // Applies `edit` to `trip` with one history entry per changed field.
+    Status EditTrip(LedgerTx& tx, Trip trip, const TripEdit& edit);
     std::unique_ptr<LedgerStore> store_;
     std::string by_;
 };
