@@ -7,22 +7,15 @@
 #include <vector>
 
 #include "core/TrackBuilder.h"
-#include "store/Cp949Bytes.h"
 #include "store/TrackFile.h"
+#include "tests/support/IdentityCodec.h"
 
 namespace ml {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Bytes pass unchanged, so tests can speak CP949 directly.
-class IdentityCodec : public TextCodec {
-public:
-    std::string ToDisk(std::string_view utf8, size_t*) const override { return std::string(utf8); }
-    std::string FromDisk(std::string_view disk, size_t*) const override { return std::string(disk); }
-    size_t FitLength(std::string_view disk, size_t maxBytes) const override { return Cp949FitLength(disk, maxBytes); }
-};
-const IdentityCodec kCodec;
+const test::IdentityCodec kCodec;
 
 Bytes Encode(const TrackList& tracks, bool onlySelected = false) {
     return EncodeTrackFile(SettingBlock{}, tracks, onlySelected, kCodec);
