@@ -62,9 +62,12 @@ TEST(TrackCutRule, CutsWhereTheGapReachesTheCutTimeOrIsNotPositive) {
         FixList fixes = Fixes(c.times);
         EXPECT_EQ(TrackTimes(Build(fixes, c.cut)), c.tracks) << ::testing::PrintToString(c.times) << " cut " << c.cut;
     }
+    FixList joined{Fix(0), Fix(1000, 37.6f)};
+    Build(joined, 60);
+    EXPECT_EQ(joined[1].distance, 0.0f) << "joined to a time-0 fix without a step";
 }
 
-TEST(TrackCutRule, ProgressCountsEveryFixAndTracksAreAppended) {
+TEST(TrackCutRule, ProgressCountsEveryFixTracksAreAppendedAndClearedAtOnce) {
     FixList fixes = Fixes({1000, 1010, 1020});
     TrackList tracks(1);
     std::vector<std::pair<int, long>> calls;
@@ -73,6 +76,8 @@ TEST(TrackCutRule, ProgressCountsEveryFixAndTracksAreAppended) {
     BuildTracks(fixes, tracks, options);
     EXPECT_EQ(calls, (std::vector<std::pair<int, long>>{{0, 3}, {1, 3}, {2, 3}}));
     EXPECT_EQ(tracks.size(), 2u);
+    ClearTracks(tracks);
+    EXPECT_TRUE(tracks.empty());
 }
 
 TEST(TrackDistance, StepsOnTheEllipsoidFromSinglePrecisionInputs) {
