@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "protocol/MtkLogDecoder.h"
-#include "protocol/MtkRecordLayout.h"
 #include "tools/imagewriter/MtkImageWriter.h"
 
 namespace ml {
@@ -37,17 +36,6 @@ TEST(MtkImageWriter, HeadersCountRecordsAndARecordThatDoesNotFitOpensTheNextSect
     image = writer.Image();
     EXPECT_EQ(U32(image, 0x10000 + 2), 0x3Fu) << "the next sector's header has the current format";
     EXPECT_EQ(image[0] | (image[1] << 8), static_cast<int>(fit + 2));
-}
-
-TEST(MtkImageWriter, RecordLengthsAgreeWithTheDecoderLayoutForEveryFieldSet) {
-    std::mt19937 random(7);
-    for (int i = 0; i < 500; ++i) {
-        const uint32_t format = random();
-        MtkRecordExtras extras;
-        extras.satellites.resize(random() % 6);
-        const auto record = MtkImageWriter::EncodeRecord(format, FixRecord{}, extras);
-        EXPECT_EQ(MtkRecordLayout::For(format).Length(record), record.size()) << std::hex << format;
-    }
 }
 
 TEST(MtkImageWriter, RandomLogsDecodeToWhatWasWritten) {
