@@ -29,6 +29,7 @@ constexpr int32_t kMonday = 1772409600;  // 2026-03-02 00:00:00 UTC, 09:00 in Se
 constexpr const char* kCar = "12가3456";
 
 enum class Engine { Sqlite, Postgres };
+void PrintTo(Engine e, std::ostream* os) { *os << (e == Engine::Sqlite ? "Sqlite" : "Postgres"); }
 
 class LedgerStore : public ::testing::TestWithParam<Engine> {
 protected:

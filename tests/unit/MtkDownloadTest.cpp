@@ -217,7 +217,7 @@ TEST(MtkDownload, ByteCountIsUnsignedHexAndSaturates) {
     MtkDownload d;
     const auto sent = test::RunDownload(
         d, SimBut(logger, BuildPmtk182StatusQuery(8),
-                  BuildPmtk182Sentence(3, "8,FFFFFFFFFF") + "$PMTK001,182,2,3*25\r\n"));
+                  BuildPmtk182Sentence(3, "8,1000000000") + "$PMTK001,182,2,3*25\r\n"));
     EXPECT_EQ(d.progress().byteCount, 0xFFFFFFFFu);
     EXPECT_EQ(d.outcome(), MtkOutcome::AllocationFailed);
     EXPECT_EQ(sent.back().bytes, BuildPmtk182Sentence(7, "0,FFFFFFFF"));
