@@ -7,7 +7,6 @@
 
 #include "link/Checksum.h"
 #include "link/MtkSentenceReceiver.h"
-#include "protocol/LoggerModel.h"
 #include "tools/imagewriter/MtkImageWriter.h"
 #include "tools/loggersim/MtkLoggerModel.h"
 #include "tools/loggersim/SimSentence.h"
@@ -65,14 +64,6 @@ TEST(LoggerSimMtk, RecordCountComesFromTheSectorHeadersInDecimal) {
     // Item 2 reports the first sector's format register.
     EXPECT_EQ(ThroughReceiver(logger.Receive(FrameSentence("PMTK182,2,2"))).sentences.at(0),
               FrameSentence("PMTK182,3,2,0000003D"));
-}
-
-TEST(LoggerSimMtk, ProductAnswerSelectsThePmtkDownload) {
-    MtkLoggerModel logger({}, {});
-    const std::string answer = logger.Receive("$PHLX810*35\r\n");
-    EXPECT_EQ(ClassifyModelReply(answer), LoggerModel::Mtk);
-    EXPECT_EQ(answer.find("TRL4200Mini"), std::string::npos);
-    EXPECT_EQ(logger.Receive("$PHLX827*31\r\n"), FrameSentence("PHLX860"));
 }
 
 TEST(LoggerSimMtk, CommandSplitAcrossReadsIsAnsweredOnce) {
