@@ -231,7 +231,8 @@ Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportReque
         RebuildPlan plan = PlanRebuild(old, CutTrips(windowFixes, car.cutSeconds, car.id), now, by_);
         ML_LEDGER_TRY(ApplyPlan(tx, plan));
         result.tripsRebuilt = plan.Rebuilt();
-        return TakeTrackClassification(tx, car, takenTracks, now, by_);
+        ML_LEDGER_TRY(TakeTrackClassification(tx, car, takenTracks, now, by_));
+        return ClassifyImportedTrips(tx, car, window.from, window.to, now, by_, result.ruleClassified, result.warnings);
     });
 }
 

@@ -31,6 +31,14 @@
 
 namespace ml::ledger {
 
+// A value the whole ledger shares (the classification rules), kept under a
+// key. Every write raises the revision, so a writer can tell that another
+// one got in first.
+struct SharedValue {
+    int64_t revision = 0;
+    std::string text;
+};
+
 class LedgerTx {
 public:
     virtual ~LedgerTx() = default;
@@ -77,6 +85,11 @@ public:
     // The edit history, in the order it was written.
     virtual Status AddHistory(HistoryEntry& entry) = 0;  // sets id
     virtual Status History(int64_t carId, std::vector<HistoryEntry>& entries) = 0;
+
+    // Values shared by every car; GetShared leaves `value` unset for a key
+    // never written.
+    virtual Status GetShared(std::string_view key, std::optional<SharedValue>& value) = 0;
+    virtual Status PutShared(std::string_view key, const SharedValue& value) = 0;
 };
 
 enum class Access { Read, Write };

@@ -28,6 +28,24 @@ inline FixList LedgerDrive(int32_t start, int seconds, float latitude = 37.5f) {
     return fixes;
 }
 
+// A drive in a straight line from one point to another, one fix a second.
+struct LedgerPoint {
+    double latitude, longitude;
+};
+inline FixList StraightDrive(int64_t start, int seconds, LedgerPoint from, LedgerPoint to) {
+    FixList fixes;
+    for (int i = 0; i < seconds; ++i) {
+        const double t = seconds > 1 ? double(i) / (seconds - 1) : 0;
+        FixRecord f;
+        f.time = static_cast<int32_t>(start + i);
+        f.latitude = static_cast<float>(from.latitude + (to.latitude - from.latitude) * t);
+        f.longitude = static_cast<float>(from.longitude + (to.longitude - from.longitude) * t);
+        f.speed = 40.0f;
+        fixes.push_back(f);
+    }
+    return fixes;
+}
+
 inline FixList LedgerJoin(const std::vector<FixList>& drives) {
     FixList all;
     for (const FixList& d : drives) all.insert(all.end(), d.begin(), d.end());

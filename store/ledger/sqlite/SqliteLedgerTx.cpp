@@ -15,6 +15,7 @@ enum Sql : int {
     kTripsOverlapping, kGetTrip, kInsertTrip, kUpdateTrip, kDeleteTrip,
     kAddReading, kRemoveReading, kReadings,
     kAddHistory, kHistory,
+    kGetShared, kPutShared,
     kSqlCount
 };
 
@@ -71,6 +72,10 @@ constexpr const char* kSqlText[] = {
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
     "SELECT id, car_id, made_at, trip_id, trip_start, field, old_value, new_value, author FROM history "
     "WHERE car_id = ?1 ORDER BY id",
+
+    "SELECT revision, value FROM shared_value WHERE key = ?1",
+    "INSERT INTO shared_value (key, revision, value) VALUES (?1, ?2, ?3) "
+    "ON CONFLICT (key) DO UPDATE SET revision = excluded.revision, value = excluded.value",
 };
 static_assert(std::size(kSqlText) == kSqlCount);
 
@@ -438,6 +443,21 @@ Status SqliteLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries
                            s->Text(7), s->Text(8)});
     }
     return status;
+}
+
+Status SqliteLedgerTx::GetShared(std::string_view key, std::optional<SharedValue>& value) {
+    SqliteStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kGetShared, s, key));
+    value.reset();
+    Status status;
+    if (s->Step(status)) value = SharedValue{s->Int(0), s->Text(1)};
+    return status;
+}
+
+Status SqliteLedgerTx::PutShared(std::string_view key, const SharedValue& value) {
+    SqliteStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kPutShared, s, key, value.revision, value.text));
+    return s->Run();
 }
 
 }  // namespace ml::ledger

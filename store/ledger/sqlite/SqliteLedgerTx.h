@@ -42,6 +42,9 @@ public:
     Status AddHistory(HistoryEntry& entry) override;
     Status History(int64_t carId, std::vector<HistoryEntry>& entries) override;
 
+    Status GetShared(std::string_view key, std::optional<SharedValue>& value) override;
+    Status PutShared(std::string_view key, const SharedValue& value) override;
+
     // Finalizes the statements (before the connection closes).
     void Release();
 

@@ -88,8 +88,20 @@ CREATE TABLE history (
 CREATE INDEX history_by_car ON history(car_id, id);
 )sql";
 
+// Values every car shares, kept whole under a key: the classification rules
+// (named places, working hours, rules) as one document, so that every PC
+// of a company classifies alike.
+constexpr const char* kVersion2 = R"sql(
+CREATE TABLE shared_value (
+    key TEXT PRIMARY KEY,
+    revision BIGINT NOT NULL,
+    value TEXT NOT NULL
+);
+)sql";
+
 constexpr SchemaStep kSteps[] = {
     {1, kVersion1},
+    {2, kVersion2},
 };
 
 constexpr const char* kTables[] = {"car", "download", "fix", "trip", "odometer", "history"};
