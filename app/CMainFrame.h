@@ -17,6 +17,7 @@
 #include "store/Settings.h"
 
 class QAction;
+class QPushButton;
 
 namespace ml {
 
@@ -30,6 +31,10 @@ class LedgerImporter;
 class QtAcquireUi;
 class ReadLogFlow;
 class UserPrompts;
+class YearLedgerWindow;
+namespace ledger {
+class Ledger;
+}
 
 struct FrameOptions {
     std::string settingsPath;              // Setting.ini to read or create
@@ -47,7 +52,7 @@ public:
     enum Command {
         kReadLog = 32786, kEraseLog = 32788, kLoadFile = 32791, kSaveFile = 32792,
         kExit = 57665, kVehicleInfo = 32787, kTrackSetting = 32794, kAbout = 57664,
-        kLedgerImportFile = 32795,
+        kLedgerImportFile = 32795, kYearLedger = 32796, kClassifyRules = 32797,
     };
 
     explicit CMainFrame(FrameOptions options, QWidget* parent = nullptr);
@@ -63,6 +68,11 @@ public:
     void AboutCommand();
     // The loaded log file into the year ledger (CMainFrameLedger.cpp).
     void LedgerImportFileCommand();
+    // The year window and the classification rules (CMainFrameYear.cpp).
+    void YearLedgerCommand();
+    void ClassifyRulesCommand();
+    YearLedgerWindow* yearWindow() const { return yearWindow_; }
+    QPushButton* yearButton() const { return yearButton_; }
 
     // Read-log steps, used by the connect dialog.
     int RefreshPortList();
@@ -108,6 +118,9 @@ private:
     void OnWorkerFinished();
     UserPrompts& prompts() const;
     void SetUpLedger();
+    void SetUpYearWindow();
+    // The ledger the windows use (opened on first use); null after a message.
+    ledger::Ledger* UiLedger();
     void ImportDownloadIntoLedger();
 
     FrameOptions options_;
@@ -129,6 +142,9 @@ private:
     std::atomic<bool> workerDone_{false};
     ReadLogOutcome lastOutcome_ = ReadLogOutcome::NoPortSelected;  // set by the worker before it ends
     std::unique_ptr<LedgerImporter> ledgerImporter_;
+    std::unique_ptr<ledger::Ledger> uiLedger_;
+    YearLedgerWindow* yearWindow_ = nullptr;
+    QPushButton* yearButton_ = nullptr;
     bool closeAfterDownload_ = false;
     QMap<int, QAction*> actions_;
 };

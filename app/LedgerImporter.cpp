@@ -114,10 +114,12 @@ QString LedgerImporter::Process(Job& job) {
     ledger::ImportResult result;
     const ledger::Status status = ledger_->Import(job.regNo, job.seed, job.request, result);
     if (!status.ok()) return failed(status.message());
-    return QStringLiteral("원장(%1)에 위치 %2개를 더했습니다 (주행 %3개 다시 만듦)")
-        .arg(ToQString(job.regNo))
-        .arg(result.added)
-        .arg(result.tripsRebuilt);
+    QString text = QStringLiteral("원장(%1)에 위치 %2개를 더했습니다 (주행 %3개 다시 만듦)")
+                       .arg(ToQString(job.regNo))
+                       .arg(result.added)
+                       .arg(result.tripsRebuilt);
+    if (result.ruleClassified > 0) text += QStringLiteral(", 규칙으로 %1개 분류").arg(result.ruleClassified);
+    return text;
 }
 
 void LedgerImporter::Post(const QString& text, bool nowIdle) {
