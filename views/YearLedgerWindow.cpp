@@ -502,11 +502,9 @@ bool YearLedgerWindow::EditCell(qint64 tripId, int column, const QString& value)
         case YearTableModel::kDriver: SetDriver(edit, value); break;
         default: return false;
     }
-    // A cell edited inside a selection changes the whole selection, as the
-    // panel does; otherwise only its own trip.
-    std::vector<int64_t> ids = SelectedTripIds();
-    if (std::find(ids.begin(), ids.end(), tripId) == ids.end()) ids = {tripId};
-    return Apply(ids, edit, model_->headerData(column, Qt::Horizontal).toString());
+    // A cell is its own trip's, whatever else is selected: changing many
+    // trips is the panel's job, where it is plain to see.
+    return Apply({tripId}, edit, model_->headerData(column, Qt::Horizontal).toString());
 }
 
 bool YearLedgerWindow::ApplyToSelection(const TripEdit& edit) {
