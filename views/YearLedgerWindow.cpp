@@ -72,6 +72,17 @@ QDate ToQDate(int64_t time) {
     return QDate(d.year, d.month, d.day);
 }
 
+// Fixed row heights and column widths: a year of rows lays out without
+// measuring each one.
+void FixRows(QTableView* view, std::initializer_list<int> widths) {
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(22);
+    int column = 0;
+    for (const int width : widths) view->setColumnWidth(column++, width);
+    view->horizontalHeader()->setStretchLastSection(true);
+}
+
 }  // namespace
 
 YearLedgerWindow::YearLedgerWindow(YearWindowOptions options, QWidget* parent)
@@ -146,24 +157,13 @@ void YearLedgerWindow::BuildWidgets() {
                             QAbstractItemView::AnyKeyPressed);
     table_->setWordWrap(false);
     table_->setAlternatingRowColors(true);
-    table_->verticalHeader()->hide();
-    // Fixed row heights and column widths: a year of rows lays out at once.
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(22);
-    const int widths[YearTableModel::kColumnCount] = {118, 48, 48, 72, 84, 150, 110, 110, 190, 190};
-    for (int c = 0; c < YearTableModel::kColumnCount; ++c) table_->setColumnWidth(c, widths[c]);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    FixRows(table_, {118, 48, 48, 72, 84, 150, 110, 110, 190, 190});
 
     auto* historyView = new QTableView(central);
     historyView->setObjectName(QStringLiteral("historyTable"));
     historyView->setModel(history_);
-    historyView->verticalHeader()->hide();
-    historyView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    historyView->verticalHeader()->setDefaultSectionSize(22);
     historyView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    const int historyWidths[LedgerHistoryModel::kColumnCount] = {140, 150, 80, 170, 170, 160};
-    for (int c = 0; c < LedgerHistoryModel::kColumnCount; ++c) historyView->setColumnWidth(c, historyWidths[c]);
-    historyView->horizontalHeader()->setStretchLastSection(true);
+    FixRows(historyView, {140, 150, 80, 170, 170, 160});
 
     tabs_ = new QTabWidget(central);
     tabs_->addTab(table_, QStringLiteral("운행기록"));

@@ -30,7 +30,7 @@ namespace {
 
 constexpr int64_t kMonday9 = 1772409600;  // 2026-03-02 09:00 in Seoul
 constexpr const char* kCar = "12가3456";
-constexpr LedgerPoint kHome{37.50, 127.00}, kWork{37.53, 127.03}, kClient{37.51, 127.06};
+constexpr LedgerPoint kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient;
 
 // Four trips in March (home to work, a customer at noon and back, home
 // again) and one in April; every one unclassified.
@@ -88,17 +88,6 @@ struct YearWindow {
     std::unique_ptr<ledger::Ledger> ledger;
     std::unique_ptr<YearLedgerWindow> window;
 };
-
-ledger::RuleSet OfficeRules() {
-    ledger::RuleSet set;
-    set.places = {{"자택", kHome.latitude, kHome.longitude, 200, ""},
-                  {"회사", kWork.latitude, kWork.longitude, 200, kCar},
-                  {"거래처 한빛", kClient.latitude, kClient.longitude, 200, ""}};
-    set.rules = {{ledger::RulePlaces::Between, "자택", "회사", ledger::RuleTime::WorkingDays, ledger::Use::Commute, ""},
-                 {ledger::RulePlaces::StartsOrEnds, "거래처 한빛", "", ledger::RuleTime::Always, ledger::Use::Business,
-                  "한빛 방문"}};
-    return set;
-}
 
 }  // namespace
 
@@ -181,7 +170,7 @@ private slots:
         YearWindow w;
         QVERIFY(w.window->filterModel()->setData(w.window->filterModel()->index(3, YearTableModel::kUse), "비업무용"));
         ClassifyRulesDialog dialog(*w.ledger, w.prompts, kCar, {}, false);
-        dialog.ShowRules(OfficeRules());
+        dialog.ShowRules(test::OfficeRules(kCar));
         QVERIFY(dialog.Save());
         w.window->Reload();
         w.window->SelectAllShown();

@@ -16,19 +16,10 @@ constexpr int64_t kMonday9 = 1772409600;  // 2026-03-02 09:00 in Seoul
 constexpr const char* kCar = "12가3456";
 
 using Point = test::LedgerPoint;
-constexpr Point kHome{37.50, 127.00}, kWork{37.53, 127.03}, kClient{37.51, 127.06}, kMall{37.58, 126.95};
+using test::OfficeRules;
+constexpr Point kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient, kMall{37.58, 126.95};
 
 FixList Drive(int64_t start, int seconds, Point from, Point to) { return test::StraightDrive(start, seconds, from, to); }
-
-RuleSet OfficeRules() {
-    RuleSet set;
-    set.places = {{"자택", kHome.latitude, kHome.longitude, 200, ""},
-                  {"회사", kWork.latitude, kWork.longitude, 200, ""},
-                  {"거래처 한빛", kClient.latitude, kClient.longitude, 200, ""}};
-    set.rules = {{RulePlaces::Between, "자택", "회사", RuleTime::WorkingDays, Use::Commute, ""},
-                 {RulePlaces::StartsOrEnds, "거래처 한빛", "", RuleTime::Always, Use::Business, "한빛 방문"}};
-    return set;
-}
 
 class LedgerClassify : public ::testing::Test {
 protected:

@@ -8,6 +8,7 @@
 
 #include "core/FixCsv.h"
 #include "core/FixRecord.h"
+#include "core/ledger/ClassifyRules.h"
 #include "tools/imagewriter/MtkImageWriter.h"
 
 namespace ml::test {
@@ -44,6 +45,21 @@ inline FixList StraightDrive(int64_t start, int seconds, LedgerPoint from, Ledge
         fixes.push_back(f);
     }
     return fixes;
+}
+
+// An office day's places, and its two routine rules: 자택 ↔ 회사 on working
+// days is commuting, a trip to or from 거래처 한빛 is business. `workCar`:
+// the car 회사 belongs to ("" = every car).
+inline constexpr LedgerPoint kOfficeHome{37.50, 127.00}, kOfficeWork{37.53, 127.03}, kOfficeClient{37.51, 127.06};
+inline ledger::RuleSet OfficeRules(const std::string& workCar = {}) {
+    using namespace ledger;
+    RuleSet set;
+    set.places = {{"자택", kOfficeHome.latitude, kOfficeHome.longitude, 200, ""},
+                  {"회사", kOfficeWork.latitude, kOfficeWork.longitude, 200, workCar},
+                  {"거래처 한빛", kOfficeClient.latitude, kOfficeClient.longitude, 200, ""}};
+    set.rules = {{RulePlaces::Between, "자택", "회사", RuleTime::WorkingDays, Use::Commute, ""},
+                 {RulePlaces::StartsOrEnds, "거래처 한빛", "", RuleTime::Always, Use::Business, "한빛 방문"}};
+    return set;
 }
 
 inline FixList LedgerJoin(const std::vector<FixList>& drives) {
