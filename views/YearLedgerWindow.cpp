@@ -340,9 +340,13 @@ void YearLedgerWindow::FillYears(int preferred) {
 }
 
 void YearLedgerWindow::ShowYear(const QString& regNo, int year) {
+    // The year already shown (after an import, say) keeps its filter,
+    // selection and undo steps.
+    const bool same = ToStdString(regNo) == car_.regNo && year == year_;
     if (Status s = options_.ledger->FindCar(ToStdString(regNo), car_); !s.ok()) return Warn(ToQString(s.message()));
     year_ = year;
     yearPeriod_ = ledger::BusinessYear(car_.yearStart, year);
+    if (same) return Reload();
     undo_.clear();
     if (carCombo_->currentText() != regNo || yearCombo_->currentData().toInt() != year) {
         filling_ = true;
