@@ -28,6 +28,9 @@ public:
     virtual void SetLoadingStage(int line, const std::string& text) = 0;
     virtual void ShowPopup() = 0;
     virtual void HidePopup() = 0;
+    // A line under the five: what is being read ("새 데이터만 읽는 중: ..."),
+    // then how full the logger's memory is. Empty clears it.
+    virtual void SetLoadingNote(const std::string& text) { (void)text; }
 
     // The PHLX progress dialog: set-total shows "0/total" and position 0;
     // set-position shows "position/total".

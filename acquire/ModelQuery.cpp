@@ -68,7 +68,7 @@ ModelQueryResult QueryLoggerModel(SerialPort& port, const std::string& portName,
     if (model == LoggerModel::Failed) {
         return Fail(ui, ReadLogOutcome::NoModelAnswer, ModelQueryFailedText());
     }
-    return ModelQueryResult{model, ReadLogOutcome::NoModelAnswer};
+    return ModelQueryResult{model, ReadLogOutcome::NoModelAnswer, LoggerIdOf(reply, model)};
 }
 
 }  // namespace ml

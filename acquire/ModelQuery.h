@@ -18,6 +18,7 @@ struct ModelQueryResult {
     LoggerModel model = LoggerModel::Failed;
     // Why it failed (meaningful only for LoggerModel::Failed).
     ReadLogOutcome failure = ReadLogOutcome::NoModelAnswer;
+    std::string loggerId{};  // the name in the answer (LoggerIdOf)
 };
 
 // On failure the reason has been shown (caption "오류", naming `portName`)

@@ -38,53 +38,76 @@ bool ClosesPort(MtkOutcome outcome) {
 
 }  // namespace
 
-ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName) {
+ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName, const std::string& loggerId) {
     const AcquireOptions& options = session_.options;
     MtkDownloadOptions downloadOptions;
     downloadOptions.replyTimeoutMs = options.replyTimeoutMs;
     downloadOptions.dataGapMs = options.dataGapMs;
-    MtkDownload download(downloadOptions);
+    downloadOptions.known = Known(LoggerModel::Mtk, loggerId).image;
+    downloadOptions.forceFull = fullRead_;
+    MtkDownload download(std::move(downloadOptions));
 
     ui_.SetLoadingStage(1, texts::kStageOk);
     ProgressThrottle throttle(options.progressInterval);
     bool sizeShown = false;
+    std::string note;
     auto showProgress = [&](bool final) {
         const MtkProgress& p = download.progress();
         if (p.stage == MtkStage::StatusQueries) return;
         if (!sizeShown) {
             sizeShown = true;
             ui_.SetLoadingStage(2, Format("%d", p.recordCount));
-            ui_.SetLoadingStage(3, Format("(0/%ld)", static_cast<long>(p.byteCount)));
+            ui_.SetLoadingStage(3, Format("(0/%ld)", static_cast<long>(p.toRead)));
+        }
+        // After a mismatch the plan (and its text) changes to a full read.
+        if (std::string text = download.PlanText(); text != note) {
+            note = std::move(text);
+            DiagPrintf("read-log: %s\n", note.c_str());
+            ui_.SetLoadingNote(note);
         }
         if (final || throttle.Due()) {
-            ui_.SetLoadingStage(3, Format("(%d/%d)", static_cast<int>(p.received), static_cast<int>(p.byteCount)));
+            ui_.SetLoadingStage(3, Format("(%d/%d)", static_cast<int>(p.received), static_cast<int>(p.toRead)));
         }
     };
     DriveExchange(session_.port, download, cancel_, [&] { showProgress(false); });
     showProgress(true);
 
     const MtkOutcome outcome = download.outcome();
+    const MtkProgress& progress = download.progress();
     // Zero bytes written for the end-of-download notice: the log has been
     // received and is decoded, but no tracks are built.
-    const bool disconnectNotWritten = outcome == MtkOutcome::WrongPort && download.progress().received > 0;
-    if (outcome != MtkOutcome::Completed && !disconnectNotWritten) {
+    const bool disconnectNotWritten = outcome == MtkOutcome::WrongPort && progress.received > 0;
+    const bool completed = outcome == MtkOutcome::Completed || disconnectNotWritten;
+    if (mtkSink_) {
+        // What a download cut short brought is kept too: the next one goes
+        // on from there.
+        MtkDownloadResult result{loggerId, false, download.logImage(), download.Received()};
+        result.partial = !completed || result.received.intactBytes < progress.byteCount;
+        if (completed || !result.received.bytes.empty()) mtkSink_(result);
+    }
+    if (!completed) {
         const UserMessage message = download.Message(portName);
         return Fail(OutcomeOf(outcome), message.text, message.caption, ClosesPort(outcome));
     }
     const UserMessage loss = download.LossMessage();
+    const std::string memory = MemoryStateText(progress.byteCount, progress.flashBytes);
+    DiagPrintf("read-log: %s\n", memory.c_str());
+    ui_.SetLoadingNote(memory);
 
     const std::span<const uint8_t> image = download.logImage();
-    if (imageSink_) imageSink_(image);
     FixList newFixes;
     ProgressThrottle decodeThrottle(options.progressInterval);
     int lastCounted = -1;
     long lastSectorCount = 0;
-    DecodeLogImage(image, newFixes, [&](int counted, long sectorCount) {
+    const MtkDecodeSummary summary = DecodeLogImage(image, newFixes, [&](int counted, long sectorCount) {
         lastCounted = counted;
         lastSectorCount = sectorCount;
         if (decodeThrottle.Due()) ui_.SetLoadingStage(4, Format("(%d/%ld)", counted, sectorCount));
     });
     if (lastCounted >= 0) ui_.SetLoadingStage(4, Format("(%d/%ld)", lastCounted, lastSectorCount));
+    if (summary.timesMoved > 0) {
+        DiagPrintf("read-log: %ld fix times moved forward 1024 weeks (GPS week rollover)\n", summary.timesMoved);
+    }
     download.ReleaseLogImage();
 
     if (disconnectNotWritten) {
@@ -125,6 +148,8 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName) {
     DiagPrintf("read-log: %zu kept fixes, %zu fixes, %zu tracks\n", keptCount, session_.fixes.size(),
                session_.tracks.size());
     ReportLoss(loss);
+    const std::string warning = MemoryWarningText(progress.byteCount, progress.flashBytes, progress.recordMethod);
+    if (!warning.empty()) ui_.ShowMessage(warning, texts::kWarningCaption);
     ui_.OnTracksUpdated();
     return ReadLogOutcome::MtkCompleted;
 }

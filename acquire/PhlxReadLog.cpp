@@ -1,5 +1,6 @@
 // The PHLX branch of the read-log flow: the exchange with its progress
 // dialog, then the tracks of the new fixes.
+#include <algorithm>
 #include <cstdint>
 
 #include "acquire/AcquireTexts.h"
@@ -65,16 +66,36 @@ private:
 
 }  // namespace
 
-ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
+ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName, const std::string& loggerId) {
     for (int line = 1; line <= 4; ++line) ui_.SetLoadingStage(line, texts::kStageOk);
     PhlxExchangeOptions exchangeOptions;
     exchangeOptions.replyTimeoutMs = session_.options.replyTimeoutMs;
+    KnownMemory known = Known(LoggerModel::Phlx, loggerId);
+    for (const KnownLog& log : known.logs) exchangeOptions.known.push_back(log.entry);
     PhlxExchange exchange(exchangeOptions);
     ProgressMirror mirror(ui_, session_.options.progressInterval);
-    DriveExchange(session_.port, exchange, cancel_, [&] { mirror.Update(exchange.progress(), false); });
+    std::string note;
+    DriveExchange(session_.port, exchange, cancel_, [&] {
+        mirror.Update(exchange.progress(), false);
+        if (std::string text = exchange.PlanText(); text != note) {
+            note = std::move(text);
+            DiagPrintf("read-log: %s\n", note.c_str());
+            ui_.SetLoadingNote(note);
+        }
+    });
     mirror.Update(exchange.progress(), true);
 
     const PhlxOutcome outcome = exchange.outcome();
+    if (phlxSink_ && (outcome == PhlxOutcome::Completed || !exchange.rawRecords().empty())) {
+        // What a download cut short brought is kept too: its whole logs
+        // are not fetched again.
+        phlxSink_({loggerId, outcome != PhlxOutcome::Completed || exchange.rejectedPackages() > 0,
+                   exchange.rawRecords(), exchange.timeBase(), exchange.logsRead()});
+    }
+    if (exchange.timesMoved() > 0) {
+        DiagPrintf("read-log: %llu fix times moved forward 1024 weeks (GPS week rollover)\n",
+                   static_cast<unsigned long long>(exchange.timesMoved()));
+    }
     if (outcome != PhlxOutcome::Completed) {
         // A download that did not reach its end commits nothing: the lists
         // stay as they were (the log is still on the logger), and the user
@@ -85,9 +106,19 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName) {
     }
 
     const UserMessage loss = exchange.LossMessage();
-    if (recordsSink_) recordsSink_(exchange.rawRecords(), exchange.timeBase());
+    uint64_t records = 0;
+    for (const HistoryEntry& e : exchange.history()) records += e.recordCount;
+    ui_.SetLoadingNote(Format("로거 메모리: 로그 %zu개, 기록 %llu개", exchange.history().size(),
+                              static_cast<unsigned long long>(records)));
     FixList newFixes = exchange.TakeFixes();
-    if (newFixes.empty() && exchange.progress().total == 0) {
+    if (exchange.skippedLogs() > 0) {
+        // The logs not fetched again come from the book, so that the lists
+        // show the logger's whole history as a full download would.
+        newFixes.insert(newFixes.begin(), known.logFixes.begin(), known.logFixes.end());
+        std::stable_sort(newFixes.begin(), newFixes.end(),
+                         [](const FixRecord& a, const FixRecord& b) { return a.time < b.time; });
+    }
+    if (newFixes.empty() && exchange.progress().total == 0 && exchange.skippedLogs() == 0) {
         // The logger holds no log: as an empty MTK log, nothing to read.
         return Fail(ReadLogOutcome::NoData, texts::kNoData, texts::kWarningCaption, false);
     }

@@ -105,10 +105,15 @@ ReadLogOutcome ReadLogFlow::Download(const std::string& portName) {
         QueryLoggerModel(session_.port, portName, ui_, session_.options, cancel_);
     switch (query.model) {
         case LoggerModel::Failed: return query.failure;
-        case LoggerModel::Phlx: return RunPhlx(portName);
-        case LoggerModel::Mtk: return RunMtk(portName);
+        case LoggerModel::Phlx: return RunPhlx(portName, query.loggerId);
+        case LoggerModel::Mtk: return RunMtk(portName, query.loggerId);
     }
     return query.failure;
+}
+
+KnownMemory ReadLogFlow::Known(LoggerModel kind, const std::string& loggerId) {
+    if (book_ == nullptr || fullRead_) return {};
+    return book_->Known(kind, loggerId);
 }
 
 void ReadLogFlow::DiscardIfAsked() {

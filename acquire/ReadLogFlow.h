@@ -14,6 +14,7 @@
 #include <string>
 
 #include "acquire/AcquireUi.h"
+#include "acquire/LoggerMemoryBook.h"
 #include "acquire/ReadLogOutcome.h"
 #include "acquire/Session.h"
 #include "protocol/UserMessage.h"
@@ -48,19 +49,21 @@ public:
     // Any thread: stops a running download as soon as possible.
     void RequestCancel() { cancel_.store(true); }
 
-    // Receives the raw memory image of an MTK download before it is
-    // decoded (to keep a dump of it).
-    void SetLogImageSink(std::function<void(std::span<const uint8_t>)> sink) { imageSink_ = std::move(sink); }
-    // Receives the raw records of a completed PHLX download and the time
-    // base they are read with (to keep them in the ledger).
-    void SetPhlxRecordsSink(std::function<void(std::span<const uint8_t>, int32_t timeBase)> sink) {
-        recordsSink_ = std::move(sink);
-    }
+    // What earlier downloads left known (none: read everything). Set
+    // before the worker starts; used on the worker.
+    void SetMemoryBook(LoggerMemoryBook* book) { book_ = book; }
+    // Read everything, whatever is known (the connect dialog's box, --full).
+    void SetFullRead(bool full) { fullRead_ = full; }
+    // Receive what a download read, before it is decoded: complete
+    // downloads and those cut short that brought anything (marked partial).
+    void SetMtkSink(std::function<void(const MtkDownloadResult&)> sink) { mtkSink_ = std::move(sink); }
+    void SetPhlxSink(std::function<void(const PhlxDownloadResult&)> sink) { phlxSink_ = std::move(sink); }
 
 private:
     ReadLogOutcome Download(const std::string& portName);
-    ReadLogOutcome RunMtk(const std::string& portName);
-    ReadLogOutcome RunPhlx(const std::string& portName);
+    ReadLogOutcome RunMtk(const std::string& portName, const std::string& loggerId);
+    ReadLogOutcome RunPhlx(const std::string& portName, const std::string& loggerId);
+    KnownMemory Known(LoggerModel kind, const std::string& loggerId);
     ReadLogOutcome Fail(ReadLogOutcome outcome, const std::string& text, const std::string& caption,
                         bool closePort);
     // Builds the tracks of `fixesToBuild` into `built`, line 5 showing it.
@@ -79,9 +82,11 @@ private:
     AcquireUi& ui_;
     std::atomic<bool> cancel_{false};
     bool discardExisting_ = false;
-    std::function<void(std::span<const uint8_t>)> imageSink_;
     std::string lossReport_;
-    std::function<void(std::span<const uint8_t>, int32_t)> recordsSink_;
+    LoggerMemoryBook* book_ = nullptr;
+    bool fullRead_ = false;
+    std::function<void(const MtkDownloadResult&)> mtkSink_;
+    std::function<void(const PhlxDownloadResult&)> phlxSink_;
 };
 
 }  // namespace ml

@@ -40,6 +40,13 @@ void TerminalAcquireUi::SetLoadingStage(int line, const std::string& text) {
     DrawProgressLine(std::string(kStageLabels[static_cast<size_t>(line - 1)]) + " " + text);
 }
 
+void TerminalAcquireUi::SetLoadingNote(const std::string& text) {
+    if (text.empty()) return;
+    EndProgressLine();
+    std::fprintf(out_, "%s\n", text.c_str());
+    std::fflush(out_);
+}
+
 void TerminalAcquireUi::ProgressSetTotal(uint32_t total) {
     total_ = total;
     DrawProgressLine("0/" + std::to_string(total));

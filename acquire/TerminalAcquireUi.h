@@ -23,6 +23,8 @@ public:
     void SetLoadingStage(int line, const std::string& text) override;
     void ShowPopup() override {}
     void HidePopup() override { EndProgressLine(); }
+    // Notes are lines of their own, also when the stream is no terminal.
+    void SetLoadingNote(const std::string& text) override;
     void ProgressSetTotal(uint32_t total) override;
     void ProgressSetPosition(uint32_t position) override;
     void ProgressShow() override {}

@@ -93,6 +93,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
 }
 
 CMainFrame::~CMainFrame() {
+    StopPortProbe();
     StopDownload();
     delete yearWindow_;  // before the ledger it reads
     ledgerImporter_.reset();  // finishes the imports already queued

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "acquire/PortProbe.h"
 #include "acquire/ReadLogOutcome.h"
 #include "acquire/Session.h"
 #include "store/Settings.h"
@@ -42,6 +43,7 @@ struct FrameOptions {
     UserPrompts* prompts = nullptr;        // null: real message boxes and file dialogs
     std::vector<std::string> extraPorts;   // offered besides the ports found (the simulator)
     std::string preferredPort;             // device path the connect dialog preselects
+    std::string simulatorPort;             // the built-in simulator's port, marked "(시뮬레이터)"
     std::string ledgerPath;                // the year ledger downloads go into; empty: none
 };
 
@@ -111,6 +113,11 @@ private:
     void CreateMenus();
     void CreateChildren();
     void FillConnectDialog();
+    // Looks for the logger among the listed ports in the background; the
+    // connect dialog marks and selects the one that answers.
+    void StartPortProbe();
+    void StopPortProbe();
+    void OnPortProbed(const PortProbeResult& result, int generation);
     // Keeps what is typed in an open cell editor before a command reads
     // or replaces the tracks.
     void CommitListEdit();
@@ -121,7 +128,8 @@ private:
     void SetUpYearWindow();
     // The ledger the windows use (opened on first use); null after a message.
     ledger::Ledger* UiLedger();
-    void ImportDownloadIntoLedger();
+    void ImportDownloadIntoLedger(bool succeeded);
+    void ShowLedgerStatus(const QString& text);
 
     FrameOptions options_;
     std::unique_ptr<UserPrompts> ownPrompts_;
@@ -146,6 +154,11 @@ private:
     YearLedgerWindow* yearWindow_ = nullptr;
     QPushButton* yearButton_ = nullptr;
     bool closeAfterDownload_ = false;
+    std::thread probe_;
+    std::atomic<bool> probeCancel_{false};
+    int probeGeneration_ = 0;
+    std::string lastWorkingPort_;  // device path of the last download that completed
+    QString loggerMemory_;         // how full the logger was at the last download
     QMap<int, QAction*> actions_;
 };
 

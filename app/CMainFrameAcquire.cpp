@@ -6,11 +6,13 @@
 
 #include "acquire/EraseLogFlow.h"
 #include "acquire/ReadLogFlow.h"
+#include "app/LedgerImporter.h"
 #include "app/CMainFrame.h"
 #include "app/QtAcquireUi.h"
 #include "core/DiagLog.h"
 #include "views/CComConnectDlg.h"
 #include "views/CComboListCtrl.h"
+#include "views/CLoadingPopup.h"
 #include "views/CMainDialog.h"
 #include "views/QtText.h"
 #include "views/UiThread.h"
@@ -31,18 +33,55 @@ void CMainFrame::ReadLogCommand() {
 }
 
 void CMainFrame::FillConnectDialog() {
-    QStringList names;
-    int preferred = -1;
+    QStringList entries;
+    int lastWorked = -1, preferred = -1;
     for (const PortEntry& entry : session_.portList) {
-        if (!options_.preferredPort.empty() && entry.devicePath == options_.preferredPort) preferred = int(names.size());
-        names << ToQString(entry.portName);
+        if (!lastWorkingPort_.empty() && entry.devicePath == lastWorkingPort_) lastWorked = int(entries.size());
+        if (!options_.preferredPort.empty() && entry.devicePath == options_.preferredPort) preferred = int(entries.size());
+        QString text = ToQString(entry.portName);
+        if (!entry.description.empty()) text += QStringLiteral(" - ") + ToQString(entry.description);
+        if (!options_.simulatorPort.empty() && entry.devicePath == options_.simulatorPort) {
+            text += QStringLiteral(" (시뮬레이터)");
+        }
+        entries << text;
     }
-    connectDlg_->FillPortCombo(names);
-    if (preferred >= 0) connectDlg_->portCombo()->setCurrentIndex(preferred);
+    // The port of the last download that worked comes first.
+    connectDlg_->FillPortCombo(entries, lastWorked >= 0 ? lastWorked : std::max(preferred, 0));
+    StartPortProbe();
+}
+
+void CMainFrame::StartPortProbe() {
+    StopPortProbe();
+    probeCancel_ = false;
+    const int generation = probeGeneration_;
+    connectDlg_->SetNote(QStringLiteral("로거를 찾는 중..."));
+    probe_ = std::thread([this, ports = session_.portList, generation] {
+        const PortProbeResult result = ProbePorts(ports, {}, &probeCancel_);
+        QMetaObject::invokeMethod(this, [this, result, generation] { OnPortProbed(result, generation); },
+                                  Qt::QueuedConnection);
+    });
+}
+
+// The probe holds a port open while it asks: it ends before anything else
+// opens one.
+void CMainFrame::StopPortProbe() {
+    probeCancel_ = true;
+    ++probeGeneration_;
+    if (probe_.joinable()) probe_.join();
+}
+
+void CMainFrame::OnPortProbed(const PortProbeResult& result, int generation) {
+    if (generation != probeGeneration_) return;
+    QStringList notes;
+    if (result.found < 0) notes << QStringLiteral("응답하는 로거를 찾지 못했습니다.");
+    for (const std::string& note : result.notes) notes << ToQString(note);
+    connectDlg_->SetNote(notes.join('\n'));
+    if (result.found >= 0) connectDlg_->MarkLogger(result.found);
 }
 
 int CMainFrame::RefreshPortList() {
     if (IsDownloading()) return -1;
+    StopPortProbe();
     return readFlow_->RefreshPortList();
 }
 
@@ -50,6 +89,9 @@ void CMainFrame::StartReadLog(int portIndex) {
     ML_ASSERT_UI_THREAD();
     if (IsDownloading()) return;
     CommitListEdit();
+    StopPortProbe();
+    readFlow_->SetFullRead(connectDlg_->fullRead());
+    if (ledgerImporter_) ledgerImporter_->SetCar(activeSettings().carNum);
     readFlow_->StartReadLog(portIndex);
     session_.cutSeconds = activeSettings().trackCutTime;
     SetDownloading(true);
@@ -69,7 +111,11 @@ void CMainFrame::OnWorkerFinished() {
     // After a download the reports print the live settings again, even if
     // a log file had been loaded before.
     mainDialog_->setListSettings(&activeSettings());
-    if (Succeeded(lastOutcome_)) ImportDownloadIntoLedger();
+    const bool succeeded = Succeeded(lastOutcome_);
+    if (succeeded) lastWorkingPort_ = session_.SelectedDevicePath();
+    const QString note = loadingPopup_->NoteText();
+    if (note.startsWith(QStringLiteral("로거 메모리"))) loggerMemory_ = note;
+    ImportDownloadIntoLedger(succeeded);
     emit downloadFinished();
     if (closeAfterDownload_) close();
 }
@@ -97,6 +143,11 @@ void CMainFrame::EraseLogCommand() {
     ML_ASSERT_UI_THREAD();
     if (IsDownloading()) return;
     EraseLogFlow erase(session_, *acquireUi_);
+    // Only what the ledger holds may go; without a ledger nothing is held.
+    if (ledgerImporter_) {
+        ledgerImporter_->SetCar(activeSettings().carNum);
+        erase.SetMemoryBook(ledgerImporter_.get());
+    }
     const EraseOutcome outcome = erase.EraseLogCommand();
     DiagPrintf("erase-log ended: %d\n", int(outcome));
 }

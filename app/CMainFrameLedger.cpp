@@ -22,12 +22,20 @@ void CMainFrame::SetUpLedger() {
     ledgerImporter_->Attach(*readFlow_);
     // The status bar appears with the first thing the ledger has to say, so
     // the window keeps its layout until the ledger is used.
-    connect(ledgerImporter_.get(), &LedgerImporter::statusChanged, this,
-            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(ledgerImporter_.get(), &LedgerImporter::statusChanged, this, &CMainFrame::ShowLedgerStatus);
+    connect(ledgerImporter_.get(), &LedgerImporter::lastSourceFound, this, [this](const QString& path) {
+        if (lastWorkingPort_.empty()) lastWorkingPort_ = ToStdString(path);
+    });
+    ledgerImporter_->FindLastSource(activeSettings().carNum);
 }
 
-void CMainFrame::ImportDownloadIntoLedger() {
-    if (ledgerImporter_) ledgerImporter_->ImportDownload(activeSettings(), session_.SelectedDevicePath());
+// The ledger's news, with how full the logger was at the last download.
+void CMainFrame::ShowLedgerStatus(const QString& text) {
+    statusBar()->showMessage(loggerMemory_.isEmpty() ? text : text + QStringLiteral("   ") + loggerMemory_);
+}
+
+void CMainFrame::ImportDownloadIntoLedger(bool succeeded) {
+    if (ledgerImporter_) ledgerImporter_->ImportDownload(activeSettings(), session_.SelectedDevicePath(), succeeded);
 }
 
 void CMainFrame::LedgerImportFileCommand() {

@@ -2,9 +2,12 @@
 
 #include <QMetaObject>
 
+#include <future>
+
 #include "acquire/ReadLogFlow.h"
 #include "store/ledger/CarSeed.h"
 #include "store/ledger/LedgerLocation.h"
+#include "store/ledger/LedgerMemoryBook.h"
 #include "store/platform/FileIo.h"
 #include "views/QtText.h"
 
@@ -25,36 +28,95 @@ LedgerImporter::~LedgerImporter() {
 }
 
 void LedgerImporter::Attach(ReadLogFlow& flow) {
-    flow.SetLogImageSink([this](std::span<const uint8_t> image) {
-        ledger::ImportRequest request;
-        request.kind = ledger::DownloadKind::MtkImage;
-        request.raw.assign(image.begin(), image.end());
+    flow.SetMtkSink([this](const MtkDownloadResult& result) {
+        ledger::ImportRequest request = ledger::ImportRequestOf(result, {});
         std::lock_guard lock(mutex_);
         downloaded_ = std::move(request);
     });
-    flow.SetPhlxRecordsSink([this](std::span<const uint8_t> records, int32_t timeBase) {
-        ledger::ImportRequest request;
-        request.kind = ledger::DownloadKind::PhlxRecords;
-        request.raw.assign(records.begin(), records.end());
-        request.detail = ledger::PhlxDetail(timeBase);
+    flow.SetPhlxSink([this](const PhlxDownloadResult& result) {
+        ledger::ImportRequest request = ledger::ImportRequestOf(result, {});
         std::lock_guard lock(mutex_);
         downloaded_ = std::move(request);
+    });
+    flow.SetMemoryBook(this);
+}
+
+void LedgerImporter::SetCar(const std::string& regNo) {
+    std::lock_guard lock(mutex_);
+    bookCar_ = regNo;
+}
+
+void LedgerImporter::QueueCall(std::function<void(ledger::Ledger*)> call) {
+    Job job;
+    job.call = std::move(call);
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    wake_.notify_all();
+}
+
+void LedgerImporter::Call(std::function<void(ledger::Ledger*)> call) {
+    std::promise<void> done;
+    QueueCall([&](ledger::Ledger* ledger) {
+        call(ledger);
+        done.set_value();
+    });
+    done.get_future().wait();
+}
+
+KnownMemory LedgerImporter::Known(LoggerModel kind, const std::string& loggerId) {
+    KnownMemory known;
+    std::string car;
+    {
+        std::lock_guard lock(mutex_);
+        car = bookCar_;
+    }
+    if (car.empty()) return known;
+    Call([&](ledger::Ledger* ledger) {
+        if (ledger != nullptr) known = ledger::LedgerMemoryBook(*ledger, car).Known(kind, loggerId);
+    });
+    return known;
+}
+
+void LedgerImporter::Erased(LoggerModel kind, const std::string& loggerId) {
+    std::string car;
+    {
+        std::lock_guard lock(mutex_);
+        car = bookCar_;
+    }
+    Call([&](ledger::Ledger* ledger) {
+        if (ledger != nullptr && !car.empty()) ledger::LedgerMemoryBook(*ledger, car).Erased(kind, loggerId);
     });
 }
 
-void LedgerImporter::ImportDownload(const Settings& settings, const std::string& source) {
+void LedgerImporter::FindLastSource(const std::string& regNo) {
+    QueueCall([this, regNo](ledger::Ledger* ledger) {
+        std::vector<ledger::Download> downloads;
+        if (ledger == nullptr || !ledger->Downloads(regNo, downloads).ok()) return;
+        std::string source;
+        for (const ledger::Download& d : downloads) {
+            if (d.kind == ledger::DownloadKind::MtkImage || d.kind == ledger::DownloadKind::PhlxRecords) source = d.source;
+        }
+        if (source.empty()) return;
+        const QString path = ToQString(source);
+        QMetaObject::invokeMethod(this, [this, path] { emit lastSourceFound(path); }, Qt::QueuedConnection);
+    });
+}
+
+void LedgerImporter::ImportDownload(const Settings& settings, const std::string& source, bool succeeded) {
     std::optional<ledger::ImportRequest> request;
     {
         std::lock_guard lock(mutex_);
         request.swap(downloaded_);
     }
-    if (!request) return;
+    if (!request || (!succeeded && !request->partial)) return;
     if (settings.carNum.empty()) {
         emit statusChanged(QStringLiteral("차량번호(CAR_NUM)가 설정되지 않아 원장에 넣지 않았습니다"));
         return;
     }
     request->source = source;
-    Queue({settings.carNum, ledger::SeedCar(settings, settings.carNum), std::move(*request), {}});
+    Queue({settings.carNum, ledger::SeedCar(settings, settings.carNum), std::move(*request), {}, {}});
 }
 
 void LedgerImporter::ImportTrackFile(const Settings& header, const Settings& live, const std::string& path) {
@@ -66,7 +128,7 @@ void LedgerImporter::ImportTrackFile(const Settings& header, const Settings& liv
     ledger::ImportRequest request;
     request.kind = ledger::DownloadKind::TrackFile;
     request.source = path;
-    Queue({named.carNum, ledger::SeedCar(named, named.carNum), std::move(request), path});
+    Queue({named.carNum, ledger::SeedCar(named, named.carNum), std::move(request), path, {}});
 }
 
 bool LedgerImporter::Busy() const {
@@ -92,6 +154,13 @@ void LedgerImporter::Run() {
         jobs_.pop_front();
         running_ = true;
         lock.unlock();
+        if (job.call) {
+            std::string error;
+            job.call(OpenLedger(error) ? ledger_.get() : nullptr);
+            lock.lock();
+            running_ = false;
+            continue;
+        }
         const QString text = Process(job);
         lock.lock();
         running_ = false;
@@ -107,19 +176,27 @@ QString LedgerImporter::Process(Job& job) {
             return failed(error.empty() ? job.filePath + ": 파일이 없습니다" : error);
         }
     }
-    if (!ledger_) {
-        const ledger::Status opened = ledger::OpenLedger(ledgerPath_, ledger::LedgerUser(), ledger_);
-        if (!opened.ok()) return failed(opened.message());
-    }
+    if (std::string error; !OpenLedger(error)) return failed(error);
     ledger::ImportResult result;
     const ledger::Status status = ledger_->Import(job.regNo, job.seed, job.request, result);
     if (!status.ok()) return failed(status.message());
+    if (job.request.partial) {
+        return QStringLiteral("끊긴 다운로드를 원장(%1)에 보관했습니다: 다음 로그읽기가 이어서 읽습니다")
+            .arg(ToQString(job.regNo));
+    }
     QString text = QStringLiteral("원장(%1)에 위치 %2개를 더했습니다 (주행 %3개 다시 만듦)")
                        .arg(ToQString(job.regNo))
                        .arg(result.added)
                        .arg(result.tripsRebuilt);
     if (result.ruleClassified > 0) text += QStringLiteral(", 규칙으로 %1개 분류").arg(result.ruleClassified);
     return text;
+}
+
+bool LedgerImporter::OpenLedger(std::string& error) {
+    if (ledger_) return true;
+    const ledger::Status opened = ledger::OpenLedger(ledgerPath_, ledger::LedgerUser(), ledger_);
+    if (!opened.ok()) error = opened.message();
+    return opened.ok();
 }
 
 void LedgerImporter::Post(const QString& text, bool nowIdle) {

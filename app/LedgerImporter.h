@@ -6,16 +6,23 @@
 // for the status line. The window never waits for the ledger, except on
 // closing, when the imports already queued are finished first (their bytes
 // are only safe once they are in the ledger).
+//
+// It is also the flows' LoggerMemoryBook for the car it is told
+// (SetCar): a download or an erase asks what the ledger knows of its logger
+// on the import thread, behind the imports queued before, and waits for the
+// answer.
 #include <QObject>
 #include <QString>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "acquire/LoggerMemoryBook.h"
 #include "store/Settings.h"
 #include "store/ledger/Ledger.h"
 
@@ -23,17 +30,27 @@ namespace ml {
 
 class ReadLogFlow;
 
-class LedgerImporter : public QObject {
+class LedgerImporter : public QObject, public LoggerMemoryBook {
     Q_OBJECT
 public:
     explicit LedgerImporter(std::string ledgerPath, QObject* parent = nullptr);
     ~LedgerImporter() override;
 
-    // Keeps the raw bytes of each download `flow` makes (set on its worker).
+    // Keeps the raw bytes of each download `flow` makes (set on its worker)
+    // and tells it what the ledger knows.
     void Attach(ReadLogFlow& flow);
-    // UI thread. Queues the bytes of the download that just completed for
-    // the car the settings name (CAR_NUM); `source` is the port.
-    void ImportDownload(const Settings& settings, const std::string& source);
+    // UI thread. Queues the bytes of the download that just ended for the
+    // car the settings name (CAR_NUM); `source` is the port. A download that
+    // failed goes in only when it was cut short with something kept.
+    void ImportDownload(const Settings& settings, const std::string& source, bool succeeded);
+
+    // The car whose ledger the book answers for.
+    void SetCar(const std::string& regNo);
+    KnownMemory Known(LoggerModel kind, const std::string& loggerId) override;
+    void Erased(LoggerModel kind, const std::string& loggerId) override;
+    // Looks up the port of the car's last download (the connect dialog
+    // offers it first) and announces it with lastSourceFound.
+    void FindLastSource(const std::string& regNo);
     // UI thread. Queues a track file, for the car its header names (or the
     // live settings' car when the header names none).
     void ImportTrackFile(const Settings& header, const Settings& live, const std::string& path);
@@ -44,6 +61,7 @@ public:
 signals:
     void statusChanged(const QString& text);  // the status line
     void idle();                              // the queue ran empty
+    void lastSourceFound(const QString& devicePath);
 
 private:
     struct Job {
@@ -51,8 +69,15 @@ private:
         ledger::Car seed;
         ledger::ImportRequest request;
         std::string filePath;  // track files are read on the import thread
+        // Instead of an import: run this with the open ledger (null when it
+        // cannot be opened), without a status text.
+        std::function<void(ledger::Ledger*)> call;
     };
     void Queue(Job job);
+    // Runs `call` on the import thread and waits for it.
+    void Call(std::function<void(ledger::Ledger*)> call);
+    void QueueCall(std::function<void(ledger::Ledger*)> call);
+    bool OpenLedger(std::string& error);
     void Run();
     QString Process(Job& job);
     void Post(const QString& text, bool nowIdle);
@@ -66,6 +91,7 @@ private:
     bool running_ = false;  // a job is being processed
     bool stopping_ = false;
     std::optional<ledger::ImportRequest> downloaded_;  // the last download's bytes
+    std::string bookCar_;
     std::thread thread_;
 };
 

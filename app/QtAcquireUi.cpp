@@ -57,6 +57,10 @@ void QtAcquireUi::ShowPopup() {
     });
 }
 
+void QtAcquireUi::SetLoadingNote(const std::string& text) {
+    RunOnUi([&] { popup_.SetNote(ToQString(text)); });
+}
+
 void QtAcquireUi::HidePopup() {
     RunOnUi([&] { popup_.hide(); });
 }

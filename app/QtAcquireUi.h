@@ -26,6 +26,7 @@ public:
     void SetLoadingStage(int line, const std::string& text) override;
     void ShowPopup() override;
     void HidePopup() override;
+    void SetLoadingNote(const std::string& text) override;
     void ProgressSetTotal(uint32_t total) override;
     void ProgressSetPosition(uint32_t position) override;
     void ProgressShow() override;

@@ -79,8 +79,9 @@ int main(int argc, char** argv) {
                                        QStringLiteral("KIND"));
     const QCommandLineOption noSimOption(QStringLiteral("no-simulator"), QStringLiteral("Never start the logger simulator."));
     const QCommandLineOption noSplashOption(QStringLiteral("no-splash"), QStringLiteral("Skip the start-up picture."));
-    const QCommandLineOption ledgerOption(QStringLiteral("ledger"),
-                                          QStringLiteral("Keep the year ledger in this file."), QStringLiteral("PATH"));
+    const QCommandLineOption ledgerOption(
+        QStringLiteral("ledger"), QStringLiteral("Keep the year ledger in this file or company database."),
+        QStringLiteral("PATH|URL"));
     parser.addOptions({settingsOption, verboseOption, simOption, noSimOption, noSplashOption, ledgerOption});
     parser.process(app);
 
@@ -90,10 +91,11 @@ int main(int argc, char** argv) {
 
     ml::FrameOptions options;
     options.settingsPath = ml::SettingsPath(parser.value(settingsOption).toStdString());
-    options.ledgerPath = ml::ledger::LedgerPath(parser.value(ledgerOption).toStdString());
 
     // The connectivity check runs while the splash is up; both are bounded.
     const ml::ServiceSettings services = ml::LoadSettings(options.settingsPath).services;
+    // --ledger, MILELEDGER_LEDGER, LEDGER_URL of the settings, the ledger file.
+    options.ledgerPath = ml::ledger::LedgerPath(parser.value(ledgerOption).toStdString(), services.ledgerUrl);
     std::future<bool> online = std::async(std::launch::async, [services] { return CheckOnline(services); });
 
     // With no logger attached, a simulated one makes the first read-log work.
@@ -107,6 +109,7 @@ int main(int argc, char** argv) {
         if (!port.isEmpty()) {
             options.extraPorts.push_back(port.toStdString());
             options.preferredPort = port.toStdString();
+            options.simulatorPort = port.toStdString();
             ml::DiagPrintf("simulated logger on %s\n", port.toUtf8().constData());
         } else {
             ml::DiagPrintf("no logger simulator: %s\n", error.isEmpty() ? "not found" : error.toUtf8().constData());

@@ -20,24 +20,9 @@ namespace {
 
 using namespace ml::ledger;
 
-constexpr int kTrips = 2000;
-constexpr int kFixesPerTrip = 1000;
-constexpr int32_t kYearStart = 1767193200;  // 2026-01-01 00:00 in Seoul
-constexpr int32_t kTripSpacing = 15600;     // 2,000 trips over 361 days
 constexpr const char* kCar = "12가3456";
 
-const std::vector<uint8_t>& YearImage() {
-    static const std::vector<uint8_t> image = [] {
-        ml::FixList fixes;
-        fixes.reserve(static_cast<size_t>(kTrips) * kFixesPerTrip);
-        for (int t = 0; t < kTrips; ++t) {
-            const ml::FixList drive = ml::test::LedgerDrive(kYearStart + t * kTripSpacing, kFixesPerTrip);
-            fixes.insert(fixes.end(), drive.begin(), drive.end());
-        }
-        return ml::test::LedgerImage(fixes);
-    }();
-    return image;
-}
+const std::vector<uint8_t>& YearImage() { return ml::test::LedgerYearImage(); }
 
 std::string LedgerFile() { return "/tmp/mileledger-bench-" + std::to_string(::getpid()) + ".sqlite3"; }
 

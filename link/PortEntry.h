@@ -17,6 +17,7 @@ struct PortEntry {
     std::string valueName;   // the driver's name (ftdi_sio, cdc_acm, serial8250, "extra")
     std::string portName;    // what the user sees and picks: ttyUSB0, or a cut path
     std::string devicePath;  // what Open is given: the full path, never cut
+    std::string description{};  // what the system knows of it: USB maker and product; may be empty
 };
 
 // Builds an entry with both names cut to their limits. The device path keeps

@@ -8,6 +8,18 @@ LoggerModel ClassifyModelReply(std::string_view reply) {
     return LoggerModel::Mtk;
 }
 
+std::string LoggerIdOf(std::string_view reply, LoggerModel model) {
+    constexpr std::string_view kAnswer = "$PHLX852,";
+    const size_t at = reply.find(kAnswer);
+    std::string id;
+    if (at != std::string_view::npos) {
+        const std::string_view rest = reply.substr(at + kAnswer.size());
+        id = std::string(rest.substr(0, rest.find_first_of(",*\r\n")));
+    }
+    if (!id.empty()) return id;
+    return model == LoggerModel::Phlx ? "phlx" : "mtk";
+}
+
 const char* ModelQueryFailedText() { return "메시지를 획득하지 못했습니다($PHLX852)"; }
 
 }  // namespace ml

@@ -2,6 +2,7 @@
 // Which protocol a logger speaks, from its answer to the "810" model query.
 // Both kinds answer with an 852 sentence; only the PHLX model names itself
 // "TRL4200Mini" in it.
+#include <string>
 #include <string_view>
 
 namespace ml {
@@ -13,6 +14,11 @@ enum class LoggerModel {
 };
 
 LoggerModel ClassifyModelReply(std::string_view reply);
+
+// The name a logger gives itself in its 852 sentence ("MTK-3339",
+// "TRL4200Mini"): how the ledger tells one car's loggers apart. "mtk" or
+// "phlx" when the sentence names none.
+std::string LoggerIdOf(std::string_view reply, LoggerModel model);
 
 // The message for LoggerModel::Failed: "메시지를 획득하지 못했습니다($PHLX852)".
 const char* ModelQueryFailedText();

@@ -16,6 +16,8 @@ constexpr std::string_view kStatusAck = "$PMTK001,182,2,3*25";
 constexpr int kStatusItems = 12;
 constexpr int kByteCountItem = 8;
 constexpr int kRecordCountItem = 12;
+constexpr int kRecordMethodItem = 6;
+constexpr int kFlashIdItem = 9;
 // A status reply is a few dozen bytes; a logger that streams this much
 // without acknowledging is not answering the query.
 constexpr size_t kMaxStatusText = size_t{64} * 1024;
@@ -41,6 +43,12 @@ uint32_t ParseHexCount(std::string_view text) {
     }
     return static_cast<uint32_t>(value);
 }
+// The flash chip's JEDEC id ends in its capacity as a power of two
+// (0x15: 2 MiB); 0 when the id does not look like one.
+uint32_t FlashBytes(uint32_t flashId) {
+    const uint32_t code = flashId & 0xFF;
+    return flashId > 0xFF && code >= 0x10 && code <= 0x1A ? uint32_t{1} << code : 0;
+}
 }  // namespace
 
 MtkDownload::MtkDownload(MtkDownloadOptions options)
@@ -64,7 +72,7 @@ void MtkDownload::Feed(std::span<const uint8_t> bytes) {
     }
     dataStarted_ = true;
     receiver_.Feed(bytes);
-    if (progress_.received >= progress_.byteCount) FinishData();
+    if (!Finished() && readingGot_ >= reading_.size()) OnReadDone();
 }
 
 // Replies may come split over several reads; the whole text since the query
@@ -106,36 +114,94 @@ void MtkDownload::ParseStatusText() {
         const int item = LeadingInt(PmtkField(reply, 2));
         if (item == kByteCountItem) progress_.byteCount = ParseHexCount(value);
         if (item == kRecordCountItem) progress_.recordCount = LeadingInt(value);
+        if (item == kRecordMethodItem) progress_.recordMethod = LeadingInt(value);
+        if (item == kFlashIdItem) progress_.flashBytes = FlashBytes(ParseHexCount(value));
     }
+}
+
+bool MtkDownload::Allocate(size_t bytes) {
+    if (bytes > options_.maxLogBytes) return false;
+    try {
+        image_.assign(bytes, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 void MtkDownload::StartDataPhase() {
-    // The read command goes out even for an empty log, as the logger's
-    // host software always did; the outcome is decided after it.
-    outgoing_ = {BuildPmtk182Sentence(7, Format("0,%X", progress_.byteCount)), false};
     progress_.stage = MtkStage::Data;
+    progress_.received = 0;
+    receiver_.Reset();
+    if (options_.eraseCheck) {
+        StartEraseCheck();
+        return;
+    }
+    const uint32_t known = static_cast<uint32_t>(std::min<size_t>(options_.known.size(), options_.maxLogBytes));
+    plan_ = PlanMtkRead(known, progress_.byteCount, options_.forceFull);
+    planned_ = true;
+    progress_.toRead = plan_.BytesToRead();
     if (progress_.byteCount == 0) {
+        // The read command goes out even for an empty log, as the logger's
+        // host software always did; the outcome is decided after it.
+        QueueRead({0, 0});
         Finish(MtkOutcome::NoData);
         return;
     }
-    if (progress_.byteCount > options_.maxLogBytes) {
+    if (plan_.kind == MtkReadKind::Full) {
+        if (!Allocate(progress_.byteCount)) {
+            outgoing_ = {BuildPmtk182Sentence(7, Format("0,%X", progress_.byteCount)), false};
+            Finish(MtkOutcome::AllocationFailed);
+            return;
+        }
+        QueueRead({0, progress_.byteCount});
+        return;
+    }
+    if (!Allocate(progress_.byteCount)) {
         Finish(MtkOutcome::AllocationFailed);
         return;
     }
-    try {
-        image_.assign(progress_.byteCount, 0);
-    } catch (const std::bad_alloc&) {
-        Finish(MtkOutcome::AllocationFailed);
-        return;
-    }
-    progress_.received = 0;
-    receiver_.Reset();
+    std::copy(options_.known.begin(), options_.known.begin() + known, image_.begin());
+    imageEnd_ = intactEnd_ = known;
+    pending_.assign(plan_.checks.begin() + 1, plan_.checks.end());
+    QueueRead(plan_.checks.front());
 }
 
-// Chunks are placed by arrival order, not by their address field, so a
-// sentence lost to a checksum error shifts every later chunk. Hex digits
-// must be upper-case: the first other character ends the decoding, and the
-// pairs from there on stay zero but still count.
+// Only the chunk where the logger's memory and the known image both end is
+// read: it shows whether the logger holds anything the known image lacks.
+void MtkDownload::StartEraseCheck() {
+    const uint32_t used = progress_.byteCount;
+    if (used <= kMtkHeaderBytes || used > options_.known.size()) {
+        // An empty memory (or a bare header) loses nothing; more than is
+        // known loses what is beyond it.
+        eraseCheckMatched_ = used <= kMtkHeaderBytes;
+        Finish(MtkOutcome::Completed);
+        return;
+    }
+    plan_.compare = {used - std::min(used, kMtkCompareBytes), used};
+    if (!Allocate(used)) {
+        Finish(MtkOutcome::AllocationFailed);
+        return;
+    }
+    progress_.toRead = plan_.compare.size();
+    QueueRead(plan_.compare);
+}
+
+void MtkDownload::QueueRead(ByteRange range) {
+    reading_ = range;
+    readingGot_ = 0;
+    readGap_ = false;
+    dataStarted_ = false;
+    nextAddress_ = range.start;
+    chunkBytes_ = 0;
+    outgoing_ = {BuildPmtk182Sentence(7, Format("%X,%X", range.start, range.size())), false};
+}
+
+// Chunks are placed by arrival order from the address asked for, not by
+// their own address field, so a sentence lost to a checksum error shifts
+// every later chunk of its read. Hex digits must be upper-case: the first
+// other character ends the decoding, and the pairs from there on stay zero
+// but still count.
 void MtkDownload::OnDataSentence(std::string_view sentence) {
     if (progress_.stage != MtkStage::Data || Finished()) return;
     if (sentence.find("$PMTK182,8") == std::string_view::npos) return;
@@ -147,28 +213,81 @@ void MtkDownload::OnDataSentence(std::string_view sentence) {
     if (pairs > 0) {
         const uint64_t address = ParseHexCount(PmtkField(sentence, 2));
         const uint64_t unit = chunkBytes_ > 0 ? chunkBytes_ : pairs;
-        if (address > nextAddress_) missingSentences_ += (address - nextAddress_ + unit - 1) / unit;
+        if (address > nextAddress_) {
+            missingSentences_ += (address - nextAddress_ + unit - 1) / unit;
+            readGap_ = true;
+        }
         nextAddress_ = address + pairs;
         chunkBytes_ = pairs;
     }
-    const size_t room = progress_.byteCount - progress_.received;
+    const size_t room = reading_.size() - readingGot_;
     const size_t taken = std::min(pairs, room);
-    uint8_t* out = image_.data() + progress_.received;
+    uint8_t* out = image_.data() + reading_.start + readingGot_;
     for (size_t i = 0; i < taken; ++i) {
         const int hi = HexDigit(hex[2 * i]);
         const int lo = HexDigit(hex[2 * i + 1]);
         if (hi < 0 || lo < 0) break;
         out[i] = static_cast<uint8_t>(hi << 4 | lo);
     }
+    readingGot_ += static_cast<uint32_t>(taken);
     progress_.received += static_cast<uint32_t>(taken);
+    const uint32_t reached = reading_.start + readingGot_;
+    imageEnd_ = std::max(imageEnd_, reached);
+    // The image is right from address 0 up to the first lost sentence.
+    if (readGap_) gap_ = true;
+    if (!gap_ && reading_.start <= intactEnd_) intactEnd_ = std::max(intactEnd_, reached);
+}
+
+bool MtkDownload::ComparedChunkMatches() const {
+    const ByteRange compare[] = {plan_.compare};
+    return AgreesWithKnown(options_.known, compare,
+                           std::span<const uint8_t>(image_).subspan(plan_.compare.start, plan_.compare.size()));
+}
+
+void MtkDownload::OnReadDone() {
+    done_.push_back({reading_.start, reading_.start + readingGot_});
+    if (options_.eraseCheck) {
+        eraseCheckMatched_ = !readGap_ && ComparedChunkMatches();
+        Finish(MtkOutcome::Completed);
+        return;
+    }
+    if (!pending_.empty()) {
+        const ByteRange next = pending_.front();
+        pending_.erase(pending_.begin());
+        QueueRead(next);
+        return;
+    }
+    if (plan_.kind == MtkReadKind::Incremental && !matched_) {
+        matched_ = !gap_ && ComparedChunkMatches();
+        if (!matched_) {
+            // Erased and written again since: everything is new.
+            DiagPrintf("mtk: the known image ends differently; reading all %u bytes\n", progress_.byteCount);
+            plan_.kind = MtkReadKind::Full;
+            plan_.reason = MtkFullReason::Mismatch;
+            std::fill(image_.begin(), image_.end(), 0);
+            imageEnd_ = intactEnd_ = 0;
+            gap_ = false;
+            done_.clear();
+            progress_.toRead = progress_.byteCount;
+            progress_.received = 0;
+            QueueRead({0, progress_.byteCount});
+            return;
+        }
+        if (plan_.tail.size() > 0) {
+            QueueRead(plan_.tail);
+            return;
+        }
+    }
+    FinishData();
 }
 
 void MtkDownload::FinishData() {
-    if (progress_.received == 0) {
+    const bool incremental = plan_.kind == MtkReadKind::Incremental;
+    if (!incremental && progress_.received == 0) {
         Finish(MtkOutcome::NothingReceived);
         return;
     }
-    if (nextAddress_ < progress_.byteCount && chunkBytes_ > 0) {
+    if (!incremental && nextAddress_ < progress_.byteCount && chunkBytes_ > 0) {
         // Sentences missing at the end show only in the byte count.
         missingSentences_ += (progress_.byteCount - nextAddress_ + chunkBytes_ - 1) / chunkBytes_;
     }
@@ -184,8 +303,13 @@ int MtkDownload::SilenceLimitMs() const {
 
 void MtkDownload::OnSilence() {
     if (Finished()) return;
-    if (progress_.stage == MtkStage::Data && dataStarted_) {
-        FinishData();  // the logger has sent all it will send
+    // The logger has sent all it will send. A read that had not yet shown
+    // whether the known image still holds leaves nothing to build on.
+    const bool judged = plan_.kind == MtkReadKind::Full || matched_;
+    if (progress_.stage == MtkStage::Data && dataStarted_ && judged && !options_.eraseCheck) {
+        done_.push_back({reading_.start, reading_.start + readingGot_});
+        reading_ = {};
+        FinishData();
         return;
     }
     Finish(MtkOutcome::NoReply);
@@ -215,12 +339,31 @@ void MtkDownload::Finish(MtkOutcome outcome) {
 }
 
 std::span<const uint8_t> MtkDownload::logImage() const {
-    return {image_.data(), std::min<size_t>(progress_.received, image_.size())};
+    return {image_.data(), std::min<size_t>(imageEnd_, image_.size())};
 }
 
 void MtkDownload::ReleaseLogImage() {
     std::vector<uint8_t>().swap(image_);
-    progress_.received = 0;
+    imageEnd_ = intactEnd_ = 0;
+    done_.clear();
+    reading_ = {};
+}
+
+MtkReceived MtkDownload::Received() const {
+    MtkReceived out;
+    if (options_.eraseCheck || (plan_.kind == MtkReadKind::Incremental && !matched_)) return out;
+    out.incremental = plan_.kind == MtkReadKind::Incremental;
+    std::vector<ByteRange> ranges = done_;
+    if (reading_.size() > 0 && (ranges.empty() || ranges.back().start != reading_.start)) {
+        ranges.push_back({reading_.start, reading_.start + readingGot_});
+    }
+    for (const ByteRange& r : ranges) {
+        if (r.size() == 0 || r.end > image_.size()) continue;
+        out.ranges.push_back(r);
+        out.bytes.insert(out.bytes.end(), image_.begin() + r.start, image_.begin() + r.end);
+    }
+    out.intactBytes = std::min<uint32_t>(intactEnd_, static_cast<uint32_t>(image_.size()));
+    return out;
 }
 
 UserMessage MtkDownload::Message(std::string_view portName) const {
@@ -248,10 +391,10 @@ UserMessage MtkDownload::Message(std::string_view portName) const {
 }
 
 UserMessage MtkDownload::LossMessage() const {
-    if (progress_.received >= progress_.byteCount && missingSentences_ == 0 && crcErrors() == 0) return {};
+    if (progress_.received >= progress_.toRead && missingSentences_ == 0 && crcErrors() == 0) return {};
     return {Format("로그 데이터 일부를 받지 못했습니다: %u바이트 중 %u바이트 수신, 데이터 문장 %llu개 누락"
                    "(체크섬 오류 %llu개). 받은 데이터까지만 표시합니다.",
-                   progress_.byteCount, progress_.received, static_cast<unsigned long long>(missingSentences_),
+                   progress_.toRead, progress_.received, static_cast<unsigned long long>(missingSentences_),
                    static_cast<unsigned long long>(crcErrors())),
             kWarningCaption};
 }

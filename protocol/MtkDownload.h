@@ -3,9 +3,16 @@
 // port and the clock. Exchange: twelve status queries "$PMTK182,2,N" each
 // answered by "$PMTK182,3,N,value" and acknowledged by
 // "$PMTK001,182,2,3*25" (item 8: bytes in use, hex; item 12: record count,
-// decimal); then one read "$PMTK182,7,0,<hex count>" answered by
-// "$PMTK182,8,<addr>,<hex bytes>" data sentences, placed in the image in
-// arrival order (the address is not used); then "$PHLX827" ends it.
+// decimal); then reads "$PMTK182,7,<hex addr>,<hex count>" answered by
+// "$PMTK182,8,<addr>,<hex bytes>" data sentences, placed in arrival order
+// from the address asked for (the sentences' own addresses only reveal
+// gaps); then "$PHLX827" ends it.
+//
+// With the memory known from an earlier download (options.known) the reads
+// follow PlanMtkRead: the open sector's header and the chunk that ends the
+// known image first, then, when that chunk reads the same, only the new
+// bytes; when it does not, everything. logImage() is the whole memory in
+// every case.
 //
 // Driver loop (see docs/architecture.md):
 //   MtkDownload d(options);
@@ -29,6 +36,7 @@
 #include <vector>
 
 #include "link/MtkSentenceReceiver.h"
+#include "protocol/MtkReadPlan.h"
 #include "protocol/OutgoingCommand.h"
 #include "protocol/UserMessage.h"
 
@@ -42,6 +50,13 @@ struct MtkDownloadOptions {
     // Larger announced logs are refused as an allocation failure; MTK
     // loggers carry at most a few MiB.
     uint32_t maxLogBytes = 64u * 1024u * 1024u;
+    // The logger's memory from address 0 as an earlier download left it
+    // known; empty: read everything.
+    std::vector<uint8_t> known;
+    bool forceFull = false;
+    // Before an erase: ask the status, compare the chunk that ends where
+    // both the logger's memory and `known` end, and stop (no log is read).
+    bool eraseCheck = false;
 };
 
 enum class MtkStage {
@@ -66,8 +81,21 @@ struct MtkProgress {
     MtkStage stage = MtkStage::StatusQueries;
     int statusItem = 1;        // 1..12 while querying
     int32_t recordCount = 0;   // popup line 2 ("%d")
-    uint32_t byteCount = 0;    // popup line 3 "(%d/%d)" with received
-    uint32_t received = 0;     // bytes placed in the image so far
+    uint32_t byteCount = 0;    // memory in use (status item 8)
+    uint32_t toRead = 0;       // bytes this download reads: popup line 3 "(received/toRead)"
+    uint32_t received = 0;     // bytes received so far
+    uint32_t flashBytes = 0;   // the memory's size from the flash id (item 9); 0 unknown
+    int recordMethod = 0;      // item 6: 1 overwrite when full, 2 stop; 0 unknown
+};
+
+// What a download read, for the ledger: the pieces in the order read, their
+// bytes one after the other, and how far the image from address 0 is known
+// to be right (a lost data sentence shifts everything after it).
+struct MtkReceived {
+    bool incremental = false;  // placed into the known image, not read from address 0
+    std::vector<ByteRange> ranges;
+    std::vector<uint8_t> bytes;
+    uint32_t intactBytes = 0;
 };
 
 class MtkDownload {
@@ -86,11 +114,22 @@ public:
     MtkOutcome outcome() const { return outcome_; }
     const MtkProgress& progress() const { return progress_; }
 
-    // The received bytes (the first progress().received bytes of the image),
-    // whatever the outcome: after a failure or cancel it holds what arrived.
+    // The memory image: what was known, with what arrived placed into it;
+    // after a failure or cancel it ends where the received bytes end.
     std::span<const uint8_t> logImage() const;
     // Frees the image (after decoding).
     void ReleaseLogImage();
+
+    // The plan in force (after a mismatch: the full read that replaced it).
+    const MtkReadPlan& plan() const { return plan_; }
+    // Empty until the status is known.
+    std::string PlanText() const { return planned_ ? ReadPlanText(plan_) : std::string(); }
+    // What was read and can be trusted; nothing from an incremental read
+    // whose compared chunk had not yet matched.
+    MtkReceived Received() const;
+    // eraseCheck: whether the logger's memory ends where `known` does, with
+    // the same bytes before it (true for an empty logger).
+    bool eraseCheckMatched() const { return eraseCheckMatched_; }
 
     // Checked sentences dropped for a wrong checksum during the data phase.
     uint64_t crcErrors() const { return receiver_.crcErrors(); }
@@ -115,6 +154,11 @@ private:
     void OnStatusBytes(std::span<const uint8_t> bytes);
     void ParseStatusText();
     void StartDataPhase();
+    void StartEraseCheck();
+    bool Allocate(size_t bytes);
+    void QueueRead(ByteRange range);
+    void OnReadDone();
+    bool ComparedChunkMatches() const;
     void FinishData();
     void Finish(MtkOutcome outcome);
 
@@ -124,6 +168,18 @@ private:
     OutgoingCommand outgoing_;
     std::string statusText_;
     std::vector<uint8_t> image_;
+    MtkReadPlan plan_;
+    bool planned_ = false;
+    bool matched_ = false;          // the compared chunk read the same
+    bool eraseCheckMatched_ = false;
+    std::vector<ByteRange> pending_;  // reads still to send, in order
+    std::vector<ByteRange> done_;     // reads finished or cut short, as far as they got
+    ByteRange reading_;               // the read in progress
+    uint32_t readingGot_ = 0;         // its bytes so far
+    bool readGap_ = false;            // a data sentence of it went missing
+    uint32_t imageEnd_ = 0;           // the image holds data up to here
+    uint32_t intactEnd_ = 0;          // and is right up to here
+    bool gap_ = false;                // a data sentence went missing
     bool dataStarted_ = false;
     uint64_t nextAddress_ = 0;  // where the next data sentence should start
     uint64_t chunkBytes_ = 0;   // bytes of the last data sentence

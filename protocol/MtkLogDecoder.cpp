@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/DiagLog.h"
+#include "core/GpsWeekRollover.h"
 #include "protocol/MtkLogDump.h"
 #include "protocol/MtkRecordLayout.h"
 
@@ -93,7 +94,7 @@ FixRecord MakeFix(const MtkRecordLayout& layout, const uint8_t* record) {
 
 MtkSectorResult DecodeLogSectorDetailed(int sectorIndex, std::span<const uint8_t> image,
                                         size_t limit, FixList& fixes,
-                                        const MtkDecodeProgress& progress) {
+                                        const MtkDecodeProgress& progress, MtkTimes times) {
     MtkSectorResult result;
     result.index = sectorIndex;
     result.end = MtkSectorEnd::Incomplete;
@@ -166,6 +167,7 @@ MtkSectorResult DecodeLogSectorDetailed(int sectorIndex, std::span<const uint8_t
         }
         if (ChecksumMatches(record)) {
             fixes.push_back(MakeFix(layout, record.data()));
+            if (times == MtkTimes::Corrected && CorrectGpsWeekRollover(fixes.back().time)) ++result.timesMoved;
             ++result.fixesStored;
         } else {
             if (dump) {
@@ -192,7 +194,8 @@ int DecodeLogSector(int sectorIndex, std::span<const uint8_t> image, size_t limi
 }
 
 MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
-                                const MtkDecodeProgress& progress, const MtkSectorDone& sectorDone) {
+                                const MtkDecodeProgress& progress, const MtkSectorDone& sectorDone,
+                                MtkTimes times) {
     MtkDecodeSummary summary;
     const size_t whole = image.size() / kSectorSize;
     const size_t tail = image.size() % kSectorSize;
@@ -201,7 +204,7 @@ MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
     summary.sectors.reserve(sectors);
     for (size_t i = 0; i < sectors; ++i) {
         MtkSectorResult sector = DecodeLogSectorDetailed(static_cast<int>(i), image, kSectorSize,
-                                                         fixes, progress);
+                                                         fixes, progress, times);
         ++summary.sectorsInImage;
         if (sector.end != MtkSectorEnd::NoMark) {
             ++summary.sectorsDecoded;
@@ -209,6 +212,7 @@ MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
         summary.recordsCounted += sector.recordsCounted;
         summary.fixesStored += sector.fixesStored;
         summary.checksumFailures += sector.checksumFailures;
+        summary.timesMoved += sector.timesMoved;
         summary.sectors.push_back(sector);
         if (sectorDone) {
             sectorDone(fixes);

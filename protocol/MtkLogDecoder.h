@@ -20,12 +20,16 @@ using MtkDecodeProgress = std::function<void(int countedInSector, long sectorRec
 // and clear the list, so that a whole image never has to be held as fixes.
 using MtkSectorDone = std::function<void(FixList& fixes)>;
 
+// Fix times as logged, or with the GPS week rollover undone (see
+// core/GpsWeekRollover.h; the summary counts the fixes moved).
+enum class MtkTimes { Corrected, AsLogged };
+
 // Decodes every 64 KiB sector of the image in order and appends one fix per
 // record whose checksum is right; `fixes` is not cleared first. A last sector
 // shorter than its 512-byte header is not decoded.
 MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
                                 const MtkDecodeProgress& progress = {},
-                                const MtkSectorDone& sectorDone = {});
+                                const MtkSectorDone& sectorDone = {}, MtkTimes times = MtkTimes::Corrected);
 
 // Decodes sector `sectorIndex` of the image, reading no entry at or beyond
 // `limit` bytes from the sector start (clamped to the sector and the image).
@@ -36,6 +40,7 @@ int DecodeLogSector(int sectorIndex, std::span<const uint8_t> image, size_t limi
 // The same, with the sector's full result.
 MtkSectorResult DecodeLogSectorDetailed(int sectorIndex, std::span<const uint8_t> image,
                                         size_t limit, FixList& fixes,
-                                        const MtkDecodeProgress& progress = {});
+                                        const MtkDecodeProgress& progress = {},
+                                        MtkTimes times = MtkTimes::Corrected);
 
 }  // namespace ml

@@ -29,6 +29,7 @@ struct MtkSectorResult {
     int fixesStored = 0;
     int checksumFailures = 0;
     int markers = 0;
+    int timesMoved = 0;         // fixes moved forward 1024 weeks (GPS week rollover)
 };
 
 struct MtkDecodeSummary {
@@ -37,6 +38,7 @@ struct MtkDecodeSummary {
     long recordsCounted = 0;
     long fixesStored = 0;
     long checksumFailures = 0;
+    long timesMoved = 0;
     size_t trailingBytesIgnored = 0;  // a last sector too short for its header
     std::vector<MtkSectorResult> sectors;
 };

@@ -208,11 +208,31 @@ void PhlxExchange::ProcessHistoryPackage() {
     CompleteHistory();
 }
 
+bool PhlxExchange::IsKnown(const HistoryEntry& e) const {
+    return std::any_of(options_.known.begin(), options_.known.end(), [&](const HistoryEntry& k) {
+        return k.logIndex == e.logIndex && k.recordCount == e.recordCount;
+    });
+}
+
 void PhlxExchange::CompleteHistory() {
-    // The progress total counts every entry of the history, not only those
-    // of its last package.
+    if (options_.historyOnly) {
+        Disconnect();
+        return;
+    }
+    // The progress total counts every entry of the history that is fetched,
+    // not only those of its last package.
     uint64_t total = 0;
-    for (const HistoryEntry& e : history_) total += e.recordCount;
+    skippedLogs_ = 0;
+    skippedRecords_ = 0;
+    for (const HistoryEntry& e : history_) {
+        if (IsKnown(e)) {
+            ++skippedLogs_;
+            skippedRecords_ += e.recordCount;
+        } else {
+            total += e.recordCount;
+        }
+    }
+    if (skippedLogs_ > 0) DiagPrintf("%zu known logs are not fetched again\r\n", skippedLogs_);
     progress_.total = static_cast<uint32_t>(std::min<uint64_t>(total, 0xFFFFFFFFu));
     progress_.position = 0;
     progress_.visible = true;
@@ -221,13 +241,17 @@ void PhlxExchange::CompleteHistory() {
     phase_ = Phase::Log;
     recordsOfEntry_ = 0;
     fixes_.clear();
+    rawRecords_.clear();
+    logsRead_.clear();
     RequestEntry(true);
 }
 
 // Entries without records are skipped: the logger would have nothing to send
-// for them and the exchange would wait for ever.
+// for them and the exchange would wait for ever. So are the logs kept from
+// earlier downloads.
 void PhlxExchange::RequestEntry(bool first) {
-    while (historyPosition_ < history_.size() && history_[historyPosition_].recordCount == 0) {
+    while (historyPosition_ < history_.size() &&
+           (history_[historyPosition_].recordCount == 0 || IsKnown(history_[historyPosition_]))) {
         ++historyPosition_;
     }
     if (historyPosition_ >= history_.size()) {
@@ -245,8 +269,10 @@ void PhlxExchange::RequestEntry(bool first) {
 void PhlxExchange::ProcessLogPackage() {
     const size_t records = package_.size() / kPhlxRecordSize;
     for (size_t i = 0; i < records; ++i) {
+        bool moved = false;
         fixes_.push_back(ParsePhlxRecord(
-            std::span<const uint8_t>(package_).subspan(i * kPhlxRecordSize, kPhlxRecordSize), timeBase_));
+            std::span<const uint8_t>(package_).subspan(i * kPhlxRecordSize, kPhlxRecordSize), timeBase_, &moved));
+        if (moved) ++timesMoved_;
     }
     rawRecords_.insert(rawRecords_.end(), package_.begin(),
                        package_.begin() + static_cast<std::ptrdiff_t>(records * kPhlxRecordSize));
@@ -259,6 +285,7 @@ void PhlxExchange::ProcessLogPackage() {
     Send("900,902,3", "ACK");
     // Records beyond the entry's count are kept; the entry counts as done.
     if (recordsOfEntry_ < expected) return;
+    logsRead_.push_back({history_[historyPosition_], static_cast<uint32_t>(recordsOfEntry_)});
     ++historyPosition_;
     recordsOfEntry_ = 0;
     RequestEntry(false);
@@ -327,6 +354,15 @@ UserMessage PhlxExchange::Message(std::string_view portName) const {
             break;
     }
     return {};
+}
+
+std::string PhlxExchange::PlanText() const {
+    if (skippedLogs_ == 0) return {};
+    uint64_t records = 0;
+    for (const HistoryEntry& e : history_) records += e.recordCount;
+    return Format("새 로그만 읽는 중: 로그 %zu / %zu개, 기록 %llu / %llu개", history_.size() - skippedLogs_,
+                  history_.size(), static_cast<unsigned long long>(records - skippedRecords_),
+                  static_cast<unsigned long long>(records));
 }
 
 UserMessage PhlxExchange::LossMessage() const {

@@ -33,6 +33,18 @@ struct PhlxExchangeOptions {
     int replyTimeoutMs = 5000;
     // Larger announced packages are refused (the 902 is ignored).
     uint32_t maxPackageBytes = 16u * 1024u * 1024u;
+    // Logs kept from earlier downloads: a history entry with the same index
+    // and record count is not fetched again (one that grew is, whole).
+    std::vector<HistoryEntry> known;
+    // Fetch the history only (to see what an erase would delete), then end.
+    bool historyOnly = false;
+};
+
+// A log fetched whole: its history entry and the records that came for it
+// (more than announced when the logger overran), in rawRecords() order.
+struct PhlxLogRead {
+    HistoryEntry entry;
+    uint32_t records = 0;
 };
 
 enum class PhlxOutcome {
@@ -70,6 +82,17 @@ public:
     const PhlxProgress& progress() const { return progress_; }
 
     const std::vector<HistoryEntry>& history() const { return history_; }
+    // The logs fetched whole, in the order of rawRecords(); records after
+    // them belong to a log cut short.
+    const std::vector<PhlxLogRead>& logsRead() const { return logsRead_; }
+    // History entries left out because they were known, and their records.
+    size_t skippedLogs() const { return skippedLogs_; }
+    uint64_t skippedRecords() const { return skippedRecords_; }
+    // Fixes whose time was moved forward 1024 weeks (GPS week rollover).
+    uint64_t timesMoved() const { return timesMoved_; }
+    // "새 로그만 읽는 중: ..." once the history is known and some logs were
+    // left out; empty otherwise.
+    std::string PlanText() const;
     const FixList& fixes() const { return fixes_; }
     FixList TakeFixes() { return std::move(fixes_); }
     // The log records as received (32 bytes each, whole records only) and
@@ -102,6 +125,8 @@ private:
 
     PhlxExchangeOptions options_;
     int32_t timeBase_ = 0;
+    bool IsKnown(const HistoryEntry& e) const;
+
     PhlxOutcome outcome_ = PhlxOutcome::Running;
     PhlxProgress progress_;
     OutgoingCommand outgoing_;
@@ -127,6 +152,10 @@ private:
     uint64_t recordsOfEntry_ = 0;
     FixList fixes_;
     std::vector<uint8_t> rawRecords_;
+    std::vector<PhlxLogRead> logsRead_;
+    size_t skippedLogs_ = 0;
+    uint64_t skippedRecords_ = 0;
+    uint64_t timesMoved_ = 0;
 };
 
 }  // namespace ml

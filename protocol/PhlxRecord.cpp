@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "core/GpsWeekRollover.h"
 #include "core/LocalTime.h"
 
 namespace ml {
@@ -33,10 +34,12 @@ HistoryEntry ParseHistoryEntry(std::span<const uint8_t> entry) {
     return e;
 }
 
-FixRecord ParsePhlxRecord(std::span<const uint8_t> record, int32_t timeBase) {
+FixRecord ParsePhlxRecord(std::span<const uint8_t> record, int32_t timeBase, bool* timeMoved) {
     FixRecord fix;
     if (record.size() < kPhlxRecordSize) return fix;
     fix.time = static_cast<int32_t>(U32(record, 0) + static_cast<uint32_t>(timeBase));
+    const bool moved = CorrectGpsWeekRollover(fix.time);
+    if (timeMoved != nullptr) *timeMoved = moved;
     fix.latitude = std::bit_cast<float>(U32(record, 4));
     fix.longitude = std::bit_cast<float>(U32(record, 8));
     fix.height = static_cast<float>(static_cast<int16_t>(U16(record, 12)));

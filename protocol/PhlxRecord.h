@@ -31,7 +31,9 @@ int32_t PhlxTimeBase();
 HistoryEntry ParseHistoryEntry(std::span<const uint8_t> entry);
 
 // `record` must hold at least kPhlxRecordSize bytes; a shorter span gives a
-// zero fix. The time wraps in 32 bits as the logger's does.
-FixRecord ParsePhlxRecord(std::span<const uint8_t> record, int32_t timeBase);
+// zero fix. The time wraps in 32 bits as the logger's does; a time in the
+// span a GPS week rollover puts dates into is moved forward 1024 weeks
+// (core/GpsWeekRollover.h).
+FixRecord ParsePhlxRecord(std::span<const uint8_t> record, int32_t timeBase, bool* timeMoved = nullptr);
 
 }  // namespace ml

@@ -125,12 +125,13 @@ std::optional<SettingInputProblem> NormalizeSettingInputs(Settings& settings) {
     return std::nullopt;
 }
 
-const std::array<ServiceKey, 4>& ServiceKeys() {
-    static const std::array<ServiceKey, 4> keys = {{
+const std::array<ServiceKey, 5>& ServiceKeys() {
+    static const std::array<ServiceKey, 5> keys = {{
         {"GEOCODING_BASE_URL", &ServiceSettings::geocodingBaseUrl},
         {"GEOCODING_KEY", &ServiceSettings::geocodingKey},
         {"CONNECTIVITY_CHECK_URL", &ServiceSettings::connectivityCheckUrl},
         {"MAP_TILE_URL", &ServiceSettings::mapTileUrl},
+        {"LEDGER_URL", &ServiceSettings::ledgerUrl},
     }};
     return keys;
 }

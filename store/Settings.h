@@ -74,6 +74,9 @@ struct ServiceSettings {
     std::string geocodingKey;  // empty: no request is made, addresses are "No Data"
     std::string connectivityCheckUrl = "https://www.naver.com/";
     std::string mapTileUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+    // The company's ledger database (postgresql://user@host:port/db); empty:
+    // the ledger file on this PC. Never with a password.
+    std::string ledgerUrl;
 
     bool operator==(const ServiceSettings&) const = default;
 };
@@ -84,6 +87,6 @@ struct ServiceKey {
     const char* key;
     std::string ServiceSettings::*value;
 };
-const std::array<ServiceKey, 4>& ServiceKeys();
+const std::array<ServiceKey, 5>& ServiceKeys();
 
 }  // namespace ml

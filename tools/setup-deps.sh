@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev                          # libFuzzer targets
   libcurl4-openssl-dev nlohmann-json3-dev           # geocoding client
   libsqlite3-dev                                    # the year ledger
+  libpq-dev postgresql                              # the company ledger; its tests start a server
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins   # desktop program
   qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
   libqt6svg6-dev

@@ -1,11 +1,14 @@
 #pragma once
 // The dialog in which the user picks the logger's serial port. It only
-// shows names; the main frame enumerates the ports (refreshRequested) and
-// starts the download with the chosen index (startRequested, -1 for none).
+// shows texts; the main frame enumerates the ports (refreshRequested),
+// looks for the logger among them (MarkLogger, SetNote) and starts the
+// download with the chosen index (startRequested, -1 for none).
 #include <QDialog>
 #include <QStringList>
 
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace ml {
@@ -15,10 +18,18 @@ class CComConnectDlg : public QDialog {
 public:
     explicit CComConnectDlg(QWidget* parent = nullptr);
 
-    // Adds the names in order, sizes the drop-down to show them all and
-    // selects the first.
-    void FillPortCombo(const QStringList& portNames);
+    // Adds the entries in order (a port's name with what the system knows
+    // of it), sizes the drop-down to show them all and selects `selected`
+    // (the first when it is out of range).
+    void FillPortCombo(const QStringList& entries, int selected = 0);
     void ClearPortCombo();
+    // The logger answered on entry `index`: marked "(로거)" and selected.
+    void MarkLogger(int index);
+    // A line under the ports: the search for the logger and what it skipped.
+    void SetNote(const QString& text);
+    QString note() const;
+    // "전체 읽기": read the logger whole, whatever earlier downloads left known.
+    bool fullRead() const;
     QComboBox* portCombo() const { return combo_; }
 
 signals:
@@ -30,6 +41,8 @@ private:
     void OnOK();
 
     QComboBox* combo_ = nullptr;
+    QCheckBox* fullRead_ = nullptr;
+    QLabel* note_ = nullptr;
 };
 
 }  // namespace ml

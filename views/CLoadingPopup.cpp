@@ -29,6 +29,9 @@ const Line kLines[CLoadingPopup::kLineCount] = {
     {1040, "데이터 트랙 생성 중..", "데이터 트랙 생성 중..", 1041, 22, 80, 122, 79, 77},
 };
 
+// The note line under the five stages.
+constexpr int kNoteHeight = 18;
+
 }  // namespace
 
 CLoadingPopup::CLoadingPopup(QWidget* parent)
@@ -36,7 +39,7 @@ CLoadingPopup::CLoadingPopup(QWidget* parent)
     // Not kept on top: the question about the tracks in memory and the
     // download's messages must show above it.
     setObjectName("loadingPopup");
-    setFixedSize(DluX(232), DluY(102) + 34);
+    setFixedSize(DluX(232), DluY(102) + 34 + kNoteHeight);
     setStyleSheet(QStringLiteral("#loadingPopup { border: 1px solid #808080; background: white; }"));
     setAttribute(Qt::WA_StyledBackground, true);
     for (int i = 0; i < kLineCount; ++i) {
@@ -51,6 +54,9 @@ CLoadingPopup::CLoadingPopup(QWidget* parent)
         labels_[size_t(i)] = label;
         statuses_[size_t(i)] = status;
     }
+    note_ = new QLabel(this);
+    note_->setObjectName("loadingNote");
+    note_->setGeometry(DluX(21), DluY(94), width() - DluX(21) - 12, kNoteHeight);
     cancelButton_ = new QPushButton(QStringLiteral("취소"), this);
     cancelButton_->setObjectName("cancelButton");
     cancelButton_->setAutoDefault(false);
@@ -66,6 +72,7 @@ void CLoadingPopup::OnStage(int line, const QString& text) {
     emit stageChanged(line, text);
     if (line == 0) {
         for (int i = 0; i < kLineCount; ++i) labels_[size_t(i)]->setText(QString::fromUtf8(kLines[i].resetText));
+        note_->clear();
         return;
     }
     if (line < 1 || line > kLineCount) return;
@@ -81,6 +88,13 @@ QString CLoadingPopup::StatusText(int line) const {
     if (line < 1 || line > kLineCount) return {};
     return statuses_[size_t(line - 1)]->text();
 }
+
+void CLoadingPopup::SetNote(const QString& text) {
+    ML_ASSERT_UI_THREAD();
+    note_->setText(text);
+}
+
+QString CLoadingPopup::NoteText() const { return note_->text(); }
 
 void CLoadingPopup::ResetCancel() { cancelButton_->setEnabled(true); }
 

@@ -25,6 +25,10 @@ public:
 
     QString LabelText(int line) const;   // line 1 to 5
     QString StatusText(int line) const;  // line 1 to 5
+    // The line under the five: what is read ("새 데이터만 읽는 중: ..."), then
+    // how full the logger's memory is. A reset (line 0) empties it.
+    void SetNote(const QString& text);
+    QString NoteText() const;
     QPushButton* cancelButton() const { return cancelButton_; }
     // Re-enables the cancel button for the next download.
     void ResetCancel();
@@ -41,6 +45,7 @@ protected:
 private:
     std::array<QLabel*, kLineCount> labels_{};
     std::array<QLabel*, kLineCount> statuses_{};
+    QLabel* note_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
 };
 

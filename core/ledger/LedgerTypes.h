@@ -81,6 +81,40 @@ struct Download {
     int64_t lastTime = 0;
 };
 
+// A PHLX log (one entry of the logger's history) whose records the ledger
+// keeps in the raw bytes of a download.
+struct KeptLog {
+    uint32_t index = 0;        // the log's index and record count, as the
+    uint32_t count = 0;        // logger's history names it
+    int64_t downloadId = 0;    // where its records are
+    uint32_t firstRecord = 0;  // in that download's raw bytes, in records
+    uint32_t records = 0;      // how many came (more than `count` when the logger overran)
+    bool imported = false;     // its fixes are in the ledger, not only its bytes
+    int64_t firstTime = 0;     // time span of its fixes
+    int64_t lastTime = 0;
+    bool operator==(const KeptLog&) const = default;
+};
+
+// What the ledger knows of one logger's memory, brought up to date by every
+// download of it, complete or cut short: an MTK logger's memory from
+// address 0 as far as read, the PHLX logs read whole.
+struct LoggerMemory {
+    int64_t carId = 0;
+    std::string loggerId;
+    DownloadKind kind = DownloadKind::MtkImage;
+    int64_t downloadId = 0;        // the download that last changed it
+    int64_t changedAt = 0;
+    std::vector<uint8_t> image;    // MTK
+    int64_t importedBytes = 0;     // MTK: leading bytes of `image` whose fixes are in the ledger
+    std::vector<KeptLog> logs;     // PHLX, in the order read
+    bool operator==(const LoggerMemory&) const = default;
+};
+
+// The logs as stored: one "index count download first-record records
+// imported first-time last-time" line each. nullopt for a damaged text.
+std::string FormatKeptLogs(const std::vector<KeptLog>& logs);
+std::optional<std::vector<KeptLog>> ParseKeptLogs(std::string_view text);
+
 struct Trip {
     int64_t id = 0;
     int64_t carId = 0;
@@ -109,7 +143,9 @@ struct OdometerReading {
 
 // One change, as the history lists it. Fields: "use", "purpose", "note",
 // "driver" (as "부서/성명"), "reading" (added: old empty; removed: new
-// empty), "trip" (a classified trip that a rebuild merged away), "car".
+// empty), "trip" (a classified trip that a rebuild merged away), "car",
+// "role" (a database role allowed the car: granted: old empty; revoked:
+// new empty).
 struct HistoryEntry {
     int64_t id = 0;
     int64_t carId = 0;

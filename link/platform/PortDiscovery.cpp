@@ -9,6 +9,9 @@
 #include <fstream>
 #include <set>
 
+#include <signal.h>
+#include <unistd.h>
+
 namespace ml {
 
 namespace fs = std::filesystem;
@@ -73,6 +76,55 @@ std::string TtyDriverName(const std::string& tty, const std::string& sysRoot) {
     return target.filename().string();
 }
 
+std::string TtyUsbDescription(const std::string& tty, const std::string& sysRoot) {
+    std::error_code ec;
+    fs::path dir = fs::canonical(fs::path(sysRoot) / "class" / "tty" / tty / "device", ec);
+    // The USB device (the folder with idVendor) is the interface's parent,
+    // a level further up for adapters that add a port folder of their own.
+    for (int up = 0; !ec && up < 4 && !dir.empty(); ++up, dir = dir.parent_path()) {
+        if (!fs::exists(dir / "idVendor", ec)) continue;
+        std::string text = ReadFirstLine(dir / "manufacturer");
+        const std::string product = ReadFirstLine(dir / "product");
+        if (!product.empty()) text += (text.empty() ? "" : " ") + product;
+        return text;
+    }
+    return {};
+}
+
+bool IsLoggerCandidate(const PortEntry& entry) {
+    return entry.valueName == "extra" || entry.portName.rfind("ttyUSB", 0) == 0 ||
+           entry.portName.rfind("ttyACM", 0) == 0;
+}
+
+std::string PortInUseBy(const PortEntry& entry, const std::string& sysRoot) {
+    std::error_code ec;
+    const fs::path device = fs::weakly_canonical(entry.devicePath, ec);
+    const std::string name = device.filename().string();
+    // UUCP lock files: "LCK..ttyUSB0" holding the owner's pid.
+    for (const char* folder : {"/run/lock", "/var/lock"}) {
+        const std::string pidText = ReadFirstLine(fs::path(folder) / ("LCK.." + name));
+        const long pid = std::strtol(pidText.c_str(), nullptr, 10);
+        if (pid > 0 && pid != getpid() && kill(static_cast<pid_t>(pid), 0) == 0) {
+            return ReadFirstLine(fs::path("/proc") / std::to_string(pid) / "comm") + " (pid " + std::to_string(pid) + ")";
+        }
+    }
+    // A pseudo-terminal's other end holds it open by design: only ports the
+    // system lists as devices are looked for among open files.
+    if (ec || !fs::exists(fs::path(sysRoot) / "class" / "tty" / name, ec)) return {};
+    for (fs::directory_iterator proc("/proc", ec), end; !ec && proc != end; proc.increment(ec)) {
+        const std::string pid = proc->path().filename().string();
+        if (pid.empty() || std::isdigit(static_cast<unsigned char>(pid[0])) == 0 || pid == std::to_string(getpid())) continue;
+        std::error_code fdEc;
+        for (fs::directory_iterator fd(proc->path() / "fd", fdEc), fdEnd; !fdEc && fd != fdEnd; fd.increment(fdEc)) {
+            std::error_code linkEc;
+            if (fs::read_symlink(fd->path(), linkEc) == device) {
+                return ReadFirstLine(proc->path() / "comm") + " (pid " + pid + ")";
+            }
+        }
+    }
+    return {};
+}
+
 std::vector<PortEntry> EnumerateSerialPorts(const PortDiscoveryOptions& options) {
     std::vector<std::string> ttys;
     std::error_code ec;
@@ -89,7 +141,9 @@ std::vector<PortEntry> EnumerateSerialPorts(const PortDiscoveryOptions& options)
     std::vector<PortEntry> entries;
     std::set<std::string> seen;
     for (const auto& tty : ttys) {
-        AddEntry(entries, seen, MakePortEntry(TtyDriverName(tty, options.sysRoot), tty, "/dev/" + tty));
+        PortEntry entry = MakePortEntry(TtyDriverName(tty, options.sysRoot), tty, "/dev/" + tty);
+        entry.description = TtyUsbDescription(tty, options.sysRoot);
+        AddEntry(entries, seen, std::move(entry));
     }
     std::vector<std::string> extras;
     if (options.useEnvironment) {

@@ -33,6 +33,22 @@ std::vector<std::string> SplitPortList(std::string_view list);
 // The driver of a tty ("ftdi_sio"), empty when it has none or is unknown.
 std::string TtyDriverName(const std::string& tty, const std::string& sysRoot);
 
+// The maker and product of the USB device behind a tty ("FTDI FT232R USB
+// UART"), from the USB device's sysfs folder above the tty's; empty for a
+// tty that is not on USB.
+std::string TtyUsbDescription(const std::string& tty, const std::string& sysRoot);
+
+// Ports worth asking for a logger: USB adapters (ttyUSB, ttyACM) and the
+// extra ones (the simulator's, links a user made); not the built-in UARTs,
+// where something else may listen.
+bool IsLoggerCandidate(const PortEntry& entry);
+
+// Another program that has the port open, as "minicom (pid 1234)"; empty
+// when none is seen. Looks at UUCP lock files and, for ports sysfs lists,
+// at the open files of the processes the user may inspect. Never opens the
+// port.
+std::string PortInUseBy(const PortEntry& entry, const std::string& sysRoot = "/sys");
+
 enum class FtdiLatencyResult { NotFtdi, Set, Failed };
 
 // For a tty driven by ftdi_sio, writes 1 (ms) to its latency_timer so that

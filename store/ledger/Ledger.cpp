@@ -8,6 +8,8 @@
 #include "core/ledger/OdometerChain.h"
 #include "core/ledger/OfficialLogBuilder.h"
 #include "store/ledger/LedgerTxSteps.h"
+#include "store/ledger/LedgerUrl.h"
+#include "store/ledger/postgres/PgLedgerStore.h"
 #include "store/ledger/sqlite/SqliteLedgerStore.h"
 
 namespace ml::ledger {
@@ -249,17 +251,44 @@ Status Ledger::GetDownload(std::string_view regNo, int64_t downloadId, Download&
     });
 }
 
-Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store) {
+Status Ledger::Grant(std::string_view role, const std::vector<Car>& cars, bool allCars, bool revoke) {
+    if (role.empty()) return Status::Invalid("역할 이름이 비어 있습니다");
+    return store().Run([&](LedgerTx& tx) {
+        const int64_t now = std::time(nullptr);
+        bool changed = false;
+        if (allCars) ML_LEDGER_TRY(tx.AssignRole(role, 0, !revoke, changed));
+        for (const Car& seed : cars) {
+            std::optional<Car> found;
+            ML_LEDGER_TRY(tx.FindCar(seed.regNo, found));
+            Car car = found ? *found : seed;
+            if (!found) {
+                if (revoke) return Status::Invalid("등록되지 않은 차량입니다: " + seed.regNo);
+                car.id = 0;
+                ML_LEDGER_TRY(tx.UpsertCar(car));
+                HistoryEntry entry{0, car.id, now, 0, 0, "car", "", "등록", by_};
+                ML_LEDGER_TRY(tx.AddHistory(entry));
+            }
+            ML_LEDGER_TRY(tx.AssignRole(role, car.id, !revoke, changed));
+            if (!changed) continue;
+            const std::string name(role);
+            HistoryEntry entry{0, car.id, now, 0, 0, "role", revoke ? name : "", revoke ? "" : name, by_};
+            ML_LEDGER_TRY(tx.AddHistory(entry));
+        }
+        return Status::Ok();
+    });
+}
+
+Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store, bool migrate) {
     if (location.empty()) return Status::Invalid("원장 위치가 비어 있습니다");
-    if (location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0) {
-        return Status::Invalid("이 프로그램은 PostgreSQL 원장을 아직 열 수 없습니다: " + location);
-    }
+    if (IsPostgresLocation(location)) return OpenPgLedgerStore(location, migrate, store);
     return SqliteLedgerStore::Open(location, store);
 }
 
-Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger) {
+Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger, bool migrate) {
     std::unique_ptr<LedgerStore> store;
-    ML_LEDGER_TRY(OpenLedgerStore(location, store));
+    ML_LEDGER_TRY(OpenLedgerStore(location, store, migrate));
+    // Where the database knows who is working, the history names that role.
+    if (!store->role().empty()) by = store->role();
     ledger = std::make_unique<Ledger>(std::move(store), std::move(by));
     return Status::Ok();
 }

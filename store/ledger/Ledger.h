@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FixRecord.h"
 #include "core/ledger/ClassifyRules.h"
 #include "core/ledger/LedgerExport.h"
 #include "core/ledger/LedgerTypes.h"
@@ -88,8 +89,17 @@ struct CarTotals {
     LogTotals totals;
 };
 
+// What a push copied for one car.
+struct PushResult {
+    std::string regNo;
+    int64_t downloads = 0, fixes = 0, tripsRebuilt = 0, classified = 0, readings = 0, history = 0;
+};
+
 // "timebase=SECONDS": how the PHLX records of a download read back.
 std::string PhlxDetail(int32_t timeBase);
+
+// The value of `key` in a download's detail ("key=value;key=value").
+std::optional<std::string_view> DetailValue(std::string_view detail, std::string_view key);
 
 class Ledger {
 public:
@@ -147,9 +157,37 @@ public:
     Status Summary(int year, std::vector<CarTotals>& totals);
 
     Status History(std::string_view regNo, std::vector<HistoryEntry>& entries);
+
+    // What the ledger knows of a logger's memory from the car's downloads
+    // of it (nullopt: nothing, also for a car the ledger does not know);
+    // for a PHLX logger also the fixes of its kept logs.
+    Status LoggerMemoryOf(std::string_view regNo, std::string_view loggerId, std::optional<LoggerMemory>& memory,
+                          FixList* logFixes = nullptr);
+    // The logger was erased: nothing of it is known from now on.
+    Status LoggerErased(std::string_view regNo, std::string_view loggerId);
+    // Takes the fixes of a download that was cut short (kept, never cut
+    // into trips by itself) into the ledger, as its import would have.
+    Status ImportKept(std::string_view regNo, int64_t downloadId, ImportResult& result);
     // The car's downloads without their bytes; one download with them.
     Status Downloads(std::string_view regNo, std::vector<Download>& downloads);
     Status GetDownload(std::string_view regNo, int64_t downloadId, Download& download);
+
+    // Lets the database role `role` (and its members) see and edit the cars
+    // (a car the ledger does not know yet is added from its details), or read
+    // every car (`allCars`); `revoke` takes that away. Only where the engine
+    // has roles; one transaction.
+    Status Grant(std::string_view role, const std::vector<Car>& cars, bool allCars, bool revoke);
+
+    // Copies this ledger's cars (all, or the one named) into `to`, one
+    // transaction per car there, matching records by what they are rather
+    // than by their ids: the car by its number, downloads by time, source
+    // and span, fixes by time, trips by their first fix, readings by time,
+    // value and note, history by its whole content. What `to` has already
+    // stays; a trip's use, purpose, note and driver go over where this
+    // ledger's history changed them later than `to`'s did. The shared
+    // classification rules go over when `to` has none. Pushing again
+    // changes nothing.
+    Status Push(Ledger& to, const std::optional<std::string>& regNo, std::vector<PushResult>& results);
 
 private:
     LedgerStore& store() { return *store_; }
@@ -159,10 +197,13 @@ private:
     std::string by_;
 };
 
-// The store for a location: for now a file path, opened as SQLite. Refused
-// (and left unchanged) when the file is not SQLite, not a ledger, or written
-// by a newer program.
-Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store);
-Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger);
+// The store for a location: a postgresql:// URL (LedgerUrl.h) opens the
+// company database, anything else is a file path opened as SQLite. Refused
+// (and left unchanged) when the database is not a ledger or was written by a
+// newer program. A SQLite file is brought to this program's schema on
+// opening; the company database only with `migrate` (its administrator's
+// step), and is refused while older.
+Status OpenLedgerStore(const std::string& location, std::unique_ptr<LedgerStore>& store, bool migrate = false);
+Status OpenLedger(const std::string& location, std::string by, std::unique_ptr<Ledger>& ledger, bool migrate = false);
 
 }  // namespace ml::ledger

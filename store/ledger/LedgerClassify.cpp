@@ -12,8 +12,6 @@ namespace ml::ledger {
 
 namespace {
 
-constexpr std::string_view kRulesKey = "classify_rules";
-
 std::string DriverText(const std::string& dept, const std::string& name) {
     return dept.empty() && name.empty() ? std::string() : dept + "/" + name;
 }

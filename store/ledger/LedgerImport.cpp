@@ -14,9 +14,6 @@ namespace ml::ledger {
 
 namespace {
 
-// New fixes are stored in batches of this many, progress reported after each.
-constexpr size_t kBatch = 8192;
-
 struct Changed {
     bool any = false;
     TimeRange range;
@@ -92,15 +89,6 @@ Status TrackFileFixesToStore(LedgerTx& tx, const Car& car, const TrackFileFixes&
     return Status::Ok();
 }
 
-Status ApplyPlan(LedgerTx& tx, RebuildPlan& plan) {
-    // Deletes first: a new trip may start where a merged one did.
-    for (const int64_t id : plan.deletes) ML_LEDGER_TRY(tx.DeleteTrip(id));
-    for (const Trip& trip : plan.updates) ML_LEDGER_TRY(tx.UpdateTrip(trip));
-    for (Trip& trip : plan.inserts) ML_LEDGER_TRY(tx.InsertTrip(trip));
-    for (HistoryEntry& entry : plan.history) ML_LEDGER_TRY(tx.AddHistory(entry));
-    return Status::Ok();
-}
-
 // A track file's use, purpose and addresses go to the trip that starts
 // where its track did, where the trip has none yet.
 Status TakeTrackClassification(LedgerTx& tx, const Car& car, const std::vector<const TrackFileTrip*>& taken,
@@ -132,18 +120,76 @@ Status TakeTrackClassification(LedgerTx& tx, const Car& car, const std::vector<c
 
 }  // namespace
 
+Status RebuildTrips(LedgerTx& tx, const Car& car, const std::optional<TimeRange>& changed, int64_t now,
+                    const std::string& by, int64_t& rebuilt, TimeRange* cut) {
+    std::vector<Trip> old;
+    TimeRange window{-kAllTime, kAllTime};
+    if (changed) {
+        const TimeRange near = NeighbourRange(*changed, car.cutSeconds);
+        ML_LEDGER_TRY(tx.TripsOverlapping(car.id, near.from, near.to, old));
+        window = AffectedWindow(*changed, old);
+    } else {
+        ML_LEDGER_TRY(AllTrips(tx, car.id, old));
+    }
+    std::vector<LedgerFix> windowFixes;
+    ML_LEDGER_TRY(tx.Fixes(car.id, window.from, window.to, windowFixes));
+    RebuildPlan plan = PlanRebuild(old, CutTrips(windowFixes, car.cutSeconds, car.id), now, by);
+    // Deletes first: a new trip may start where a merged one did.
+    for (const int64_t id : plan.deletes) ML_LEDGER_TRY(tx.DeleteTrip(id));
+    for (const Trip& trip : plan.updates) ML_LEDGER_TRY(tx.UpdateTrip(trip));
+    for (Trip& trip : plan.inserts) ML_LEDGER_TRY(tx.InsertTrip(trip));
+    for (HistoryEntry& entry : plan.history) ML_LEDGER_TRY(tx.AddHistory(entry));
+    rebuilt = plan.Rebuilt();
+    if (cut) *cut = window;
+    return Status::Ok();
+}
+
+Status ImportFixesOfDownload(LedgerTx& tx, const Car& car, int64_t downloadId, const std::vector<LedgerFix>& fixes,
+                             const TrackFileFixes* trackFile, bool cutAgain, const ImportSteps& steps,
+                             ImportResult& result) {
+    Changed changed;
+    std::vector<LedgerFix> fresh;
+    std::vector<const TrackFileTrip*> takenTracks;
+    if (trackFile != nullptr) {
+        ML_LEDGER_TRY(TrackFileFixesToStore(tx, car, *trackFile, fresh, takenTracks, result.warnings));
+    } else if (!fixes.empty()) {
+        int64_t replaced = 0;
+        ML_LEDGER_TRY(ReplaceEstimates(tx, car, fixes, changed, replaced));
+        std::vector<int64_t> known;
+        ML_LEDGER_TRY(tx.FixTimes(car.id, fixes.front().time, fixes.back().time, known));
+        fresh = Unknown(fixes, known);
+    }
+    for (size_t at = 0; at < fresh.size(); at += kFixBatch) {
+        const size_t n = std::min(kFixBatch, fresh.size() - at);
+        int64_t added = 0;
+        ML_LEDGER_TRY(tx.InsertFixes(car.id, downloadId, std::span<const LedgerFix>(fresh).subspan(at, n), added));
+        result.added += added;
+        if (steps.progress) steps.progress(static_cast<int64_t>(at + n), static_cast<int64_t>(fresh.size()));
+    }
+    if (!fresh.empty()) changed.Add(fresh.front().time, fresh.back().time);
+
+    if (!cutAgain && !changed.any) return Status::Ok();
+    TimeRange cut;
+    ML_LEDGER_TRY(RebuildTrips(tx, car, cutAgain ? std::nullopt : std::optional<TimeRange>(changed.range), steps.now,
+                               steps.by, result.tripsRebuilt, &cut));
+    ML_LEDGER_TRY(TakeTrackClassification(tx, car, takenTracks, steps.now, steps.by));
+    return ClassifyImportedTrips(tx, car, cut.from, cut.to, steps.now, steps.by, result.ruleClassified,
+                                 result.warnings);
+}
+
 Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportRequest& request, ImportResult& result) {
     if (regNo.empty()) return Status::Invalid("자동차등록번호가 비어 있습니다");
     if (request.cutSeconds && (*request.cutSeconds < 0 || *request.cutSeconds > 366 * 86400)) {
         return Status::Invalid(Format("주행 구분 시간이 올바르지 않습니다: %d", *request.cutSeconds));
     }
-    DecodedDownload decoded;
-    ML_LEDGER_TRY(DecodeDownload(request.kind, request.raw, request.detail, decoded));
+    // The pieces of an MTK logger's memory read from a logger are decoded
+    // once they are placed into what the ledger knows of its memory.
+    const bool pieces = IsMtkPieces(request);
+    DecodedDownload decodedAlone;
+    if (!pieces) ML_LEDGER_TRY(DecodeDownload(request.kind, request.raw, request.detail, decodedAlone));
 
     return store().Run([&](LedgerTx& tx) {
         result = ImportResult{};
-        result.fixCount = decoded.fixCount;
-        result.warnings = decoded.warnings;
         const int64_t now = std::time(nullptr);
 
         std::optional<Car> found;
@@ -167,6 +213,18 @@ Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportReque
             cutAgain = true;
         }
 
+        std::optional<LoggerMemory> memory;
+        if (KeepsLoggerMemory(request)) ML_LEDGER_TRY(tx.GetLoggerMemory(car.id, request.loggerId, memory));
+        DecodedDownload decoded = decodedAlone;
+        std::vector<uint8_t> assembled;
+        uint32_t intact = 0;
+        if (pieces) {
+            ML_LEDGER_TRY(AssembleMtkPieces(memory, request, assembled, intact));
+            ML_LEDGER_TRY(DecodeDownload(DownloadKind::MtkImage, assembled, {}, decoded));
+        }
+        result.fixCount = decoded.fixCount;
+        result.warnings = decoded.warnings;
+
         Download download;
         download.carId = car.id;
         download.at = now;
@@ -186,53 +244,18 @@ Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportReque
         }
         ML_LEDGER_TRY(tx.AddDownload(download));
         result.downloadId = download.id;
+        if (KeepsLoggerMemory(request)) {
+            ML_LEDGER_TRY(UpdateLoggerMemory(tx, download, memory, assembled, intact, decoded.fixes));
+        }
         if (request.partial) {
             // Kept as received; its fixes wait until the download is whole.
             result.warnings.push_back("일부만 받은 다운로드는 원본만 보관합니다");
             return Status::Ok();
         }
-
-        Changed changed;
-        std::vector<LedgerFix> fresh;
-        std::vector<const TrackFileTrip*> takenTracks;
-        if (decoded.trackFile) {
-            ML_LEDGER_TRY(TrackFileFixesToStore(tx, car, *decoded.trackFile, fresh, takenTracks, result.warnings));
-        } else if (!decoded.fixes.empty()) {
-            int64_t replaced = 0;
-            ML_LEDGER_TRY(ReplaceEstimates(tx, car, decoded.fixes, changed, replaced));
-            std::vector<int64_t> known;
-            ML_LEDGER_TRY(tx.FixTimes(car.id, download.firstTime, download.lastTime, known));
-            fresh = Unknown(decoded.fixes, known);
-        }
-        for (size_t at = 0; at < fresh.size(); at += kBatch) {
-            const size_t n = std::min(kBatch, fresh.size() - at);
-            int64_t added = 0;
-            ML_LEDGER_TRY(tx.InsertFixes(car.id, download.id, std::span<const LedgerFix>(fresh).subspan(at, n), added));
-            result.added += added;
-            if (request.progress) request.progress(static_cast<int64_t>(at + n), static_cast<int64_t>(fresh.size()));
-        }
-        ML_LEDGER_TRY(tx.SetDownloadAdded(download.id, result.added));
-        if (!fresh.empty()) changed.Add(fresh.front().time, fresh.back().time);
-
-        std::vector<Trip> old;
-        TimeRange window;
-        if (cutAgain) {
-            window = {-kAllTime, kAllTime};
-            ML_LEDGER_TRY(AllTrips(tx, car.id, old));
-        } else if (changed.any) {
-            const TimeRange near = NeighbourRange(changed.range, car.cutSeconds);
-            ML_LEDGER_TRY(tx.TripsOverlapping(car.id, near.from, near.to, old));
-            window = AffectedWindow(changed.range, old);
-        } else {
-            return Status::Ok();
-        }
-        std::vector<LedgerFix> windowFixes;
-        ML_LEDGER_TRY(tx.Fixes(car.id, window.from, window.to, windowFixes));
-        RebuildPlan plan = PlanRebuild(old, CutTrips(windowFixes, car.cutSeconds, car.id), now, by_);
-        ML_LEDGER_TRY(ApplyPlan(tx, plan));
-        result.tripsRebuilt = plan.Rebuilt();
-        ML_LEDGER_TRY(TakeTrackClassification(tx, car, takenTracks, now, by_));
-        return ClassifyImportedTrips(tx, car, window.from, window.to, now, by_, result.ruleClassified, result.warnings);
+        ML_LEDGER_TRY(ImportFixesOfDownload(tx, car, download.id, decoded.fixes,
+                                            decoded.trackFile ? &*decoded.trackFile : nullptr, cutAgain,
+                                            {now, by_, request.progress}, result));
+        return tx.SetDownloadAdded(download.id, result.added);
     });
 }
 

@@ -19,6 +19,7 @@ std::string Env(const char* name) {
 std::string ChooseLedgerPath(const LedgerLocationInputs& inputs) {
     if (!inputs.explicitPath.empty()) return inputs.explicitPath;
     if (!inputs.environmentPath.empty()) return inputs.environmentPath;
+    if (!inputs.settingsUrl.empty()) return inputs.settingsUrl;
     if (!inputs.executableDir.empty() && ::access(inputs.executableDir.c_str(), W_OK | X_OK) == 0) {
         return inputs.executableDir + "/" + kLedgerFileName;
     }
@@ -33,8 +34,9 @@ std::string ChooseLedgerPath(const LedgerLocationInputs& inputs) {
     return data + "/MileLedger/" + kLedgerFileName;
 }
 
-std::string LedgerPath(const std::string& explicitPath) {
-    return ChooseLedgerPath({explicitPath, Env("MILELEDGER_LEDGER"), ExecutableDir(), Env("XDG_DATA_HOME"), Env("HOME")});
+std::string LedgerPath(const std::string& explicitPath, const std::string& settingsUrl) {
+    return ChooseLedgerPath(
+        {explicitPath, Env("MILELEDGER_LEDGER"), settingsUrl, ExecutableDir(), Env("XDG_DATA_HOME"), Env("HOME")});
 }
 
 std::string LedgerUser() {

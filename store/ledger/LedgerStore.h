@@ -57,12 +57,18 @@ public:
     // The most recent download of a logger ("" = unknown logger) of the car.
     virtual Status LastDownloadOf(int64_t carId, std::string_view loggerId, std::optional<Download>& download) = 0;
 
+    // What the ledger knows of a logger's memory; Put inserts or replaces it.
+    virtual Status GetLoggerMemory(int64_t carId, std::string_view loggerId, std::optional<LoggerMemory>& memory) = 0;
+    virtual Status PutLoggerMemory(const LoggerMemory& memory) = 0;
+
     // Fixes, unique per car and time. InsertFixes skips times already
     // stored and says how many were new; `downloadId` records where each
     // new fix came from.
     virtual Status InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes,
                                int64_t& added) = 0;
     virtual Status FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) = 0;
+    // The download each fix in [from, to] came from, in time order.
+    virtual Status FixSources(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& downloadIds) = 0;
     virtual Status Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) = 0;
     // Removes the fixes in [from, to] that came from downloads of `kind`.
     virtual Status DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
@@ -86,8 +92,14 @@ public:
     virtual Status AddHistory(HistoryEntry& entry) = 0;  // sets id
     virtual Status History(int64_t carId, std::vector<HistoryEntry>& entries) = 0;
 
+    // Lets a database role (and its members) see and edit a car (carId 0:
+    // read every car), or takes that away; `changed` says whether it was
+    // not so already. Invalid on an engine without roles.
+    virtual Status AssignRole(std::string_view role, int64_t carId, bool assign, bool& changed) = 0;
+
     // Values shared by every car; GetShared leaves `value` unset for a key
-    // never written.
+    // never written. PutShared stores only a higher revision than the one
+    // stored: Conflict when another writer stored this one (or a later) first.
     virtual Status GetShared(std::string_view key, std::optional<SharedValue>& value) = 0;
     virtual Status PutShared(std::string_view key, const SharedValue& value) = 0;
 };
@@ -102,6 +114,9 @@ public:
     virtual Status Run(const std::function<Status(LedgerTx&)>& work, Access access = Access::Write) = 0;
     // Where the ledger lives, as the messages name it.
     virtual const std::string& location() const = 0;
+    // The database role this store works as; empty on an engine without
+    // roles. The history names it as the author of changes.
+    virtual std::string role() const { return {}; }
 };
 
 }  // namespace ml::ledger

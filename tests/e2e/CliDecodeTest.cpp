@@ -56,6 +56,22 @@ TEST(CliDecode, WrittenImageDecodesAndVerboseSummaryStaysOffStdout) {
         << result.err;
 }
 
+// A logger that missed the GPS week rollover dates its fixes in 2000.
+TEST(CliDecode, RolloverDatesMoveForwardUnlessRawTimeIsAsked) {
+    test::TempDir dir;
+    MtkImageWriter writer(0x0000003D);
+    writer.AddFix({946684800, 37.5f, 127.0f, 0, 0, 0});
+    test::WriteBytes(dir.File("log.bin"), writer.UsedImage());
+    const auto moved = RunProcess({CliPath(), "decode", dir.File("log.bin")});
+    EXPECT_EQ(moved.out.substr(moved.out.find('\n') + 1, 11), "1566000000,");
+    EXPECT_NE(moved.err.find("1 fix time(s) between 1999-08-22 and 2006-01-01 moved forward 1024 weeks"),
+              std::string::npos)
+        << moved.err;
+    const auto raw = RunProcess({CliPath(), "decode", "--raw-time", dir.File("log.bin")});
+    EXPECT_EQ(raw.out.substr(raw.out.find('\n') + 1, 10), "946684800,");
+    EXPECT_EQ(raw.err, "");
+}
+
 TEST(CliDecode, WrongArgumentsAreAUsageError) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{CliPath(), "decode"}, {CliPath(), "decode", "a.bin", "b.bin"}}) {

@@ -19,7 +19,9 @@ protected:
     }
     ProcessResult Cli(std::vector<std::string> args) {
         args.insert(args.begin(), CliPath());
-        return RunProcess(args, {"MILELEDGER_SETTINGS=" + dir.File("Setting.ini")}, {}, 30);
+        return RunProcess(args, {"MILELEDGER_SETTINGS=" + dir.File("Setting.ini"),
+                                 "MILELEDGER_LEDGER=" + dir.File("ledger.sqlite3")},
+                          {}, 30);
     }
     static std::string ReceivedOnce(const LoggerSimProcess& sim, const std::string& needle) {
         std::string got;
@@ -32,20 +34,20 @@ protected:
     TempDir dir;
 };
 
-TEST_F(CliErase, YesErasesAnMtkLogger) {
-    LoggerSimProcess sim({"--mtk-image", dir.File("log.bin")});
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    const auto result = Cli({"erase", "--port", sim.port(), "--yes"});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(ReceivedOnce(sim, "$PMTK182,6"), "$PHLX810*35\r\n$PMTK182,6,1*3E\r\n");
-}
-
-TEST_F(CliErase, YesErasesAPhlxLogger) {
-    LoggerSimProcess sim({"--phlx-records", dir.File("records.txt")});
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    const auto result = Cli({"erase", "--port", sim.port(), "--yes"});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(ReceivedOnce(sim, "$PHLX839"), "$PHLX810*35\r\n$PHLX839*3E\r\n");
+// With no ledger nothing of the log is stored: --force erases anyway,
+// after saying what is lost.
+TEST_F(CliErase, ForceErasesEitherLoggerAfterTheWarning) {
+    for (const char* flag : {"--mtk-image", "--phlx-records"}) {
+        const bool mtk = std::string(flag) == "--mtk-image";
+        LoggerSimProcess sim({flag, dir.File(mtk ? "log.bin" : "records.txt")});
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        const auto result = Cli({"erase", "--port", sim.port(), "--yes", "--force"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.err.find("경고: 로거에 원장에 아직 없는 데이터가 있습니다"), std::string::npos) << result.err;
+        const std::string erase = mtk ? "$PMTK182,6,1*3E\r\n" : "$PHLX839*3E\r\n";
+        const std::string received = ReceivedOnce(sim, erase);
+        EXPECT_EQ(received.substr(received.size() - erase.size()), erase);
+    }
 }
 
 TEST_F(CliErase, WithoutATerminalOrYesItRefusesAndSendsNothing) {

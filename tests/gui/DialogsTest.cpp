@@ -146,6 +146,9 @@ private slots:
         QCOMPARE(dialog.portCombo()->count(), 3);
         QCOMPARE(dialog.portCombo()->currentIndex(), 0);
         QVERIFY(dialog.portCombo()->maxVisibleItems() >= 3);
+        dialog.MarkLogger(1);
+        QCOMPARE(dialog.portCombo()->currentText(), QString("ttyUSB1 (로거)"));
+        QVERIFY(!dialog.fullRead());
         QSignalSpy start(&dialog, &CComConnectDlg::startRequested);
         dialog.portCombo()->setCurrentIndex(2);
         dialog.show();

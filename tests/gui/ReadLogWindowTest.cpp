@@ -39,6 +39,8 @@ struct SimulatedRead {
         options.prompts = &prompts;
         options.extraPorts = {port.toStdString()};
         options.preferredPort = port.toStdString();
+        options.simulatorPort = port.toStdString();
+        options.ledgerPath = dir.File("ledger.sqlite3");
         frame = std::make_unique<CMainFrame>(options);
         frame->show();
         QObject::connect(frame->loadingPopup(), &CLoadingPopup::stageChanged,
@@ -58,8 +60,11 @@ struct SimulatedRead {
             if (ports[i].devicePath == port.toStdString()) index = int(i);
         }
         QVERIFY(index >= 0);
-        QCOMPARE(dialog->portCombo()->itemText(index), QString::fromStdString(ports[size_t(index)].portName));
+        QCOMPARE(dialog->portCombo()->itemText(index).section(' ', 0, 1),
+                 QString::fromStdString(ports[size_t(index)].portName) + " (시뮬레이터)");
         QCOMPARE(dialog->portCombo()->currentIndex(), index);  // the simulator's port is offered first
+        // The search for the logger finds it there.
+        QTRY_VERIFY(dialog->portCombo()->itemText(index).endsWith(" (로거)"));
         dialog->portCombo()->setCurrentIndex(index);
         QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
     }
@@ -105,6 +110,7 @@ private slots:
         QVERIFY(!read.stages[5].filter(QRegularExpression("^\\(\\d+/\\d+\\)$")).isEmpty());
         QVERIFY(!read.frame->loadingPopup()->isVisible());
         for (int line = 1; line <= 5; ++line) QCOMPARE(read.frame->loadingPopup()->StatusText(line), QString());
+        QVERIFY(read.frame->loadingPopup()->NoteText().startsWith("로거 메모리: "));
         QCOMPARE(read.offUiThread, 0);  // the worker's texts were set by the UI thread
 
         // Every track listed and ticked; the commands are back.
@@ -187,9 +193,11 @@ private slots:
         const size_t tracks = read.frame->session().tracks.size();
         QVERIFY(tracks > 0);
 
+        // Everything the logger holds is in the ledger now: the question
+        // says how much it is.
         read.prompts.answers = {QMessageBox::Yes};
         read.frame->EraseLogCommand();
-        QCOMPARE(read.prompts.questions.last(), QString(texts::kEraseQuestion));
+        QVERIFY(read.prompts.questions.last().startsWith(QString(texts::kEraseQuestion) + "\n\n로거에 위치 기록 "));
         QVERIFY(read.prompts.messages.empty());
         // The logger has taken the erase before the next read opens (and
         // purges) the port again.

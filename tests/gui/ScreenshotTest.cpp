@@ -73,7 +73,8 @@ private slots:
 
         frame.ReadLogCommand();
         CComConnectDlg* connect = frame.connectDlg();
-        const int index = connect->portCombo()->findText(QString::fromStdString(frame.session().portList.back().portName));
+        const int index = connect->portCombo()->findText(QString::fromStdString(frame.session().portList.back().portName),
+                                                         Qt::MatchStartsWith);
         connect->portCombo()->setCurrentIndex(index);
         QVERIFY(QTest::qWaitForWindowExposed(connect));
         Keep(WithWindowOver(&frame, connect), "connect-dialog");

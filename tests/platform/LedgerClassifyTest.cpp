@@ -1,8 +1,6 @@
 // Classification on real SQLite files: rules that run on an import, bulk
-// edits and their undo, the shared rules and their revision, and a ledger of
-// the first schema brought forward.
+// edits and their undo, the shared rules and their revision.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "core/ledger/LedgerCalendar.h"
 #include "store/ledger/Ledger.h"
@@ -155,18 +153,6 @@ TEST_F(LedgerClassify, RulesAreSharedWithARevision) {
     RuleSet privateRule = OfficeRules();
     privateRule.rules[0].use = Use::Private;
     EXPECT_EQ(otherPc->SaveRules(privateRule, revision).code(), Status::Code::Invalid);
-}
-
-TEST_F(LedgerClassify, ALedgerOfTheFirstSchemaIsBroughtForward) {
-    Import(test::LedgerDrive(kMonday9, 120));
-    ledger.reset();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE shared_value; PRAGMA user_version = 1", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-    SetUp();
-    SaveRules(OfficeRules());
-    EXPECT_EQ(Trips().size(), 1u);
 }
 
 }  // namespace

@@ -40,7 +40,8 @@ const std::string kDefaultServices =
     "GEOCODING_BASE_URL=https://maps.googleapis.com\r\n"
     "GEOCODING_KEY=\r\n"
     "CONNECTIVITY_CHECK_URL=https://www.naver.com/\r\n"
-    "MAP_TILE_URL=https://tile.openstreetmap.org/{z}/{x}/{y}.png\r\n";
+    "MAP_TILE_URL=https://tile.openstreetmap.org/{z}/{x}/{y}.png\r\n"
+    "LEDGER_URL=\r\n";
 
 TEST(SettingsFileTest, MissingFileIsCreatedWithTheDefaultsInCp949) {
     TempDir dir;

@@ -74,6 +74,23 @@ inline std::vector<uint8_t> LedgerImage(const FixList& fixes) {
     return writer.UsedImage();
 }
 
+// A year of driving for the benchmarks: 2,000 trips of 1,000 fixes
+// (2 million fixes) from 2026-01-01 00:00 in Seoul, one MTK memory image.
+inline const std::vector<uint8_t>& LedgerYearImage() {
+    static const std::vector<uint8_t> image = [] {
+        constexpr int kTrips = 2000, kFixesPerTrip = 1000;
+        constexpr int32_t kYearStart = 1767193200, kTripSpacing = 15600;  // 2,000 trips over 361 days
+        FixList fixes;
+        fixes.reserve(static_cast<size_t>(kTrips) * kFixesPerTrip);
+        for (int t = 0; t < kTrips; ++t) {
+            const FixList drive = LedgerDrive(kYearStart + t * kTripSpacing, kFixesPerTrip);
+            fixes.insert(fixes.end(), drive.begin(), drive.end());
+        }
+        return LedgerImage(fixes);
+    }();
+    return image;
+}
+
 inline std::vector<uint8_t> LedgerCsv(const FixList& fixes) {
     const std::string text = FormatFixCsv(fixes);
     return std::vector<uint8_t>(text.begin(), text.end());

@@ -127,7 +127,7 @@ TEST(SettingsIniTest, LongValuesAreCut) {
 
 TEST(SettingsIniTest, ServiceDefaultsFillOnlyMissingKeys) {
     IniText ini = IniText::Parse("[services]\nGEOCODING_KEY=secret\nEXTRA=1\n");
-    EXPECT_EQ(AddMissingServiceDefaults(ini, IdentityCodec()), 3u);
+    EXPECT_EQ(AddMissingServiceDefaults(ini, IdentityCodec()), 4u);
     const ServiceSettings services = ReadServiceSettings(ini, IdentityCodec());
     EXPECT_EQ(services.geocodingKey, "secret");
     EXPECT_EQ(services.geocodingBaseUrl, ServiceSettings().geocodingBaseUrl);

@@ -46,6 +46,25 @@ size_t FixCount(const std::vector<FixList>& drives) {
     return count;
 }
 
+// What a download hands to the ledger is right only up to the first data
+// sentence that never came; the flash id gives the memory's size.
+TEST(LoggerSimLoopback, AReadWithALostSentenceIsTrustedUpToTheGap) {
+    MtkLoggerOptions options;
+    options.dropChunks = {3};
+    options.flashSize = 2u * 1024 * 1024;
+    MtkLoggerModel logger(DemoMtkImage(), options);
+    MtkDownload download;
+    RunDownload(download, logger, 4096);
+    ASSERT_EQ(download.outcome(), MtkOutcome::Completed);
+    EXPECT_EQ(download.progress().flashBytes, options.flashSize);
+    const MtkReceived received = download.Received();
+    EXPECT_FALSE(received.incremental);
+    EXPECT_EQ(received.intactBytes, 3u * 2048);
+    ASSERT_EQ(received.ranges.size(), 1u);
+    EXPECT_EQ(received.ranges[0].end, logger.image().size() - 2048);
+    EXPECT_EQ(logger.Stats(), "reads 1\nmemory-bytes " + std::to_string(logger.image().size() - 2048) + "\n");
+}
+
 TEST(LoggerSimLoopback, MtkDownloadReadsTheDemoLogWhole) {
     const std::vector<FixList> drives = DemoDrives();
     MtkLoggerModel logger(DemoMtkImage(), {});

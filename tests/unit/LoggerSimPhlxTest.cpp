@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/GpsWeekRollover.h"
 #include "protocol/LoggerModel.h"
 #include "protocol/PhlxPackageCheck.h"
 #include "protocol/PhlxRecord.h"
@@ -91,7 +92,7 @@ TEST(LoggerSimPhlx, LogRequestSendsTheEntrysRecordsInWholeRecordPackages) {
     EXPECT_EQ(sizes, (std::vector<std::string>{"96", "64"}));
     ASSERT_EQ(records.size(), 160u);
     const FixRecord fix = ParsePhlxRecord(Bytes(records.substr(size_t{4} * 32)), 946684800);
-    EXPECT_EQ(fix.time, 946684800 + 204);
+    EXPECT_EQ(fix.time, 946684800 + 204 + kGpsWeekEraSeconds);  // 2000 is read as a rollover date
     EXPECT_FLOAT_EQ(fix.latitude, 37.4f);
     EXPECT_FLOAT_EQ(fix.height, -5.0f);
     EXPECT_FLOAT_EQ(fix.distance, 3.0e9f);

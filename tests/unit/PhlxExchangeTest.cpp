@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/DiagLog.h"
+#include "core/GpsWeekRollover.h"
 #include "core/TextFormat.h"
 #include "link/SentenceBuilder.h"
 #include "protocol/PhlxExchange.h"
@@ -177,6 +178,33 @@ protected:
     test::ScopedTimeZone zone_{"Asia/Seoul"};
 };
 
+// Logs kept from earlier downloads are not fetched again; one that grew is,
+// whole; a history-only exchange fetches none.
+TEST_F(PhlxExchangeTest, KnownLogsAreSkippedAndAGrownOneIsFetchedWhole) {
+    FakePhlxLogger logger;
+    logger.history = {{10, 3}, {11, 5}, {12, 2}};
+    PhlxExchangeOptions options;
+    options.known = {{10, 3}, {11, 4}};
+    PhlxExchange x(options);
+    const Transcript t = Drive(x, logger);
+    EXPECT_EQ(x.outcome(), PhlxOutcome::Completed);
+    EXPECT_FALSE(t.Sent("703,10,3"));
+    EXPECT_TRUE(t.Sent("703,11,5"));
+    EXPECT_TRUE(t.Sent("703,12,2"));
+    EXPECT_EQ(x.fixes().size(), 7u);
+    ASSERT_EQ(x.logsRead().size(), 2u);
+    EXPECT_EQ(x.logsRead()[0].entry.logIndex, 11u);
+    EXPECT_EQ(x.PlanText(), "새 로그만 읽는 중: 로그 2 / 3개, 기록 7 / 10개");
+
+    FakePhlxLogger again;
+    again.history = logger.history;
+    options.historyOnly = true;
+    PhlxExchange history(options);
+    EXPECT_EQ(Drive(history, again).all.find("$PHLX703"), std::string::npos);
+    EXPECT_EQ(history.outcome(), PhlxOutcome::Completed);
+    EXPECT_EQ(history.history().size(), 3u);
+}
+
 TEST_F(PhlxExchangeTest, TwoEntriesOfThreeAndFiveRecords) {
     FakePhlxLogger logger;
     logger.history = {{10, 3}, {11, 5}};
@@ -195,8 +223,9 @@ TEST_F(PhlxExchangeTest, TwoEntriesOfThreeAndFiveRecords) {
     EXPECT_LT(second, bye);
     EXPECT_TRUE(t.Sent("702,0,2"));
     ASSERT_EQ(x.fixes().size(), 8u);
-    EXPECT_EQ(x.fixes()[0].time, 946684800 + 10000);
-    EXPECT_EQ(x.fixes()[7].time, 946684800 + 11004);
+    // Seconds soon after 2000 are GPS week rollover dates: 1024 weeks on.
+    EXPECT_EQ(x.fixes()[0].time, 946684800 + 10000 + kGpsWeekEraSeconds);
+    EXPECT_EQ(x.fixes()[7].time, 946684800 + 11004 + kGpsWeekEraSeconds);
     EXPECT_FLOAT_EQ(x.fixes()[0].latitude, 37.5f);
     EXPECT_EQ(x.progress().total, 8u);
     EXPECT_EQ(x.progress().position, 8u);
@@ -298,7 +327,7 @@ TEST_F(PhlxExchangeTest, SentenceAndPackageMayShareOneRead) {
     FeedText(x, chunk);
     EXPECT_EQ(x.outcome(), PhlxOutcome::Completed);
     ASSERT_EQ(x.fixes().size(), 1u);
-    EXPECT_EQ(x.fixes()[0].time, 946684805);
+    EXPECT_EQ(x.fixes()[0].time, 946684805 + kGpsWeekEraSeconds);
     const std::string sent = x.TakeOutgoing().bytes;
     EXPECT_NE(sent.find(BuildPhlxSentence("703,7,1")), std::string::npos);
     EXPECT_NE(sent.find("$PHLX827*31\r\n"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/GpsWeekRollover.h"
 #include "protocol/PhlxRecord.h"
 #include "tests/support/TestSupport.h"
 
@@ -19,8 +20,12 @@ TEST(PhlxRecord, TimeBaseIsLocalNineOClockOnFirstOfJanuary2000) {
     {
         ScopedTimeZone zone("Asia/Seoul");
         EXPECT_EQ(PhlxTimeBase(), 946684800);
+        // The logger's first second is a date only a GPS week rollover
+        // gives: read 1024 weeks later.
         const std::vector<uint8_t> zero(32, 0);
-        EXPECT_EQ(ParsePhlxRecord(zero, PhlxTimeBase()).time, 946684800);
+        bool moved = false;
+        EXPECT_EQ(ParsePhlxRecord(zero, PhlxTimeBase(), &moved).time, 946684800 + kGpsWeekEraSeconds);
+        EXPECT_TRUE(moved);
     }
     {
         ScopedTimeZone zone("UTC");
@@ -54,7 +59,7 @@ TEST(PhlxRecord, FieldsAndConversions) {
 TEST(PhlxRecord, TimeWrapsInThirtyTwoBits) {
     std::vector<uint8_t> r(32, 0);
     PutU32(r, 0, 0xFFFFFFFFu);
-    EXPECT_EQ(ParsePhlxRecord(r, 946684800).time, 946684799);
+    EXPECT_EQ(ParsePhlxRecord(r, 1800000000).time, 1799999999);
 }
 
 TEST(PhlxRecord, ShortInputGivesZeroValues) {

@@ -1,9 +1,12 @@
-// erase --port PORT [--yes]
+// erase --port (PORT|auto) [--yes] [--force] [--car REGNO] [--ledger PATH]
 // The erase-log flow without windows: clears the whole log memory of the
-// logger on PORT after a question on the terminal (or --yes).
+// logger on PORT after a question on the terminal (or --yes), but only when
+// everything it holds is in the ledger (the car of --car or CAR_NUM);
+// --force erases anyway, after the same warning.
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,28 +15,35 @@
 #include "acquire/TerminalAcquireUi.h"
 #include "core/DiagLog.h"
 #include "core/TextFormat.h"
+#include "store/ledger/LedgerMemoryBook.h"
 #include "tools/cli/Cli.h"
+#include "tools/cli/CliDownload.h"
 
 namespace ml::cli {
 
 namespace {
 
+constexpr const char* kUsage =
+    "mileledger-cli: usage: erase --port (PORT|auto) [--yes] [--force] [--car REGNO] [--ledger PATH]\n";
+
 int RunErase(CliContext& context, const std::vector<std::string>& args) {
-    LoadCliSettings(context, true);
-    std::string port;
-    bool yes = false;
+    const SettingsFileState settings = LoadCliSettings(context, true);
+    std::string port, car = settings.settings.carNum, ledgerOption;
+    bool yes = false, force = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--yes") {
-            yes = true;
-        } else if (args[i] == "--port" && i + 1 < args.size()) {
-            port = args[++i];
+        const std::string& arg = args[i];
+        std::string* value = arg == "--port" ? &port : arg == "--car" ? &car : arg == "--ledger" ? &ledgerOption : nullptr;
+        if (arg == "--yes" || arg == "--force") {
+            (arg == "--yes" ? yes : force) = true;
+        } else if (value != nullptr && i + 1 < args.size()) {
+            *value = args[++i];
         } else {
-            std::fprintf(stderr, "mileledger-cli: usage: erase --port PORT [--yes]\n");
+            std::fputs(kUsage, stderr);
             return kExitUsage;
         }
     }
     if (port.empty()) {
-        std::fprintf(stderr, "mileledger-cli: usage: erase --port PORT [--yes]\n");
+        std::fputs(kUsage, stderr);
         return kExitUsage;
     }
     // Erasing cannot be undone: without a terminal to ask on, only an
@@ -43,19 +53,29 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
     }
 
     Session session;
-    session.portList.push_back(PortEntry{"command line", port, port});
+    if (!ChoosePort(port, session)) return Fail("erase failed: no logger found");
     session.selectedPort = 0;
+    const std::string path = session.portList.front().devicePath;
     TerminalAcquireUi ui(stderr, stdin, yes ? TerminalAcquireUi::Answer::Yes : TerminalAcquireUi::Answer::Ask,
                          false);
     // The window's erase uses the port the last download left open; here
     // the port named on the command line stands in for it.
-    if (!session.port.Open(port)) {
+    if (!session.port.Open(path)) {
         DiagPrintf("erase: %s\n", session.port.lastError().c_str());
-        ui.ShowMessage(Format(texts::kOpenFailed, port.c_str(), session.port.openFailure().c_str()),
+        ui.ShowMessage(Format(texts::kOpenFailed, path.c_str(), session.port.openFailure().c_str()),
                        texts::kErrorCaption);
         return Fail("erase failed: the port cannot be opened");
     }
     EraseLogFlow flow(session, ui);
+    flow.SetForce(force);
+    std::unique_ptr<ledger::LedgerMemoryBook> book;
+    std::string error;
+    const std::unique_ptr<ledger::Ledger> ledger = car.empty() ? nullptr : OpenExistingLedger(ledgerOption, settings.services.ledgerUrl, error);
+    if (!error.empty()) return Fail(error);
+    if (ledger) {
+        book = std::make_unique<ledger::LedgerMemoryBook>(*ledger, car);
+        flow.SetMemoryBook(book.get());
+    }
     switch (flow.EraseLogCommand()) {
         case EraseOutcome::MtkErased:
             std::fprintf(stderr, "mileledger-cli: erase command sent (PMTK182 logger)\n");
@@ -63,16 +83,19 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
         case EraseOutcome::PhlxErased:
             std::fprintf(stderr, "mileledger-cli: erase command sent (PHLX logger)\n");
             return 0;
-        case EraseOutcome::Declined: return Fail("erase not confirmed; nothing was sent");
+        case EraseOutcome::Declined: return Fail("erase not confirmed; nothing was erased");
         case EraseOutcome::NoPort: return Fail("erase failed: no open port");
-        case EraseOutcome::QueryFailed: return Fail("erase failed: the logger's model is unknown");
+        case EraseOutcome::QueryFailed: return Fail("erase failed: the logger's contents are unknown");
+        case EraseOutcome::Refused:
+            return Fail("erase refused: the logger holds data the ledger lacks (`ledger read` first, or --force)");
         case EraseOutcome::SendFailed: return Fail("erase failed: the command was not sent");
     }
     return kExitFailure;
 }
 
-const CommandRegistration registration("erase", "erase --port PORT [--yes]\n"
-                                                "                 delete the whole log in the logger",
+const CommandRegistration registration("erase",
+                                       "erase --port (PORT|auto) [--yes] [--force] [--car REGNO] [--ledger PATH]\n"
+                                       "                 delete the whole log in the logger once the ledger holds it",
                                        RunErase);
 
 }  // namespace

@@ -28,10 +28,10 @@ const std::vector<Subcommand>& Subcommands() {
         {"car", RunLedgerCar, {"--kind", "--company", "--bizno", "--dept", "--name", "--form", "--year-start"}, {},
          "ledger car [REGNO [--kind TEXT] [--company TEXT] [--bizno TEXT] [--dept TEXT] [--name TEXT] "
          "[--form 법인|개인] [--year-start MM-DD]]"},
-        {"import", RunLedgerImport, {"--car", "--fixes", "--cut"}, {},
-         "ledger import (IMAGE.bin | FILE.dat | --fixes CSV) --car REGNO [--cut S]"},
-        {"read", RunLedgerRead, {"--port", "--car", "--cut", "--timeout"}, {},
-         "ledger read --port PORT --car REGNO [--cut S] [--timeout SECONDS]"},
+        {"import", RunLedgerImport, {"--car", "--fixes", "--cut", "--download"}, {},
+         "ledger import (IMAGE.bin | FILE.dat | --fixes CSV | --download ID) --car REGNO [--cut S]"},
+        {"read", RunLedgerRead, {"--port", "--car", "--cut", "--timeout"}, {"--full"},
+         "ledger read --port (PORT|auto) --car REGNO [--cut S] [--timeout SECONDS] [--full]"},
         {"trips", RunLedgerTrips, {"--car", "--from", "--to"}, {},
          "ledger trips --car REGNO [--from YYYY-MM-DD] [--to YYYY-MM-DD]"},
         {"classify", RunLedgerClassify, {"--trip", "--use", "--purpose", "--note", "--driver"}, {},
@@ -43,6 +43,10 @@ const std::vector<Subcommand>& Subcommands() {
          "--out FILE.(html|xlsx|csv|gpx)"},
         {"summary", RunLedgerSummary, {"--year"}, {}, "ledger summary --year YYYY"},
         {"history", RunLedgerHistory, {"--car"}, {}, "ledger history --car REGNO"},
+        {"migrate", RunLedgerMigrate, {}, {}, "ledger migrate"},
+        {"grant", RunLedgerGrant, {"--role", "--car"}, {"--all-cars", "--revoke"},
+         "ledger grant --role NAME (--car REGNO ... | --all-cars) [--revoke]"},
+        {"push", RunLedgerPush, {"--to", "--car"}, {}, "ledger push --to postgresql://... [--car REGNO]"},
     };
     return list;
 }
@@ -56,11 +60,11 @@ int RunLedger(CliContext& context, const std::vector<std::string>& all) {
         } else if (i + 1 < all.size()) {
             location = all[++i];
         } else {
-            return LedgerUsage("", "--ledger needs a path");
+            return LedgerUsage("", "--ledger needs a path or a postgresql:// URL");
         }
     }
     if (args.empty()) {
-        std::fprintf(stderr, "usage: mileledger-cli ledger [--ledger PATH] SUBCOMMAND ...\n");
+        std::fprintf(stderr, "usage: mileledger-cli ledger [--ledger PATH|URL] SUBCOMMAND ...\n");
         for (const Subcommand& s : Subcommands()) std::fprintf(stderr, "  %s\n", s.usage);
         return kExitUsage;
     }
@@ -78,7 +82,8 @@ int RunLedger(CliContext& context, const std::vector<std::string>& all) {
 
 const CommandRegistration registration(
     "ledger",
-    "ledger [--ledger PATH] (car|import|read|trips|classify|odometer|report|summary|history) ...\n"
+    "ledger [--ledger PATH|URL] (car|import|read|trips|classify|odometer|report|summary|history|\n"
+    "                 migrate|grant|push) ...\n"
     "                 the year ledger; `mileledger-cli ledger` lists the subcommands",
     RunLedger);
 
@@ -127,9 +132,10 @@ std::vector<std::string> LedgerArgs::Values(std::string_view name) const {
 
 bool LedgerArgs::Has(std::string_view name) const { return Value(name).has_value(); }
 
-std::unique_ptr<ledger::Ledger> LedgerCommand::Open() {
+std::unique_ptr<ledger::Ledger> LedgerCommand::Open(bool migrate) {
     std::unique_ptr<ledger::Ledger> opened;
-    const ledger::Status status = ledger::OpenLedger(ledger::LedgerPath(location), ledger::LedgerUser(), opened);
+    const std::string where = ledger::LedgerPath(location, LoadCliSettings(context, false).services.ledgerUrl);
+    const ledger::Status status = ledger::OpenLedger(where, ledger::LedgerUser(), opened, migrate);
     if (!status.ok()) {
         LedgerFail(status);
         return nullptr;

@@ -1,7 +1,10 @@
-// read --port PORT [--out FILE.dat] [--dump FILE.bin] [--cut SECONDS]
-//      [--geocode] [--timeout SECONDS]
+// read --port (PORT|auto) [--out FILE.dat] [--dump FILE.bin] [--cut SECONDS]
+//      [--geocode] [--timeout SECONDS] [--full] [--car REGNO] [--ledger PATH]
 // The read-log flow without windows: downloads the logger's log, prints the
-// tracks as track lines on standard output, and optionally saves them.
+// tracks as track lines on standard output, and optionally saves them. What
+// the ledger knows of the logger (the car of --car or CAR_NUM) spares
+// reading again what it holds; the ledger itself is not changed (that is
+// `ledger read`).
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +16,7 @@
 #include "acquire/ReadLogFlow.h"
 #include "acquire/TerminalAcquireUi.h"
 #include "core/TextFormat.h"
+#include "store/ledger/LedgerMemoryBook.h"
 #include "store/platform/FileIo.h"
 #include "store/platform/GeocodingClient.h"
 #include "store/platform/TrackFileStore.h"
@@ -31,7 +35,14 @@ struct ReadArgs {
     int cut = -1;           // -1: TRACK_CUT_TIME of the settings
     bool geocode = false;
     double timeoutSeconds = 0;  // 0: the flow's default
+    bool full = false;
+    std::string car;            // empty: CAR_NUM of the settings
+    std::string ledger;         // empty: the usual place
 };
+
+constexpr const char* kReadUsage =
+    "read --port (PORT|auto) [--out FILE.dat] [--dump FILE.bin] [--cut SECONDS] [--geocode] [--timeout SECONDS] "
+    "[--full] [--car REGNO] [--ledger PATH]";
 
 bool ParseSeconds(const std::string& text, double& value) {
     char* end = nullptr;
@@ -43,11 +54,12 @@ int ParseReadArgs(const std::vector<std::string>& args, ReadArgs& parsed) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string value;
-        if (arg == "--geocode") {
-            parsed.geocode = true;
+        if (arg == "--geocode" || arg == "--full") {
+            (arg == "--full" ? parsed.full : parsed.geocode) = true;
             continue;
         }
-        if (arg != "--port" && arg != "--out" && arg != "--dump" && arg != "--cut" && arg != "--timeout") {
+        if (arg != "--port" && arg != "--out" && arg != "--dump" && arg != "--cut" && arg != "--timeout" &&
+            arg != "--car" && arg != "--ledger") {
             std::fprintf(stderr, "mileledger-cli: read: unknown argument '%s'\n", arg.c_str());
             return kExitUsage;
         }
@@ -58,6 +70,10 @@ int ParseReadArgs(const std::vector<std::string>& args, ReadArgs& parsed) {
             parsed.out = value;
         } else if (arg == "--dump") {
             parsed.dump = value;
+        } else if (arg == "--car") {
+            parsed.car = value;
+        } else if (arg == "--ledger") {
+            parsed.ledger = value;
         } else if (arg == "--cut") {
             char* end = nullptr;
             const long cut = std::strtol(value.c_str(), &end, 10);
@@ -72,8 +88,7 @@ int ParseReadArgs(const std::vector<std::string>& args, ReadArgs& parsed) {
         }
     }
     if (parsed.port.empty()) {
-        std::fprintf(stderr, "mileledger-cli: usage: read --port PORT [--out FILE.dat] [--dump FILE.bin] "
-                             "[--cut SECONDS] [--geocode] [--timeout SECONDS]\n");
+        std::fprintf(stderr, "mileledger-cli: usage: %s\n", kReadUsage);
         return kExitUsage;
     }
     return 0;
@@ -86,7 +101,7 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
     const SettingsFileState settings = LoadCliSettings(context, true);
 
     Session session;
-    session.portList.push_back(PortEntry{"command line", parsed.port, parsed.port});
+    if (!ChoosePort(parsed.port, session)) return Fail("read failed: no logger found");
     // A cut time of 0 is valid: every fix becomes a track of its own.
     session.cutSeconds = parsed.cut >= 0 ? parsed.cut : settings.settings.trackCutTime;
     if (parsed.timeoutSeconds > 0) session.options.replyTimeoutMs = static_cast<int>(parsed.timeoutSeconds * 1000);
@@ -106,17 +121,32 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
 
     TerminalAcquireUi ui(stderr, nullptr, TerminalAcquireUi::Answer::No, isatty(STDERR_FILENO) == 1);
     ReadLogFlow flow(session, ui);
+    flow.SetFullRead(parsed.full);
+    // An existing ledger that knows the car tells what not to read again.
+    std::unique_ptr<ledger::Ledger> ledger;
+    std::unique_ptr<ledger::LedgerMemoryBook> book;
+    const std::string car = parsed.car.empty() ? settings.settings.carNum : parsed.car;
+    if (!parsed.full && !car.empty()) {
+        std::string error;
+        ledger = OpenExistingLedger(parsed.ledger, settings.services.ledgerUrl, error);
+        if (ledger) {
+            book = std::make_unique<ledger::LedgerMemoryBook>(*ledger, car);
+            flow.SetMemoryBook(book.get());
+        } else if (!error.empty()) {
+            std::fprintf(stderr, "mileledger-cli: %s; reading everything\n", error.c_str());
+        }
+    }
+    std::vector<uint8_t> image;
+    flow.SetMtkSink([&](const MtkDownloadResult& result) { image.assign(result.image.begin(), result.image.end()); });
+    const ReadLogOutcome outcome = RunCliDownload(flow);
     bool dumped = false;
     std::string dumpError;
-    if (!parsed.dump.empty()) {
+    if (!parsed.dump.empty() && Succeeded(outcome) && !image.empty()) {
         // Written whole through a temporary file of its own, as a track file
         // is: a link planted at a fixed temporary name cannot redirect it.
-        flow.SetLogImageSink([&](std::span<const uint8_t> image) {
-            dumped = WriteFileAtomically(
-                parsed.dump, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), dumpError);
-        });
+        dumped = WriteFileAtomically(
+            parsed.dump, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), dumpError);
     }
-    const ReadLogOutcome outcome = RunCliDownload(flow);
 
     // A failed dump is reported but keeps nothing else from being saved.
     int status = 0;
@@ -146,11 +176,12 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
     return status;
 }
 
-const CommandRegistration registration(
-    "read",
-    "read --port PORT [--out FILE.dat] [--dump FILE.bin] [--cut SECONDS] [--geocode] [--timeout SECONDS]\n"
-    "                 download the logger's log; tracks on standard output",
-    RunRead);
+const CommandRegistration registration("read",
+                                       "read --port (PORT|auto) [--out FILE.dat] [--dump FILE.bin] [--cut SECONDS]\n"
+                                       "                 [--geocode] [--timeout SECONDS] [--full] [--car REGNO] "
+                                       "[--ledger PATH]\n"
+                                       "                 download the logger's log; tracks on standard output",
+                                       RunRead);
 
 }  // namespace
 

@@ -32,11 +32,13 @@ private:
 
 struct LedgerCommand {
     CliContext& context;
-    std::string location;  // --ledger PATH; empty: the usual place
+    std::string location;  // --ledger PATH or URL; empty: the usual place
     LedgerArgs args;
 
-    // Opens the ledger (one line on stderr when it fails).
-    std::unique_ptr<ledger::Ledger> Open();
+    // Opens the ledger (one line on stderr when it fails): --ledger,
+    // MILELEDGER_LEDGER, LEDGER_URL of the settings, the usual file.
+    // `migrate` brings a company database to this program's schema.
+    std::unique_ptr<ledger::Ledger> Open(bool migrate = false);
     // A new car's details, from the settings.
     ledger::Car Seed(std::string_view regNo);
     // Opens the ledger, finds the car and reads the period options (see
@@ -69,5 +71,8 @@ int RunLedgerOdometer(LedgerCommand& command);
 int RunLedgerReport(LedgerCommand& command);
 int RunLedgerSummary(LedgerCommand& command);
 int RunLedgerHistory(LedgerCommand& command);
+int RunLedgerMigrate(LedgerCommand& command);
+int RunLedgerGrant(LedgerCommand& command);
+int RunLedgerPush(LedgerCommand& command);
 
 }  // namespace ml::cli

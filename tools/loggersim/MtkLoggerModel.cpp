@@ -42,6 +42,10 @@ MtkLoggerModel::MtkLoggerModel(std::vector<uint8_t> image, MtkLoggerOptions opti
     if (options_.chunkSize == 0) options_.chunkSize = 2048;
 }
 
+std::string MtkLoggerModel::Stats() const {
+    return "reads " + std::to_string(reads_) + "\nmemory-bytes " + std::to_string(memoryBytesSent_) + "\n";
+}
+
 uint32_t MtkLoggerModel::RecordCount() const {
     uint32_t total = 0;
     for (size_t sector = 0; sector + 0x200 <= image_.size(); sector += kSectorSize) {
@@ -133,9 +137,15 @@ std::string MtkLoggerModel::StatusValue(int item) const {
     case 6: return "1";
     case 7: return "2";
     case 8: return Hex8(static_cast<uint32_t>(image_.size()));
-    case 9: return "C22016";
+    case 9: {
+        uint32_t code = 0;
+        while ((uint32_t{1} << (code + 1)) <= options_.flashSize) ++code;
+        char id[8];
+        std::snprintf(id, sizeof id, "C220%02X", code);
+        return id;
+    }
     case 10: return Hex8(RecordCount());
-    case 11: return std::to_string(kFlashSize / kSectorSize);
+    case 11: return std::to_string(options_.flashSize / kSectorSize);
     case 12: return std::to_string(RecordCount());
     default: return "0";
     }
@@ -143,7 +153,7 @@ std::string MtkLoggerModel::StatusValue(int item) const {
 
 std::string MtkLoggerModel::ReadMemory(uint32_t address, uint32_t size) {
     std::string out;
-    if (static_cast<uint64_t>(address) + size > kFlashSize) {
+    if (static_cast<uint64_t>(address) + size > options_.flashSize) {
         Trace("mtk: read past the end of the flash refused");
         Emit(out, "PMTK001,182,7,2");
         return out;
@@ -153,6 +163,7 @@ std::string MtkLoggerModel::ReadMemory(uint32_t address, uint32_t size) {
     Trace("mtk: read " + std::to_string(size) + " bytes from " + Hex8(address) + " in " +
           std::to_string(chunks) + " sentences");
     out.reserve(static_cast<size_t>(size) * 2 + chunks * 40);
+    ++reads_;
     for (size_t chunk = 0; chunk < chunks; ++chunk) {
         const uint32_t start = address + static_cast<uint32_t>(chunk * options_.chunkSize);
         const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(options_.chunkSize),
@@ -168,6 +179,7 @@ std::string MtkLoggerModel::ReadMemory(uint32_t address, uint32_t size) {
             body += kHex[byte >> 4];
             body += kHex[byte & 0x0F];
         }
+        memoryBytesSent_ += count;
         const bool corrupt = options_.badChecksumEvery != 0 && (chunk + 1) % options_.badChecksumEvery == 0;
         if (corrupt) Trace("mtk: data sentence " + std::to_string(chunk) + " sent with a bad checksum");
         Emit(out, body, corrupt);

@@ -16,6 +16,9 @@
 //   upper-case digits, covering the requested bytes from ADDR, then
 //   "$PMTK001,182,7,3". Memory past the end of the image reads as erased
 //   flash (0xFF). A request past the end of the flash gets "$PMTK001,182,7,2".
+// - Item 9 is the flash chip's JEDEC id, whose last byte is the capacity as a
+//   power of two ("C22015": 2 MiB); item 6 the record method (1 overwrite
+//   when full).
 // - "$PMTK182,6,1" erases the log: the image becomes empty.
 // - The product query "$PHLX810" is answered with a "$PHLX852" sentence that
 //   does not name the TRL4200Mini, and "$PHLX827" (end of download) with
@@ -36,17 +39,19 @@ struct MtkLoggerOptions {
     unsigned badChecksumEvery = 0;    // every Nth data sentence of a read gets a wrong checksum; 0 off
     std::set<size_t> dropChunks;      // data sentences of a read (from 0) that are never sent
     bool garbageBetween = false;      // line noise before every sentence
+    uint32_t flashSize = 16u * 1024 * 1024;  // a power of two from 64 KiB
 };
 
 class MtkLoggerModel : public SimulatedLogger {
 public:
-    // Size of the logger's flash; reads beyond it are refused.
-    static constexpr uint32_t kFlashSize = 16u * 1024 * 1024;
     static constexpr size_t kSectorSize = 0x10000;
 
     MtkLoggerModel(std::vector<uint8_t> image, MtkLoggerOptions options);
 
     std::string Receive(std::string_view bytes) override;
+    // "reads N" (read commands answered) and "memory-bytes N" (memory bytes
+    // sent in data sentences).
+    std::string Stats() const override;
 
     const std::vector<uint8_t>& image() const { return image_; }
 
@@ -65,6 +70,8 @@ private:
     MtkLoggerOptions options_;
     SentenceAssembler assembler_;
     unsigned noiseIndex_ = 0;
+    uint64_t reads_ = 0;
+    uint64_t memoryBytesSent_ = 0;
 };
 
 }  // namespace ml::sim

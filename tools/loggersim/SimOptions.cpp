@@ -119,6 +119,15 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& args) {
             o.hangupAfter = number;
         } else if (flag == "--pace") {
             o.pace = true;
+        } else if (flag == "--flash-size") {
+            if (!count(number)) return result;
+            if (number < 65536 || number > 16u * 1024 * 1024 || (number & (number - 1)) != 0) {
+                result.error = "--flash-size must be a power of two from 65536 to 16777216";
+                return result;
+            }
+            o.flashSize = static_cast<uint32_t>(number);
+        } else if (flag == "--stats") {
+            if (!value(o.statsPath)) return result;
         } else if (flag == "--log") {
             if (!value(o.logPath)) return result;
         } else if (flag == "--link") {
@@ -172,6 +181,9 @@ Transfer:
                           rounded down to whole entries or records)
   --pace                  send at the real line rate: 38400 baud, 10 bits per
                           byte (about 3.8 KB/s)
+  --flash-size BYTES      MTK: the size of the logger's flash, a power of two
+                          from 65536 to 16777216 (default); the status
+                          reports it (item 9) and reads beyond it are refused
 
 Faults:
   --bad-checksum-every N  MTK: every Nth data sentence of a read has a wrong
@@ -196,6 +208,10 @@ Faults:
 Running:
   --log FILE              append every byte received from the program, raw,
                           to FILE as it arrives
+  --stats FILE            keep FILE up to date with counters, one "NAME
+                          VALUE" line each: line-bytes (bytes sent), and for
+                          MTK reads (read commands answered) and memory-bytes
+                          (memory bytes sent in data sentences)
   --link PATH             also make PATH a symbolic link to the port (an
                           existing link there is replaced; removed on exit)
   --exit-after-idle S     exit after S seconds with nothing received and

@@ -24,8 +24,10 @@ struct SimOptions {
     std::optional<uint64_t> silenceAfter;
     std::optional<uint64_t> hangupAfter;
     bool pace = false;
+    uint32_t flashSize = 0;     // --flash-size BYTES; 0: the model's default
 
     std::string logPath;        // --log FILE
+    std::string statsPath;      // --stats FILE
     std::string linkPath;       // --link PATH
     double exitAfterIdle = 0;   // seconds; 0: run until killed
     bool verbose = false;

@@ -62,6 +62,21 @@ void SimRunner::HandleReceived(const std::string& bytes) {
     }
     Trace("<- " + Printable(bytes));
     Send(logger_.Receive(bytes));
+    WriteStats();
+}
+
+// Rewritten whole after every exchange, before the answer leaves, so a test
+// that has its answer finds the counters up to date.
+void SimRunner::WriteStats() const {
+    if (options_.statsPath.empty()) return;
+    const std::string text = "line-bytes " + std::to_string(queued_) + "\n" + logger_.Stats();
+    const std::string temporary = options_.statsPath + ".tmp";
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool written = fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    if (fd >= 0) close(fd);
+    if (!written || rename(temporary.c_str(), options_.statsPath.c_str()) != 0) {
+        std::fprintf(stderr, "loggersim: cannot write %s: %s\n", options_.statsPath.c_str(), std::strerror(errno));
+    }
 }
 
 void SimRunner::Send(std::string bytes) {

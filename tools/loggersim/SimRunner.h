@@ -30,6 +30,7 @@ public:
 private:
     void HandleReceived(const std::string& bytes);
     void Send(std::string bytes);
+    void WriteStats() const;
 
     PtyLink& link_;
     SimulatedLogger& logger_;

@@ -22,6 +22,9 @@ public:
 
     void SetTrace(SimTrace trace) { trace_ = std::move(trace); }
 
+    // Counters for the --stats file, one "name value" line each.
+    virtual std::string Stats() const { return {}; }
+
 protected:
     void Trace(const std::string& line) const {
         if (trace_) trace_(line);

@@ -54,8 +54,9 @@ std::unique_ptr<ml::sim::SimulatedLogger> MakeLogger(const ml::sim::SimOptions& 
         } else {
             const std::optional<std::string> bytes = ReadFile(options.mtkImage, error);
             if (!bytes) return nullptr;
-            if (bytes->size() > MtkLoggerModel::kFlashSize) {
-                error = options.mtkImage + " is larger than a logger's flash (16 MiB)";
+            const uint32_t flash = options.flashSize != 0 ? options.flashSize : MtkLoggerOptions{}.flashSize;
+            if (bytes->size() > flash) {
+                error = options.mtkImage + " is larger than the logger's flash (" + std::to_string(flash) + " bytes)";
                 return nullptr;
             }
             image.assign(bytes->begin(), bytes->end());
@@ -65,6 +66,7 @@ std::unique_ptr<ml::sim::SimulatedLogger> MakeLogger(const ml::sim::SimOptions& 
         mtk.badChecksumEvery = options.badChecksumEvery;
         mtk.dropChunks = options.dropChunks;
         mtk.garbageBetween = options.garbageBetween;
+        if (options.flashSize != 0) mtk.flashSize = options.flashSize;
         return std::make_unique<MtkLoggerModel>(std::move(image), mtk);
     }
     PhlxLogbook logbook;

@@ -2,6 +2,7 @@
 
 namespace ml::ledger {
 
+SqliteDb::SqliteDb() = default;
 SqliteDb::~SqliteDb() { Close(); }
 
 Status SqliteDb::Open(const std::string& path, int flags) {
@@ -18,6 +19,7 @@ Status SqliteDb::Open(const std::string& path, int flags) {
 }
 
 void SqliteDb::Close() {
+    statements_.clear();  // finalized before the connection closes
     if (db_ != nullptr) sqlite3_close_v2(db_);
     db_ = nullptr;
 }
@@ -30,6 +32,21 @@ Status SqliteDb::Exec(const char* sql) {
     sqlite3_free(message);
     return Error(rc, text);
 }
+
+Status SqliteDb::Use(int key, const char* sql, SqlStatement*& statement) {
+    auto& slot = statements_[key];
+    if (!slot) {
+        auto fresh = std::make_unique<SqliteStatement>();
+        ML_LEDGER_TRY(fresh->Prepare(*this, sql));
+        slot = std::move(fresh);
+    } else {
+        slot->Reset();
+    }
+    statement = slot.get();
+    return Status::Ok();
+}
+
+int64_t SqliteDb::Changes() const { return sqlite3_changes(db_); }
 
 Status SqliteDb::Error(int rc, std::string_view what) const {
     std::string message = path_ + ": ";
@@ -85,13 +102,6 @@ bool SqliteStatement::Step(Status& status) {
     if (rc == SQLITE_ROW) return true;
     if (rc != SQLITE_DONE) status = db_->Error(rc, "실행");
     return false;
-}
-
-Status SqliteStatement::Run() {
-    Status status;
-    while (Step(status)) {
-    }
-    return status;
 }
 
 int64_t SqliteStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }

@@ -4,19 +4,24 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "store/ledger/LedgerStatus.h"
+#include "store/ledger/sql/SqlSession.h"
 
 namespace ml::ledger {
 
-class SqliteDb {
+class SqliteStatement;
+
+class SqliteDb final : public SqlSession {
 public:
-    SqliteDb() = default;
-    ~SqliteDb();
+    SqliteDb();
+    ~SqliteDb() override;
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;
 
@@ -31,38 +36,39 @@ public:
     // The Status for a result code, with the connection's message.
     Status Error(int rc, std::string_view what) const;
 
+    Status Use(int key, const char* sql, SqlStatement*& statement) override;
+    int64_t Changes() const override;
+    const std::string& location() const override { return path_; }
+
 private:
     sqlite3* db_ = nullptr;
     std::string path_;
+    std::map<int, std::unique_ptr<SqliteStatement>> statements_;
 };
 
 // A prepared statement; Reset() makes it ready for new bindings. Bind
 // indexes start at 1, column indexes at 0.
-class SqliteStatement {
+class SqliteStatement final : public SqlStatement {
 public:
     SqliteStatement() = default;
-    ~SqliteStatement();
+    ~SqliteStatement() override;
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     Status Prepare(SqliteDb& db, const char* sql);
     bool prepared() const { return stmt_ != nullptr; }
-    void Reset();
+    void Reset() override;
 
-    void Bind(int index, int64_t value);
-    void Bind(int index, double value);
-    void Bind(int index, std::string_view text);
-    void Bind(int index, std::span<const uint8_t> blob);
+    void Bind(int index, int64_t value) override;
+    void Bind(int index, double value) override;
+    void Bind(int index, std::string_view text) override;
+    void Bind(int index, std::span<const uint8_t> blob) override;
+    bool Step(Status& status) override;
 
-    // True with a row, false at the end; `status` holds any failure.
-    bool Step(Status& status);
-    // Runs a statement that returns no rows.
-    Status Run();
-
-    int64_t Int(int column) const;
-    double Real(int column) const;
-    std::string Text(int column) const;
-    std::vector<uint8_t> Blob(int column) const;
+    int64_t Int(int column) const override;
+    double Real(int column) const override;
+    std::string Text(int column) const override;
+    std::vector<uint8_t> Blob(int column) const override;
 
 private:
     sqlite3_stmt* stmt_ = nullptr;

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "core/TextFormat.h"
-#include "store/ledger/sqlite/SqliteLedgerTx.h"
-#include "store/ledger/sqlite/SqliteSchema.h"
+#include "store/ledger/LedgerSchema.h"
 
 namespace ml::ledger {
 
@@ -80,10 +79,9 @@ Status Migrate(SqliteDb& db) {
         if (version > LatestSchemaVersion()) {
             return Status::Refused(db.path() + ": 더 새로운 프로그램이 만든 원장입니다");
         }
-        for (const SchemaStep& step : SqliteSchemaSteps()) {
-            if (step.version <= version) continue;
-            ML_LEDGER_TRY(db.Exec(step.sql));
-            ML_LEDGER_TRY(db.Exec(Format("PRAGMA user_version = %d", step.version).c_str()));
+        for (int step = static_cast<int>(version) + 1; step <= LatestSchemaVersion(); ++step) {
+            for (const std::string& sql : SchemaStatements(step, SqlDialect::Sqlite)) ML_LEDGER_TRY(db.Exec(sql.c_str()));
+            ML_LEDGER_TRY(db.Exec(Format("PRAGMA user_version = %d", step).c_str()));
         }
         return db.Exec(Format("PRAGMA application_id = %d", kLedgerApplicationId).c_str());
     };
@@ -97,14 +95,11 @@ Status Migrate(SqliteDb& db) {
 
 }  // namespace
 
-SqliteLedgerStore::SqliteLedgerStore() : tx_(std::make_unique<SqliteLedgerTx>()) {}
+SqliteLedgerStore::SqliteLedgerStore() : tx_(db_) {}
 
-SqliteLedgerStore::~SqliteLedgerStore() {
-    tx_->Release();
-    tx_->db().Close();
-}
+SqliteLedgerStore::~SqliteLedgerStore() = default;
 
-const std::string& SqliteLedgerStore::location() const { return tx_->db().path(); }
+const std::string& SqliteLedgerStore::location() const { return db_.path(); }
 
 Status SqliteLedgerStore::Open(const std::string& path, std::unique_ptr<LedgerStore>& out) {
     struct stat info {};
@@ -122,7 +117,7 @@ Status SqliteLedgerStore::Open(const std::string& path, std::unique_ptr<LedgerSt
     }
 
     std::unique_ptr<SqliteLedgerStore> store(new SqliteLedgerStore());
-    SqliteDb& db = store->tx_->db();
+    SqliteDb& db = store->db_;
     ML_LEDGER_TRY(db.Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
     sqlite3_busy_timeout(db.handle(), kBusyTimeoutMs);
     ML_LEDGER_TRY(db.Exec("PRAGMA foreign_keys = ON"));
@@ -136,9 +131,10 @@ Status SqliteLedgerStore::Open(const std::string& path, std::unique_ptr<LedgerSt
 }
 
 Status SqliteLedgerStore::RunOnce(const std::function<Status(LedgerTx&)>& work, Access access) {
-    SqliteDb& db = tx_->db();
+    SqliteDb& db = db_;
     ML_LEDGER_TRY(db.Exec(access == Access::Write ? "BEGIN IMMEDIATE" : "BEGIN"));
-    Status status = work(*tx_);
+    tx_.Begin(access == Access::Write);
+    Status status = work(tx_);
     if (status.ok()) status = db.Exec("COMMIT");
     if (!status.ok() && sqlite3_get_autocommit(db.handle()) == 0) db.Exec("ROLLBACK");
     return status;

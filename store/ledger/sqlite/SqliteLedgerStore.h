@@ -7,10 +7,10 @@
 #include <string>
 
 #include "store/ledger/LedgerStore.h"
+#include "store/ledger/sql/SqlLedgerTx.h"
+#include "store/ledger/sqlite/SqliteDb.h"
 
 namespace ml::ledger {
-
-class SqliteLedgerTx;
 
 class SqliteLedgerStore final : public LedgerStore {
 public:
@@ -24,7 +24,8 @@ private:
     SqliteLedgerStore();
     Status RunOnce(const std::function<Status(LedgerTx&)>& work, Access access);
 
-    std::unique_ptr<SqliteLedgerTx> tx_;
+    SqliteDb db_;
+    SqlLedgerTx tx_;
 };
 
 }  // namespace ml::ledger

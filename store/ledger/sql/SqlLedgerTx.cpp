@@ -1,6 +1,6 @@
-#include "store/ledger/sqlite/SqliteLedgerTx.h"
+#include "store/ledger/sql/SqlLedgerTx.h"
 
-#include <memory>
+#include <algorithm>
 
 #include "core/TextFormat.h"
 
@@ -11,10 +11,11 @@ namespace {
 enum Sql : int {
     kFindCar, kListCars, kInsertCar, kUpdateCar,
     kAddDownload, kListDownloads, kGetDownload, kSetDownloadAdded, kLastDownload,
-    kInsertFix, kFixTimes, kFixes, kDeleteFixesOfKind, kHasKind,
+    kInsertFix, kFixTimes, kFixSources, kFixes, kDeleteFixesOfKind, kHasKind,
     kTripsOverlapping, kGetTrip, kInsertTrip, kUpdateTrip, kDeleteTrip,
     kAddReading, kRemoveReading, kReadings,
     kAddHistory, kHistory,
+    kGetLoggerMemory, kPutLoggerMemory,
     kGetShared, kPutShared,
     kSqlCount
 };
@@ -31,12 +32,12 @@ constexpr const char* kSqlText[] = {
     "SELECT " ML_CAR_COLUMNS " FROM car WHERE reg_no = ?1",
     "SELECT " ML_CAR_COLUMNS " FROM car ORDER BY reg_no",
     "INSERT INTO car (reg_no, kind, company, biz_no, dept, name, form, year_start_month, year_start_day, "
-    "cut_seconds, base_odometer_km) VALUES (?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
+    "cut_seconds, base_odometer_km) VALUES (?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12) RETURNING id",
     "UPDATE car SET reg_no = ?2, kind = ?3, company = ?4, biz_no = ?5, dept = ?6, name = ?7, form = ?8, "
     "year_start_month = ?9, year_start_day = ?10, cut_seconds = ?11, base_odometer_km = ?12 WHERE id = ?1",
 
     "INSERT INTO download (car_id, made_at, source, kind, logger_id, detail, fix_count, added_count, first_time, "
-    "last_time, partial, raw) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
+    "last_time, partial, raw) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12) RETURNING id",
     "SELECT " ML_DOWNLOAD_COLUMNS " FROM download WHERE car_id = ?1 ORDER BY made_at, id",
     "SELECT " ML_DOWNLOAD_COLUMNS ", raw FROM download WHERE id = ?1",
     "UPDATE download SET added_count = ?2 WHERE id = ?1",
@@ -46,6 +47,7 @@ constexpr const char* kSqlText[] = {
     "INSERT INTO fix (car_id, time, latitude, longitude, speed, height, download_id) "
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7) ON CONFLICT DO NOTHING",
     "SELECT time FROM fix WHERE car_id = ?1 AND time BETWEEN ?2 AND ?3 ORDER BY time",
+    "SELECT download_id FROM fix WHERE car_id = ?1 AND time BETWEEN ?2 AND ?3 ORDER BY time",
     "SELECT time, latitude, longitude, speed, height FROM fix WHERE car_id = ?1 AND time BETWEEN ?2 AND ?3 "
     "ORDER BY time",
     "DELETE FROM fix WHERE car_id = ?1 AND time BETWEEN ?2 AND ?3 AND download_id IN "
@@ -57,25 +59,35 @@ constexpr const char* kSqlText[] = {
     "SELECT " ML_TRIP_COLUMNS " FROM trip WHERE id = ?1",
     "INSERT INTO trip (car_id, start_time, end_time, fix_count, distance_m, start_latitude, start_longitude, "
     "end_latitude, end_longitude, start_address, end_address, trip_use, purpose, note, driver_dept, driver_name) "
-    "VALUES (?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)",
+    "VALUES (?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17) RETURNING id",
     "UPDATE trip SET car_id = ?2, start_time = ?3, end_time = ?4, fix_count = ?5, distance_m = ?6, "
     "start_latitude = ?7, start_longitude = ?8, end_latitude = ?9, end_longitude = ?10, start_address = ?11, "
     "end_address = ?12, trip_use = ?13, purpose = ?14, note = ?15, driver_dept = ?16, driver_name = ?17 "
     "WHERE id = ?1",
     "DELETE FROM trip WHERE id = ?1",
 
-    "INSERT INTO odometer (car_id, time, km, note) VALUES (?1, ?2, ?3, ?4)",
+    "INSERT INTO odometer (car_id, time, km, note) VALUES (?1, ?2, ?3, ?4) RETURNING id",
     "DELETE FROM odometer WHERE id = ?1",
     "SELECT id, car_id, time, km, note FROM odometer WHERE car_id = ?1 ORDER BY time, id",
 
     "INSERT INTO history (car_id, made_at, trip_id, trip_start, field, old_value, new_value, author) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) RETURNING id",
     "SELECT id, car_id, made_at, trip_id, trip_start, field, old_value, new_value, author FROM history "
     "WHERE car_id = ?1 ORDER BY id",
 
+    "SELECT kind, download_id, changed_at, image, imported_bytes, logs FROM logger_memory "
+    "WHERE car_id = ?1 AND logger_id = ?2",
+    "INSERT INTO logger_memory (car_id, logger_id, kind, download_id, changed_at, image, imported_bytes, logs) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT (car_id, logger_id) DO UPDATE SET kind = excluded.kind, "
+    "download_id = excluded.download_id, changed_at = excluded.changed_at, image = excluded.image, "
+    "imported_bytes = excluded.imported_bytes, logs = excluded.logs",
+
     "SELECT revision, value FROM shared_value WHERE key = ?1",
+    // Only a higher revision goes in: of two writers that read the same
+    // revision, the later one changes nothing.
     "INSERT INTO shared_value (key, revision, value) VALUES (?1, ?2, ?3) "
-    "ON CONFLICT (key) DO UPDATE SET revision = excluded.revision, value = excluded.value",
+    "ON CONFLICT (key) DO UPDATE SET revision = excluded.revision, value = excluded.value "
+    "WHERE shared_value.revision < excluded.revision",
 };
 static_assert(std::size(kSqlText) == kSqlCount);
 
@@ -100,11 +112,11 @@ bool ParseKind(const std::string& text, DownloadKind& kind) {
     return false;
 }
 
-Status Damaged(const SqliteDb& db, const std::string& what) {
-    return Status::Refused(db.path() + ": 원장이 손상되었습니다 (" + what + ")");
+Status Damaged(const SqlSession& db, const std::string& what) {
+    return Status::Refused(db.location() + ": 원장이 손상되었습니다 (" + what + ")");
 }
 
-void BindCar(SqliteStatement& s, const Car& c) {
+void BindCar(SqlStatement& s, const Car& c) {
     s.Bind(1, c.id);
     s.Bind(2, c.regNo);
     s.Bind(3, c.kind);
@@ -119,7 +131,7 @@ void BindCar(SqliteStatement& s, const Car& c) {
     s.Bind(12, c.baseOdometerKm);
 }
 
-Status ReadCar(const SqliteDb& db, const SqliteStatement& s, Car& c) {
+Status ReadCar(const SqlSession& db, const SqlStatement& s, Car& c) {
     c.id = s.Int(0);
     c.regNo = s.Text(1);
     c.kind = s.Text(2);
@@ -136,7 +148,7 @@ Status ReadCar(const SqliteDb& db, const SqliteStatement& s, Car& c) {
     return Status::Ok();
 }
 
-void BindTrip(SqliteStatement& s, const Trip& t) {
+void BindTrip(SqlStatement& s, const Trip& t) {
     s.Bind(1, t.id);
     s.Bind(2, t.carId);
     s.Bind(3, t.startTime);
@@ -164,71 +176,88 @@ void TakeFirst(std::vector<T>& found, std::optional<T>& one) {
     if (!found.empty()) one = std::move(found.front());
 }
 
-}  // namespace
-
-void SqliteLedgerTx::Release() {
-    for (auto& s : statements_) s.reset();
+// An INSERT ... RETURNING id, run to its end.
+Status RunInsert(SqlStatement& s, int64_t& id) {
+    Status status;
+    if (s.Step(status)) id = s.Int(0);
+    ML_LEDGER_TRY(status);
+    return s.Run();
 }
 
-Status SqliteLedgerTx::Use(int sql, SqliteStatement*& statement) {
-    auto& slot = statements_[static_cast<size_t>(sql)];
-    if (!slot) {
-        auto fresh = std::make_unique<SqliteStatement>();
-        ML_LEDGER_TRY(fresh->Prepare(db_, kSqlText[sql]));
-        slot = std::move(fresh);
-    } else {
-        slot->Reset();
-    }
-    statement = slot.get();
+}  // namespace
+
+SqlLedgerTx::SqlLedgerTx(SqlSession& session) : session_(session) {}
+
+Status SqlLedgerTx::Use(int sql, SqlStatement*& statement) { return session_.Use(sql, kSqlText[sql], statement); }
+
+void SqlLedgerTx::Begin(bool writing) {
+    writing_ = writing;
+    locked_.clear();
+}
+
+Status SqlLedgerTx::LockCar(int64_t, bool& locked) {
+    locked = false;
     return Status::Ok();
 }
 
-Status SqliteLedgerTx::FindCar(std::string_view regNo, std::optional<Car>& car) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::Lock(int64_t carId, bool& fresh) {
+    fresh = false;
+    if (!writing_ || std::find(locked_.begin(), locked_.end(), carId) != locked_.end()) return Status::Ok();
+    locked_.push_back(carId);
+    return LockCar(carId, fresh);
+}
+
+Status SqlLedgerTx::ReadCarByRegNo(std::string_view regNo, std::optional<Car>& car) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kFindCar, s, regNo));
     Status status;
     car.reset();
     if (s->Step(status)) {
         Car c;
-        ML_LEDGER_TRY(ReadCar(db_, *s, c));
+        ML_LEDGER_TRY(ReadCar(session_, *s, c));
         car = std::move(c);
     }
     return status;
 }
 
-Status SqliteLedgerTx::ListCars(std::vector<Car>& cars) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::FindCar(std::string_view regNo, std::optional<Car>& car) {
+    ML_LEDGER_TRY(ReadCarByRegNo(regNo, car));
+    bool fresh = false;
+    if (car) ML_LEDGER_TRY(Lock(car->id, fresh));
+    // The holder of the lock before us may have changed the car.
+    return fresh ? ReadCarByRegNo(regNo, car) : Status::Ok();
+}
+
+Status SqlLedgerTx::ListCars(std::vector<Car>& cars) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kListCars, s));
     Status status;
     cars.clear();
     while (s->Step(status)) {
         Car c;
-        ML_LEDGER_TRY(ReadCar(db_, *s, c));
+        ML_LEDGER_TRY(ReadCar(session_, *s, c));
         cars.push_back(std::move(c));
     }
     return status;
 }
 
-Status SqliteLedgerTx::UpsertCar(Car& car) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::UpsertCar(Car& car) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(car.id == 0 ? kInsertCar : kUpdateCar, s));
     BindCar(*s, car);
-    ML_LEDGER_TRY(s->Run());
-    if (car.id == 0) car.id = sqlite3_last_insert_rowid(db_.handle());
-    return Status::Ok();
+    if (car.id != 0) return s->Run();
+    return RunInsert(*s, car.id);
 }
 
-Status SqliteLedgerTx::AddDownload(Download& d) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::AddDownload(Download& d) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kAddDownload, s, d.carId, d.at, d.source, std::string_view(KindText(d.kind)), d.loggerId,
                       d.detail, d.fixCount, d.addedCount, d.firstTime, d.lastTime, int64_t{d.partial ? 1 : 0},
                       std::span<const uint8_t>(d.raw)));
-    ML_LEDGER_TRY(s->Run());
-    d.id = sqlite3_last_insert_rowid(db_.handle());
-    return Status::Ok();
+    return RunInsert(*s, d.id);
 }
 
-Status SqliteLedgerTx::ReadDownloads(SqliteStatement& s, bool withRaw, std::vector<Download>& downloads) {
+Status SqlLedgerTx::ReadDownloads(SqlStatement& s, bool withRaw, std::vector<Download>& downloads) {
     Status status;
     while (s.Step(status)) {
         Download d;
@@ -236,7 +265,9 @@ Status SqliteLedgerTx::ReadDownloads(SqliteStatement& s, bool withRaw, std::vect
         d.carId = s.Int(1);
         d.at = s.Int(2);
         d.source = s.Text(3);
-        if (!ParseKind(s.Text(4), d.kind)) return Damaged(db_, Format("다운로드 %lld의 종류", static_cast<long long>(d.id)));
+        if (!ParseKind(s.Text(4), d.kind)) {
+            return Damaged(session_, Format("다운로드 %lld의 종류", static_cast<long long>(d.id)));
+        }
         d.loggerId = s.Text(5);
         d.detail = s.Text(6);
         d.fixCount = s.Int(7);
@@ -250,15 +281,15 @@ Status SqliteLedgerTx::ReadDownloads(SqliteStatement& s, bool withRaw, std::vect
     return status;
 }
 
-Status SqliteLedgerTx::ListDownloads(int64_t carId, std::vector<Download>& downloads) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::ListDownloads(int64_t carId, std::vector<Download>& downloads) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kListDownloads, s, carId));
     downloads.clear();
     return ReadDownloads(*s, false, downloads);
 }
 
-Status SqliteLedgerTx::GetDownload(int64_t id, std::optional<Download>& download) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::GetDownload(int64_t id, std::optional<Download>& download) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kGetDownload, s, id));
     std::vector<Download> found;
     ML_LEDGER_TRY(ReadDownloads(*s, true, found));
@@ -266,14 +297,14 @@ Status SqliteLedgerTx::GetDownload(int64_t id, std::optional<Download>& download
     return Status::Ok();
 }
 
-Status SqliteLedgerTx::SetDownloadAdded(int64_t id, int64_t addedCount) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::SetDownloadAdded(int64_t id, int64_t addedCount) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kSetDownloadAdded, s, id, addedCount));
     return s->Run();
 }
 
-Status SqliteLedgerTx::LastDownloadOf(int64_t carId, std::string_view loggerId, std::optional<Download>& download) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::LastDownloadOf(int64_t carId, std::string_view loggerId, std::optional<Download>& download) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kLastDownload, s, carId, loggerId));
     std::vector<Download> found;
     ML_LEDGER_TRY(ReadDownloads(*s, true, found));
@@ -281,9 +312,36 @@ Status SqliteLedgerTx::LastDownloadOf(int64_t carId, std::string_view loggerId, 
     return Status::Ok();
 }
 
-Status SqliteLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes,
+Status SqlLedgerTx::GetLoggerMemory(int64_t carId, std::string_view loggerId, std::optional<LoggerMemory>& memory) {
+    SqlStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kGetLoggerMemory, s, carId, loggerId));
+    memory.reset();
+    Status status;
+    if (!s->Step(status)) return status;
+    LoggerMemory m;
+    m.carId = carId;
+    m.loggerId = std::string(loggerId);
+    const auto logs = ParseKeptLogs(s->Text(5));
+    if (!ParseKind(s->Text(0), m.kind) || !logs) return Damaged(session_, "로거 " + m.loggerId + "의 메모리 기록");
+    m.downloadId = s->Int(1);
+    m.changedAt = s->Int(2);
+    m.image = s->Blob(3);
+    m.importedBytes = s->Int(4);
+    m.logs = *logs;
+    memory = std::move(m);
+    return Status::Ok();
+}
+
+Status SqlLedgerTx::PutLoggerMemory(const LoggerMemory& m) {
+    SqlStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kPutLoggerMemory, s, m.carId, m.loggerId, std::string_view(KindText(m.kind)), m.downloadId,
+                      m.changedAt, std::span<const uint8_t>(m.image), m.importedBytes, FormatKeptLogs(m.logs)));
+    return s->Run();
+}
+
+Status SqlLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes,
                                    int64_t& added) {
-    SqliteStatement* s = nullptr;
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kInsertFix, s));
     added = 0;
     for (const LedgerFix& f : fixes) {
@@ -296,22 +354,30 @@ Status SqliteLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<
         s->Bind(6, static_cast<double>(f.height));
         s->Bind(7, downloadId);
         ML_LEDGER_TRY(s->Run());
-        added += sqlite3_changes(db_.handle());
+        added += session_.Changes();
     }
     return Status::Ok();
 }
 
-Status SqliteLedgerTx::FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) {
-    SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kFixTimes, s, carId, from, to));
-    times.clear();
+Status SqlLedgerTx::FixColumn(int sql, int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& values) {
+    SqlStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(sql, s, carId, from, to));
+    values.clear();
     Status status;
-    while (s->Step(status)) times.push_back(s->Int(0));
+    while (s->Step(status)) values.push_back(s->Int(0));
     return status;
 }
 
-Status SqliteLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) {
+    return FixColumn(kFixTimes, carId, from, to, times);
+}
+
+Status SqlLedgerTx::FixSources(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& downloadIds) {
+    return FixColumn(kFixSources, carId, from, to, downloadIds);
+}
+
+Status SqlLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kFixes, s, carId, from, to));
     fixes.clear();
     Status status;
@@ -319,24 +385,24 @@ Status SqliteLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vecto
     return status;
 }
 
-Status SqliteLedgerTx::DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
+Status SqlLedgerTx::DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
                                          int64_t& removed) {
-    SqliteStatement* s = nullptr;
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kDeleteFixesOfKind, s, carId, from, to, std::string_view(KindText(kind))));
     ML_LEDGER_TRY(s->Run());
-    removed = sqlite3_changes(db_.handle());
+    removed = session_.Changes();
     return Status::Ok();
 }
 
-Status SqliteLedgerTx::HasDownloadsOfKind(int64_t carId, DownloadKind kind, bool& any) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::HasDownloadsOfKind(int64_t carId, DownloadKind kind, bool& any) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kHasKind, s, carId, std::string_view(KindText(kind))));
     Status status;
     any = s->Step(status);
     return status;
 }
 
-Status SqliteLedgerTx::ReadTrips(SqliteStatement& s, std::vector<Trip>& trips) {
+Status SqlLedgerTx::ReadTrips(SqlStatement& s, std::vector<Trip>& trips) {
     Status status;
     while (s.Step(status)) {
         Trip t;
@@ -353,7 +419,7 @@ Status SqliteLedgerTx::ReadTrips(SqliteStatement& s, std::vector<Trip>& trips) {
         t.startAddress = s.Text(10);
         t.endAddress = s.Text(11);
         const auto use = ParseUse(s.Text(12));
-        if (!use) return Damaged(db_, Format("주행 #%lld의 구분", static_cast<long long>(t.id)));
+        if (!use) return Damaged(session_, Format("주행 #%lld의 구분", static_cast<long long>(t.id)));
         t.use = *use;
         t.purpose = s.Text(13);
         t.note = s.Text(14);
@@ -364,15 +430,15 @@ Status SqliteLedgerTx::ReadTrips(SqliteStatement& s, std::vector<Trip>& trips) {
     return status;
 }
 
-Status SqliteLedgerTx::TripsOverlapping(int64_t carId, int64_t from, int64_t to, std::vector<Trip>& trips) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::TripsOverlapping(int64_t carId, int64_t from, int64_t to, std::vector<Trip>& trips) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kTripsOverlapping, s, carId, from, to));
     trips.clear();
     return ReadTrips(*s, trips);
 }
 
-Status SqliteLedgerTx::GetTrip(int64_t id, std::optional<Trip>& trip) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::ReadTripById(int64_t id, std::optional<Trip>& trip) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kGetTrip, s, id));
     std::vector<Trip> found;
     ML_LEDGER_TRY(ReadTrips(*s, found));
@@ -380,44 +446,48 @@ Status SqliteLedgerTx::GetTrip(int64_t id, std::optional<Trip>& trip) {
     return Status::Ok();
 }
 
-Status SqliteLedgerTx::InsertTrip(Trip& trip) {
-    SqliteStatement* s = nullptr;
-    ML_LEDGER_TRY(Use(kInsertTrip, s));
-    BindTrip(*s, trip);
-    ML_LEDGER_TRY(s->Run());
-    trip.id = sqlite3_last_insert_rowid(db_.handle());
-    return Status::Ok();
+Status SqlLedgerTx::GetTrip(int64_t id, std::optional<Trip>& trip) {
+    ML_LEDGER_TRY(ReadTripById(id, trip));
+    bool fresh = false;
+    if (trip) ML_LEDGER_TRY(Lock(trip->carId, fresh));
+    // The trip may have been cut anew, or merged away, meanwhile.
+    return fresh ? ReadTripById(id, trip) : Status::Ok();
 }
 
-Status SqliteLedgerTx::UpdateTrip(const Trip& trip) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::InsertTrip(Trip& trip) {
+    SqlStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kInsertTrip, s));
+    BindTrip(*s, trip);
+    return RunInsert(*s, trip.id);
+}
+
+Status SqlLedgerTx::UpdateTrip(const Trip& trip) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kUpdateTrip, s));
     BindTrip(*s, trip);
     return s->Run();
 }
 
-Status SqliteLedgerTx::DeleteTrip(int64_t id) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::DeleteTrip(int64_t id) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kDeleteTrip, s, id));
     return s->Run();
 }
 
-Status SqliteLedgerTx::AddReading(OdometerReading& r) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::AddReading(OdometerReading& r) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kAddReading, s, r.carId, r.time, r.km, r.note));
-    ML_LEDGER_TRY(s->Run());
-    r.id = sqlite3_last_insert_rowid(db_.handle());
-    return Status::Ok();
+    return RunInsert(*s, r.id);
 }
 
-Status SqliteLedgerTx::RemoveReading(int64_t id) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::RemoveReading(int64_t id) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kRemoveReading, s, id));
     return s->Run();
 }
 
-Status SqliteLedgerTx::Readings(int64_t carId, std::vector<OdometerReading>& readings) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::Readings(int64_t carId, std::vector<OdometerReading>& readings) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kReadings, s, carId));
     readings.clear();
     Status status;
@@ -425,16 +495,14 @@ Status SqliteLedgerTx::Readings(int64_t carId, std::vector<OdometerReading>& rea
     return status;
 }
 
-Status SqliteLedgerTx::AddHistory(HistoryEntry& e) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::AddHistory(HistoryEntry& e) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kAddHistory, s, e.carId, e.at, e.tripId, e.tripStart, e.field, e.oldValue, e.newValue, e.by));
-    ML_LEDGER_TRY(s->Run());
-    e.id = sqlite3_last_insert_rowid(db_.handle());
-    return Status::Ok();
+    return RunInsert(*s, e.id);
 }
 
-Status SqliteLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kHistory, s, carId));
     entries.clear();
     Status status;
@@ -445,8 +513,13 @@ Status SqliteLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries
     return status;
 }
 
-Status SqliteLedgerTx::GetShared(std::string_view key, std::optional<SharedValue>& value) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::AssignRole(std::string_view, int64_t, bool, bool&) {
+    return Status::Invalid(session_.location() +
+                           ": 이 원장에는 데이터베이스 역할이 없습니다 (PostgreSQL 원장에서만 권한을 줍니다)");
+}
+
+Status SqlLedgerTx::GetShared(std::string_view key, std::optional<SharedValue>& value) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kGetShared, s, key));
     value.reset();
     Status status;
@@ -454,10 +527,12 @@ Status SqliteLedgerTx::GetShared(std::string_view key, std::optional<SharedValue
     return status;
 }
 
-Status SqliteLedgerTx::PutShared(std::string_view key, const SharedValue& value) {
-    SqliteStatement* s = nullptr;
+Status SqlLedgerTx::PutShared(std::string_view key, const SharedValue& value) {
+    SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kPutShared, s, key, value.revision, value.text));
-    return s->Run();
+    ML_LEDGER_TRY(s->Run());
+    if (session_.Changes() == 0) return Status::Conflict(std::string(key) + ": 다른 곳에서 먼저 저장했습니다");
+    return Status::Ok();
 }
 
 }  // namespace ml::ledger

@@ -1,0 +1,352 @@
+// The ledger on each engine, a real SQLite file and a real PostgreSQL
+// database: imports, rebuilds that keep what users typed, writers at once,
+// interrupted imports, and databases that are refused untouched.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "core/FixCsv.h"
+#include "core/TrackBuilder.h"
+#include "protocol/MtkLogDecoder.h"
+#include "store/ledger/Ledger.h"
+#include "store/ledger/LedgerSchema.h"
+#include "store/platform/TrackFileStore.h"
+#include "tests/support/LedgerTestData.h"
+#include "tests/support/PgTestServer.h"
+#include "tests/support/TestSupport.h"
+
+namespace ml::ledger {
+namespace {
+
+using test::LedgerDrive;
+using test::LedgerImage;
+using test::LedgerJoin;
+
+constexpr int32_t kMonday = 1772409600;  // 2026-03-02 00:00:00 UTC, 09:00 in Seoul
+constexpr const char* kCar = "12가3456";
+
+enum class Engine { Sqlite, Postgres };
+
+class LedgerStore : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override {
+        if (GetParam() == Engine::Postgres) {
+            std::string whyNot;
+            server = test::PgTestServer::Get(whyNot);
+            if (server == nullptr && test::PgTestServer::ProgramsMissing()) GTEST_SKIP() << whyNot;
+            ASSERT_NE(server, nullptr) << whyNot;
+            database = server->NewDatabase();
+            location = server->Url(database);
+        }
+        const Status s = OpenLedger(location, "tester", ledger, true);
+        ASSERT_TRUE(s.ok()) << s.message();
+    }
+
+    void Open() {
+        ledger.reset();
+        const Status s = OpenLedger(location, "tester", ledger);
+        ASSERT_TRUE(s.ok()) << s.message();
+    }
+
+    ImportResult Import(DownloadKind kind, std::vector<uint8_t> bytes, std::optional<int32_t> cut = {}) {
+        ImportRequest request;
+        request.kind = kind;
+        request.source = "test";
+        request.raw = std::move(bytes);
+        request.cutSeconds = cut;
+        ImportResult result;
+        const Status s = ledger->Import(kCar, Car{}, request, result);
+        EXPECT_TRUE(s.ok()) << s.message();
+        return result;
+    }
+    ImportResult ImportImage(const FixList& fixes) { return Import(DownloadKind::MtkImage, LedgerImage(fixes)); }
+
+    std::vector<Trip> Trips() {
+        std::vector<Trip> trips;
+        EXPECT_TRUE(ledger->Trips(kCar, std::nullopt, trips).ok());
+        return trips;
+    }
+
+    test::ScopedTimeZone zone{"Asia/Seoul"};
+    test::TempDir dir;
+    test::PgTestServer* server = nullptr;
+    std::string database;
+    std::string location = dir.File("ledger.sqlite3");
+    std::unique_ptr<Ledger> ledger;
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, LedgerStore, ::testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const auto& info) { return info.param == Engine::Sqlite ? "Sqlite" : "Postgres"; });
+
+TEST_P(LedgerStore, SampleCapturesImportOnceEach) {
+    if (test::SamplesDir().empty()) GTEST_SKIP() << "no samples";
+    for (const char* name : {"capture-a", "capture-b", "capture-c-5-sectors"}) {
+        const std::string base = test::SamplesDir() + "/mtk/" + name;
+        FixList expected;
+        std::string error;
+        ASSERT_TRUE(ParseFixCsv(test::ReadText(base + ".csv"), expected, error)) << error;
+        std::vector<int32_t> times;
+        for (const FixRecord& f : expected) times.push_back(f.time);
+        std::sort(times.begin(), times.end());
+        const auto unique = std::unique(times.begin(), times.end()) - times.begin();
+
+        const ImportResult first = Import(DownloadKind::MtkImage, test::ReadBytes(base + ".bin"));
+        EXPECT_EQ(first.added, unique) << name;
+        EXPECT_GT(first.tripsRebuilt, 0) << name;
+        const ImportResult again = Import(DownloadKind::MtkImage, test::ReadBytes(base + ".bin"));
+        EXPECT_EQ(again.added, 0) << name;
+        EXPECT_EQ(again.tripsRebuilt, 0) << name;
+    }
+    std::vector<Download> downloads;
+    ASSERT_TRUE(ledger->Downloads(kCar, downloads).ok());
+    ASSERT_EQ(downloads.size(), 6u);
+    Download last;
+    ASSERT_TRUE(ledger->GetDownload(kCar, downloads.back().id, last).ok());
+    EXPECT_EQ(last.raw, test::ReadBytes(test::SamplesDir() + "/mtk/capture-c-5-sectors.bin"));
+}
+
+TEST_P(LedgerStore, OverlappingImagesGiveTheirUnion) {
+    const FixList d1 = LedgerDrive(kMonday, 300), d2 = LedgerDrive(kMonday + 3600, 300),
+                  d3 = LedgerDrive(kMonday + 7200, 300);
+    EXPECT_EQ(ImportImage(LedgerJoin({d1, d2})).added, 600);
+    const ImportResult second = ImportImage(LedgerJoin({d2, d3}));
+    EXPECT_EQ(second.fixCount, 600);
+    EXPECT_EQ(second.added, 300);
+    EXPECT_EQ(second.tripsRebuilt, 1);
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 3u);
+    EXPECT_EQ(trips[2].startTime, kMonday + 7200);
+    EXPECT_EQ(trips[2].fixCount, 300);
+}
+
+TEST_P(LedgerStore, ClassificationSurvivesAnImportThatExtendsTheLastTrip) {
+    const FixList drive = LedgerDrive(kMonday, 600);
+    ImportImage(FixList(drive.begin(), drive.begin() + 200));
+    const Trip before = Trips().at(0);
+    TripEdit edit;
+    edit.use = Use::Business;
+    edit.purpose = "거래처 방문";
+    const int64_t ids[] = {before.id};
+    ASSERT_TRUE(ledger->Classify(ids, edit).ok());
+
+    const ImportResult result = ImportImage(drive);
+    EXPECT_EQ(result.added, 400);
+    EXPECT_EQ(result.tripsRebuilt, 1);
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 1u);
+    EXPECT_EQ(trips[0].id, before.id);
+    EXPECT_EQ(trips[0].use, Use::Business);
+    EXPECT_EQ(trips[0].purpose, "거래처 방문");
+    EXPECT_EQ(trips[0].endTime, kMonday + 599);
+    EXPECT_GT(trips[0].distanceM, before.distanceM * 2.9);
+}
+
+TEST_P(LedgerStore, RealFixesReplaceTheEstimatesOfATrackFileAndKeepItsClassification) {
+    FixList fixes = LedgerJoin({LedgerDrive(kMonday, 300), LedgerDrive(kMonday + 3600, 300)});
+    TrackList tracks;
+    TrackBuildOptions options;
+    BuildTracks(fixes, tracks, options);
+    ASSERT_EQ(tracks.size(), 2u);
+    tracks[1].use = "출퇴근용";
+    tracks[1].purpose = "퇴근";
+    ASSERT_TRUE(SaveTrackFile(dir.File("old.dat"), Settings{}, tracks, false).ok);
+
+    EXPECT_EQ(Import(DownloadKind::TrackFile, test::ReadBytes(dir.File("old.dat"))).added, 600);
+    EXPECT_EQ(Import(DownloadKind::TrackFile, test::ReadBytes(dir.File("old.dat"))).added, 0);
+    EXPECT_EQ(ImportImage(fixes).added, 600);  // the estimates made room
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 2u);
+    EXPECT_EQ(trips[1].use, Use::Commute);
+    EXPECT_EQ(trips[1].purpose, "퇴근");
+    std::vector<TripWithFixes> withFixes;
+    ASSERT_TRUE(ledger->TripsWithFixesOf(kCar, {kMonday - 86400, kMonday + 86400}, withFixes).ok());
+    ASSERT_EQ(withFixes.size(), 2u);
+    EXPECT_FLOAT_EQ(withFixes[1].fixes[7].height, 30.0f) << "a real fix, not an estimate";
+}
+
+TEST_P(LedgerStore, AReadingBelowTheChainIsRefusedAndNothingChanges) {
+    ImportImage(LedgerDrive(kMonday, 600));  // about 6.6 km
+    OdometerReading added;
+    ASSERT_TRUE(ledger->AddReading(kCar, kMonday - 60, 1000.0, "", added).ok());
+    const Status s = ledger->AddReading(kCar, kMonday + 3600, 1003.0, "", added);
+    EXPECT_EQ(s.code(), Status::Code::Invalid);
+    EXPECT_NE(s.message().find("1003.0 km"), std::string::npos) << s.message();
+    std::vector<OdometerReading> readings;
+    ASSERT_TRUE(ledger->Readings(kCar, readings).ok());
+    EXPECT_EQ(readings.size(), 1u);
+}
+
+TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
+    ImportImage(LedgerDrive(kMonday, 300));
+    const std::vector<uint8_t> image = LedgerImage(LedgerDrive(kMonday + 3600, 40000));
+    ledger.reset();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::unique_ptr<Ledger> own;
+        if (!OpenLedger(location, "child", own).ok()) _exit(3);
+        ImportRequest request;
+        request.raw = image;
+        request.progress = [](int64_t done, int64_t) {
+            if (done >= 16384) ::kill(::getpid(), SIGKILL);  // mid-transaction, fixes half stored
+        };
+        ImportResult result;
+        own->Import(kCar, Car{}, request, result);
+        _exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    Open();
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 1u);
+    EXPECT_EQ(trips[0].fixCount, 300);
+    std::vector<Download> downloads;
+    ASSERT_TRUE(ledger->Downloads(kCar, downloads).ok());
+    EXPECT_EQ(downloads.size(), 1u);
+    EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 40000)).added, 40000);
+}
+
+// A ledger of version 2 (before the logger's memory and the shared values)
+// gains what it lacks when it is brought up to date, and keeps what it holds.
+TEST_P(LedgerStore, ALedgerOfVersionTwoGainsTheLoggersMemoryAndTheSharedRules) {
+    ImportImage(LedgerDrive(kMonday, 600));
+    ledger.reset();
+    const std::string dropped = "DROP TABLE logger_memory; DROP TABLE shared_value; ";
+    if (server != nullptr) {
+        ASSERT_EQ(server->Sql(database, dropped + "UPDATE schema_version SET version = 2"), "");
+    } else {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(location.c_str(), &db), SQLITE_OK);
+        const std::string sql = dropped + "PRAGMA user_version = 2";
+        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    ASSERT_TRUE(OpenLedger(location, "tester", ledger, true).ok());
+    EXPECT_EQ(Trips().size(), 1u);
+    RuleSet rules;
+    int64_t revision = 0;
+    ASSERT_TRUE(ledger->Rules(rules, revision).ok());
+    ASSERT_TRUE(ledger->SaveRules(test::OfficeRules(), revision).ok());
+    EXPECT_EQ(revision, 1);
+    std::optional<LoggerMemory> memory;
+    ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
+    EXPECT_FALSE(memory);
+    ImportRequest request;
+    request.raw = LedgerImage(LedgerDrive(kMonday, 700));
+    request.loggerId = "MTK-3339";
+    const std::string size = std::to_string(request.raw.size());
+    request.detail = "read=full;ranges=0-" + size + ";intact=" + size;
+    ImportResult result;
+    ASSERT_TRUE(ledger->Import(kCar, Car{}, request, result).ok());
+    EXPECT_EQ(result.added, 100);
+    ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
+    ASSERT_TRUE(memory);
+    EXPECT_EQ(memory->image, request.raw);
+    EXPECT_EQ(memory->importedBytes, static_cast<int64_t>(request.raw.size()));
+}
+
+// Client i imports drives i and i+1 and then names the purpose of both
+// trips, so the three middle trips are classified by two clients at once.
+TEST_P(LedgerStore, FourClientsImportingOverlappingImagesAtOnceGiveTheUnion) {
+    std::vector<FixList> drives;
+    for (int i = 0; i < 5; ++i) drives.push_back(LedgerDrive(kMonday + i * 3600, 300));
+    ledger.reset();
+    std::vector<pid_t> clients;
+    for (int i = 0; i < 4; ++i) {
+        const std::vector<uint8_t> image = LedgerImage(LedgerJoin({drives[i], drives[i + 1]}));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child != 0) {
+            clients.push_back(child);
+            continue;
+        }
+        std::unique_ptr<Ledger> own;
+        ImportRequest request;
+        request.raw = image;
+        ImportResult result;
+        std::vector<Trip> trips;
+        if (!OpenLedger(location, "client", own).ok() || !own->Import(kCar, Car{}, request, result).ok() ||
+            !own->Trips(kCar, std::nullopt, trips).ok()) {
+            _exit(100);
+        }
+        std::vector<int64_t> mine;
+        for (const Trip& t : trips) {
+            if (t.startTime == drives[i][0].time || t.startTime == drives[i + 1][0].time) mine.push_back(t.id);
+        }
+        TripEdit edit;
+        edit.purpose = "client " + std::to_string(i);
+        if (mine.size() != 2 || !own->Classify(mine, edit).ok()) _exit(101);
+        _exit(static_cast<int>(result.added / 300 * 10 + result.tripsRebuilt));
+    }
+    int added = 0, rebuilt = 0;
+    for (const pid_t child : clients) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 100) << "client failed: " << status;
+        added += WEXITSTATUS(status) / 10 * 300;
+        rebuilt += WEXITSTATUS(status) % 10;
+    }
+    EXPECT_EQ(added, 1500) << "each fix added once";
+    EXPECT_EQ(rebuilt, 5) << "each trip cut once";
+    Open();
+    const auto trips = Trips();
+    ASSERT_EQ(trips.size(), 5u);
+    std::vector<HistoryEntry> history;
+    ASSERT_TRUE(ledger->History(kCar, history).ok());
+    for (size_t k = 0; k < trips.size(); ++k) {
+        EXPECT_EQ(trips[k].fixCount, 300);
+        std::vector<std::string> purposes;
+        for (const HistoryEntry& e : history) {
+            if (e.field == "purpose" && e.tripId == trips[k].id) purposes.push_back(e.newValue);
+        }
+        ASSERT_EQ(purposes.size(), k == 0 || k == 4 ? 1u : 2u) << "trip " << k;
+        EXPECT_EQ(trips[k].purpose, purposes.back()) << "the later edit wins";
+    }
+}
+
+TEST_P(LedgerStore, DatabasesThatAreNotOursOrNewerAreRefusedUntouched) {
+    ledger.reset();
+    auto refused = [&](const std::string& where, const char* expected) {
+        std::unique_ptr<Ledger> other;
+        const Status s = OpenLedger(where, "tester", other, true);
+        EXPECT_EQ(s.code(), Status::Code::Refused) << where;
+        EXPECT_NE(s.message().find(expected), std::string::npos) << s.message();
+    };
+    if (server != nullptr) {
+        const std::string foreign = server->NewDatabase();
+        ASSERT_EQ(server->Sql(foreign, "CREATE TABLE trip (x int)"), "");
+        refused(server->Url(foreign), "원장 데이터베이스가 아닙니다");
+        std::unique_ptr<Ledger> unmigrated;
+        EXPECT_NE(OpenLedger(server->Url(server->NewDatabase()), "tester", unmigrated).message().find("ledger migrate"),
+                  std::string::npos);
+        ASSERT_EQ(server->Sql(database, "UPDATE schema_version SET version = 99"), "");
+        refused(location, "더 새로운 프로그램");
+        return;
+    }
+    auto untouched = [&](const std::string& file, const char* expected) {
+        const std::vector<uint8_t> before = test::ReadBytes(file);
+        refused(file, expected);
+        EXPECT_EQ(test::ReadBytes(file), before) << file;
+        EXPECT_FALSE(test::FileExists(file + "-wal"));
+    };
+    test::WriteText(dir.File("notes.txt"), std::string(4096, 'x'));
+    untouched(dir.File("notes.txt"), "SQLite 데이터베이스가 아닙니다");
+
+    auto makeDb = [&](const std::string& file, const char* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    };
+    makeDb(dir.File("other.db"), "CREATE TABLE t(x)");
+    untouched(dir.File("other.db"), "원장 파일이 아닙니다");
+    makeDb(location, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 99");
+    untouched(location, "더 새로운 프로그램");
+}
+
+}  // namespace
+}  // namespace ml::ledger
