@@ -3,10 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QMenuBar>
-#include <QScreen>
 
 #include "acquire/ReadLogFlow.h"
 #include "app/LedgerImporter.h"
@@ -53,9 +51,13 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
 
     mainDialog_ = new CMainDialog(online, this);
     // The map (only when online) and the two form popups, owned by the form.
-    auto* wiring = new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
-    connect(wiring, &MapAndReportWiring::reportRefused, this,
+    wiring_ = new MapAndReportWiring(mainDialog_, QString::fromStdString(settings.services.mapTileUrl));
+    connect(wiring_, &MapAndReportWiring::reportRefused, this,
             [this](const QString& message) { prompts().Message(this, message, QStringLiteral("경고")); });
+    wiring_->setConfirm([this](const QString& question) {
+        return prompts().Question(this, question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    });
+    connect(mainDialog_, &CMainDialog::entryEdited, this, &CMainFrame::OnEntryEdited);
     setCentralWidget(mainDialog_);
 
     const std::string path = options_.settingsPath;
@@ -74,6 +76,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     CreateMenus();
     SetUpLedger();
     SetUpYearWindow();
+    RestoreWindowState();
 
     // A settings file that cannot be read or written is worth knowing
     // about before anything is typed into the dialog: say so once the
@@ -85,10 +88,16 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
             this, [this, text = lines.join('\n')] { prompts().Message(this, text, QStringLiteral("경고")); },
             Qt::QueuedConnection);
     }
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desk = screen->availableGeometry();
-        move(desk.center() - QPoint(width() / 2, height() / 2));
+    // A settings file just made holds sample values: ask for the real ones
+    // over the window before the first form prints them.
+    if (settings.written) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                settingDlg_->ShowFirstStartNote(true);
+                VehicleInfoCommand();
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -133,11 +142,17 @@ void CMainFrame::CreateMenus() {
     add(file, QStringLiteral("로그파일 저장하기"), kSaveFile, &CMainFrame::SaveCommand);
     add(file, QStringLiteral("로그파일 원장에 넣기"), kLedgerImportFile, &CMainFrame::LedgerImportFileCommand);
     add(file, QStringLiteral("연간 운행기록"), kYearLedger, &CMainFrame::YearLedgerCommand);
+    recentMenu_ = file->addMenu(QStringLiteral("최근 파일"));
+    file->addSeparator();
+    add(file, QStringLiteral("운행기록부 인쇄..."), kPrintLog, &CMainFrame::PrintLogCommand);
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("끝내기(&X)"));
     exit->setObjectName(QStringLiteral("action%1").arg(int(kExit)));
     connect(exit, &QAction::triggered, this, &QWidget::close);
     actions_.insert(kExit, exit);
+    action(kLoadFile)->setShortcut(QKeySequence::Open);
+    action(kSaveFile)->setShortcut(QKeySequence::Save);
+    action(kPrintLog)->setShortcut(QKeySequence::Print);
     QMenu* settings = menuBar()->addMenu(QStringLiteral("설정"));
     add(settings, QStringLiteral("차량정보설정"), kVehicleInfo, &CMainFrame::VehicleInfoCommand);
     add(settings, QStringLiteral("트랙설정(시간)"), kTrackSetting, &CMainFrame::TrackSettingCommand);
@@ -154,6 +169,7 @@ const Settings& CMainFrame::activeSettings() const { return settingDlg_->setting
 
 void CMainFrame::OnTracksUpdated() {
     ML_ASSERT_UI_THREAD();
+    ShowLedgerEntries();
     mainDialog_->RefreshTracks(session_.tracks);
     loadingPopup_->hide();
     for (int line = 1; line <= CLoadingPopup::kLineCount; ++line) loadingPopup_->OnStage(line, QString());
@@ -169,6 +185,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    CommitListEdit();
+    if (!AllowClose()) {
+        event->ignore();
+        return;
+    }
+    SaveWindowState();
     loadingPopup_->hide();
     QMainWindow::closeEvent(event);
 }

@@ -18,7 +18,9 @@
 #include "store/Settings.h"
 
 class QAction;
+class QMenu;
 class QPushButton;
+class QSettings;
 
 namespace ml {
 
@@ -29,6 +31,7 @@ class CProgressDlg;
 class CSettingDlg;
 class GeocodingClient;
 class LedgerImporter;
+class MapAndReportWiring;
 class QtAcquireUi;
 class ReadLogFlow;
 class UserPrompts;
@@ -54,7 +57,7 @@ public:
     enum Command {
         kReadLog = 32786, kEraseLog = 32788, kLoadFile = 32791, kSaveFile = 32792,
         kExit = 57665, kVehicleInfo = 32787, kTrackSetting = 32794, kAbout = 57664,
-        kLedgerImportFile = 32795, kYearLedger = 32796, kClassifyRules = 32797,
+        kLedgerImportFile = 32795, kPrintLog = 32796, kYearLedger = 32797, kClassifyRules = 32798,
     };
 
     explicit CMainFrame(FrameOptions options, QWidget* parent = nullptr);
@@ -65,6 +68,10 @@ public:
     void EraseLogCommand();
     void LoadCommand();
     void SaveCommand();
+    // 최근 파일: loads one of the last five log files.
+    void OpenRecentFile(const QString& path);
+    // Ctrl+P: the 운행기록부 made from the ticked rows and its print dialog.
+    void PrintLogCommand();
     void VehicleInfoCommand();
     void TrackSettingCommand();
     void AboutCommand();
@@ -100,6 +107,8 @@ public:
     bool geocodingEnabled() const { return session_.geocodingEnabled != 0; }
     const std::string& settingsPath() const { return options_.settingsPath; }
     LedgerImporter* ledgerImporter() const { return ledgerImporter_.get(); }
+    // The last log files loaded or saved, newest first.
+    const QStringList& recentFiles() const { return recentFiles_; }
 
 signals:
     void tracksUpdated();          // after the views were refreshed
@@ -130,6 +139,24 @@ private:
     ledger::Ledger* UiLedger();
     void ImportDownloadIntoLedger(bool succeeded);
     void ShowLedgerStatus(const QString& text);
+    // The car whose ledger the list's tracks belong to: CAR_NUM of the
+    // settings the list is shown with, else of the live settings.
+    std::string ListCarNumber() const;
+    // Gives the tracks the classification the ledger holds for them; the
+    // rows that changed.
+    std::vector<size_t> ShowLedgerEntries();
+    // A use or purpose typed in the list goes into the ledger as well.
+    void OnEntryEdited(int row);
+    // Saves the log file (the question, the file dialog); true once written.
+    bool SaveTracks();
+    // Closing: true when nothing unsaved would be lost, or the user chose.
+    bool AllowClose();
+    // Window.ini beside Setting.ini: size, place, column widths, recent files.
+    std::unique_ptr<QSettings> WindowState() const;
+    void RestoreWindowState();
+    void SaveWindowState();
+    void RememberFile(const QString& path);
+    void FillRecentMenu();
 
     FrameOptions options_;
     std::unique_ptr<UserPrompts> ownPrompts_;
@@ -160,6 +187,9 @@ private:
     std::string lastWorkingPort_;  // device path of the last download that completed
     QString loggerMemory_;         // how full the logger was at the last download
     QMap<int, QAction*> actions_;
+    MapAndReportWiring* wiring_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QStringList recentFiles_;
 };
 
 }  // namespace ml

@@ -1,6 +1,9 @@
 #include "app/LedgerImporter.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QMetaObject>
+#include <filesystem>
 
 #include <future>
 
@@ -8,6 +11,7 @@
 #include "store/ledger/CarSeed.h"
 #include "store/ledger/LedgerLocation.h"
 #include "store/ledger/LedgerMemoryBook.h"
+#include "store/ledger/LedgerUrl.h"
 #include "store/platform/FileIo.h"
 #include "views/QtText.h"
 
@@ -116,7 +120,11 @@ void LedgerImporter::ImportDownload(const Settings& settings, const std::string&
         return;
     }
     request->source = source;
-    Queue({settings.carNum, ledger::SeedCar(settings, settings.carNum), std::move(*request), {}, {}});
+    Job job;
+    job.regNo = settings.carNum;
+    job.seed = ledger::SeedCar(settings, settings.carNum);
+    job.request = std::move(*request);
+    Queue(std::move(job));
 }
 
 void LedgerImporter::ImportTrackFile(const Settings& header, const Settings& live, const std::string& path) {
@@ -128,7 +136,42 @@ void LedgerImporter::ImportTrackFile(const Settings& header, const Settings& liv
     ledger::ImportRequest request;
     request.kind = ledger::DownloadKind::TrackFile;
     request.source = path;
-    Queue({named.carNum, ledger::SeedCar(named, named.carNum), std::move(request), path, {}});
+    Job job;
+    job.regNo = named.carNum;
+    job.seed = ledger::SeedCar(named, named.carNum);
+    job.request = std::move(request);
+    job.filePath = path;
+    Queue(std::move(job));
+}
+
+void LedgerImporter::Classify(const std::string& regNo, int64_t startTime, const ledger::TripEdit& edit,
+                              uint32_t editNo) {
+    Job job;
+    job.regNo = regNo;
+    job.edit = edit;
+    job.startTime = startTime;
+    job.editNo = editNo;
+    Queue(std::move(job));
+}
+
+bool LedgerImporter::ReadTrips(const std::string& regNo, const ledger::Period& period,
+                               std::vector<ledger::Trip>& trips) {
+    if (!reader_) {
+        // No file yet: nothing to read, and a read must not create one.
+        std::error_code error;
+        if (!ledger::IsPostgresLocation(ledgerPath_) && !std::filesystem::exists(ledgerPath_, error)) return false;
+        if (!ledger::OpenLedger(ledgerPath_, ledger::LedgerUser(), reader_).ok()) {
+            reader_.reset();
+            return false;
+        }
+    }
+    return reader_->Trips(regNo, period, trips).ok();
+}
+
+void LedgerImporter::WaitUntilIdle() {
+    while (Busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    // The last results were posted before the queue went idle.
+    QCoreApplication::processEvents();
 }
 
 bool LedgerImporter::Busy() const {
@@ -137,7 +180,8 @@ bool LedgerImporter::Busy() const {
 }
 
 void LedgerImporter::Queue(Job job) {
-    emit statusChanged(QStringLiteral("원장(%1)에 넣는 중...").arg(ToQString(job.regNo)));
+    // An edit is one quick statement: the status line is for imports.
+    if (!job.edit) emit statusChanged(QStringLiteral("원장(%1)에 넣는 중...").arg(ToQString(job.regNo)));
     {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
@@ -177,6 +221,13 @@ QString LedgerImporter::Process(Job& job) {
         }
     }
     if (std::string error; !OpenLedger(error)) return failed(error);
+    if (job.edit) {
+        const ledger::Status status = ledger_->ClassifyTripStartingAt(job.regNo, job.startTime, *job.edit);
+        if (!status.ok()) return failed(status.message());
+        QMetaObject::invokeMethod(this, [this, editNo = job.editNo] { emit entryStored(editNo); },
+                                  Qt::QueuedConnection);
+        return {};
+    }
     ledger::ImportResult result;
     const ledger::Status status = ledger_->Import(job.regNo, job.seed, job.request, result);
     if (!status.ok()) return failed(status.message());
@@ -203,7 +254,7 @@ void LedgerImporter::Post(const QString& text, bool nowIdle) {
     QMetaObject::invokeMethod(
         this,
         [this, text, nowIdle] {
-            emit statusChanged(text);
+            if (!text.isEmpty()) emit statusChanged(text);
             if (nowIdle) emit idle();
         },
         Qt::QueuedConnection);

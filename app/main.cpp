@@ -1,6 +1,9 @@
 // The desktop program: splash, then the main window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QSocketNotifier>
 #include <clocale>
 #include <csignal>
@@ -52,6 +55,21 @@ void QuitOnSignals() {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+// Qt's own texts (standard buttons, the file and print dialogs, the page
+// views' menus) in the user's language, from the translations Debian ships
+// in qt6-translations-l10n; without them they stay English.
+void InstallQtTranslations(QApplication& app) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const QString& catalogue : {QStringLiteral("qt"), QStringLiteral("qtwebengine")}) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QLocale(), catalogue, QStringLiteral("_"), folder)) {
+            QApplication::installTranslator(translator);
+        } else {
+            delete translator;
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,6 +80,7 @@ int main(int argc, char** argv) {
     // files, requests and page statements keep the C conventions (only the
     // widgets show the user's locale).
     std::setlocale(LC_NUMERIC, "C");
+    InstallQtTranslations(app);
     QuitOnSignals();
     QApplication::setApplicationName(QStringLiteral("MileLedger"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));

@@ -32,10 +32,9 @@ std::string ShowRawPathStatement(int index, bool show) {
 
 std::string SetBoundsStatement(int index) { return Format("setBounds('%d')", index); }
 
-std::string PushRawPosStatement(int index, double latitude, double longitude) {
-    if (!IsDrawablePoint(latitude, longitude)) return {};
-    return Format("pushRawPos('%d', '%.09lf', '%.09lf')", index, latitude, longitude);
-}
+std::string HighlightTrackStatement(int index) { return Format("highlightTrack('%d')", index); }
+
+std::string FitAllStatement() { return "fitAll()"; }
 
 std::string PushRawPathStatement(int index, const FixList& fixes) {
     std::string out = Format("pushRawPath('%d', [", index);
@@ -58,7 +57,7 @@ std::string PushRawPathStatement(int index, const FixList& fixes) {
 
 std::vector<std::string> MapRefreshStatements(const TrackList& tracks) {
     std::vector<std::string> out;
-    out.reserve(tracks.size() * 2 + 2);
+    out.reserve(tracks.size() * 2 + 3);
     out.push_back(MapClearStatement());
     for (size_t i = 0; i < tracks.size(); ++i) {
         const int index = static_cast<int>(i);
@@ -67,6 +66,7 @@ std::vector<std::string> MapRefreshStatements(const TrackList& tracks) {
         if (!points.empty()) out.push_back(std::move(points));
     }
     out.push_back(MapUpdateStatement());
+    out.push_back(FitAllStatement());
     return out;
 }
 

@@ -24,10 +24,10 @@ std::string AddLogPolyLineStatement(uint32_t color);  // "addLogPolyLine('#RRGGB
 std::string MapUpdateStatement();                    // "update()"
 std::string ShowRawPathStatement(int index, bool show);  // "showRawPath('i','0|1')"
 std::string SetBoundsStatement(int index);               // "setBounds('i')"
-
-// One point: "pushRawPos('i', 'lat', 'lon')" with nine decimals; empty when
-// the point is not drawable (an empty statement does nothing).
-std::string PushRawPosStatement(int index, double latitude, double longitude);
+// "highlightTrack('i')": line i drawn thicker and the others faded; -1
+// shows every line as drawn.
+std::string HighlightTrackStatement(int index);
+std::string FitAllStatement();  // "fitAll()": the view holds every line shown
 
 // A whole track's drawable points in one statement, with the same effect as
 // one "pushRawPos" per point: "pushRawPath('i', [lat,lon,lat,lon,...])".
@@ -36,8 +36,9 @@ std::string PushRawPosStatement(int index, double latitude, double longitude);
 std::string PushRawPathStatement(int index, const FixList& fixes);
 
 // The statements of a list refresh: "clear()", then per track its line and
-// its points, then "update()". The rows' "showRawPath" follow from ticking
-// the check boxes and are not part of this list.
+// its points, then "update()" and "fitAll()", so that a download or a
+// loaded file is seen whole. The rows' "showRawPath" follow from ticking the
+// check boxes and are not part of this list.
 std::vector<std::string> MapRefreshStatements(const TrackList& tracks);
 
 }  // namespace ml

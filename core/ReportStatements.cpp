@@ -85,6 +85,7 @@ std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
 
     double meter = SettingNumber(s.carMeterNum);
     double total = 0.0;
+    double business = 0.0;
     const std::string part = E(s.employeePartName);
     const std::string name = E(s.employeeName);
     for (const ReportRow& row : rows) {
@@ -93,18 +94,19 @@ std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
         const double after = meter + distance;
         const std::string km = KmText(distance);
         const bool commuting = row.use == kCommutingUse;
+        const bool privateUse = row.use == kPrivateUse;
         out.push_back(Format("table_body('%s', '%s', '%s', '%s', '%s', '%s','%s', '%s', '%s')",
                              E(DayTimeText(row.startTime)).c_str(), part.c_str(), name.c_str(),
-                             KmText(meter).c_str(), KmText(after).c_str(), km.c_str(),
-                             commuting ? km.c_str() : "", commuting ? "" : km.c_str(),
-                             E(row.purpose).c_str()));
+                             privateUse ? "" : KmText(meter).c_str(), privateUse ? "" : KmText(after).c_str(),
+                             km.c_str(), commuting ? km.c_str() : "", commuting || privateUse ? "" : km.c_str(),
+                             privateUse ? E(kPrivateUse).c_str() : E(row.purpose).c_str()));
         meter = after;
         total += distance;
+        if (!privateUse) business += distance;
     }
-    // Commuting counts as business use too, so the business distance is the
-    // total and the share is 100 % whenever anything was driven.
-    out.push_back(Format("table_end('%s','%s','%s')", KmText(total).c_str(), KmText(total).c_str(),
-                         FixedText(total > 0.0 ? 100.0 : 0.0, 1).c_str()));
+    // Commuting counts as business use too: everything but private driving.
+    out.push_back(Format("table_end('%s','%s','%s')", KmText(total).c_str(), KmText(business).c_str(),
+                         FixedText(total > 0.0 ? 100.0 * business / total : 0.0, 1).c_str()));
     out.push_back("end_table_list()");
     out.push_back("fin_html()");
     return out;
@@ -118,8 +120,9 @@ std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& ro
                          E(s.employeeName).c_str()));
     // The period claimed: from the first to the last day of the listed trips.
     std::string first, last;
+    auto listed = [](const ReportRow& row) { return row.ticked && row.use != kPrivateUse; };
     for (const ReportRow& row : rows) {
-        if (!row.ticked || !LeadingDate(row.startTime)) continue;
+        if (!listed(row) || !LeadingDate(row.startTime)) continue;
         const std::string day = row.startTime.substr(0, 10);
         if (first.empty() || day < first) first = day;
         if (last.empty() || day > last) last = day;
@@ -128,19 +131,19 @@ std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& ro
                          E(s.carNum).c_str(), E(first).c_str(), E(last).c_str(),
                          E(s.employeePartName).c_str()));
     double total = 0.0;
-    size_t listed = 0;
+    size_t count = 0;
     for (const ReportRow& row : rows) {
-        if (!row.ticked) continue;
-        // The entry number is the "NO" cell of the listed-th row, which holds
-        // listed + 1: entries are numbered in the order they are listed.
-        const std::string& number = rows[listed].no;
+        if (!listed(row)) continue;
+        // The entry number is the "NO" cell of the count-th row, which holds
+        // count + 1: entries are numbered in the order they are listed.
+        const std::string& number = rows[count].no;
         const double distance = LeadingNumber(row.distance);
         out.push_back(Format("table_list('%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s')",
                              E(number).c_str(), E(DayTimeText(row.startTime)).c_str(),
                              E(DayTimeText(row.endTime)).c_str(), E(row.startAddress).c_str(),
                              E(row.endAddress).c_str(), KmText(distance).c_str(),
                              E(row.purpose).c_str(), E(row.use).c_str()));
-        ++listed;
+        ++count;
         total += distance;
     }
     out.push_back("end_table_list()");

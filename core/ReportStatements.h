@@ -13,7 +13,7 @@ namespace ml {
 struct ReportRow {
     bool ticked = false;
     std::string no;            // column 0, "1", "2", ...
-    std::string use;           // column 3, "출퇴근용", "일반업무용" or empty
+    std::string use;           // column 3, "출퇴근용", "일반업무용", "비업무용" or empty
     std::string purpose;       // column 4
     std::string distance;      // column 6, "12.345 Km"
     std::string startTime;     // column 7
@@ -45,6 +45,11 @@ std::string EscapePageText(std::string_view text);
 
 // The use cell text that puts a row's distance in the commuting column.
 inline constexpr std::string_view kCommutingUse = "출퇴근용";
+// Private driving, as the year ledger's log prints it: the distance counts
+// in the total and moves the odometer on, but falls in neither business
+// column; the row shows only its distance and "비업무용", and the refund
+// record leaves it out.
+inline constexpr std::string_view kPrivateUse = "비업무용";
 
 // The settings a form computes with, read as the vehicle information dialog
 // reads them (digit grouping and a decimal comma accepted): CAR_MATER_NUM
@@ -60,13 +65,14 @@ std::string RefundReportSettingsProblem(const ReportSettingTexts& settings);
 // "table_end(...)", "end_table_list()", "fin_html()". Days read
 // "2026-03-02(월) 08:10" (the page puts the time under the day), distances
 // and odometer readings are km with one decimal and digit grouping, the
-// business share has one decimal.
+// business share has one decimal (business distance over the total).
 std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
                                              const ReportSettingTexts& settings);
 
 // "clear()", "name_table_list(...)", "refund_head(...)" with the company,
 // the car, the days of the first and last listed trip and the department,
-// one "table_list(...)" per ticked row numbered 1, 2, ... in listed order
+// one "table_list(...)" per ticked row that is not private driving,
+// numbered 1, 2, ... in listed order
 // (its use last), "end_table_list()", "total_table_list(...)" with the
 // refund in whole won ("14,590원"), "fin_html()".
 std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows,

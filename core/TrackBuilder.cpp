@@ -253,6 +253,7 @@ void CarryTrackEntries(const TrackList& old, TrackList& rebuilt) {
         rebuilt[at].use = track.use;
         rebuilt[at].purpose = track.purpose;
         rebuilt[at].selected = track.selected;
+        rebuilt[at].unsavedEdit = track.unsavedEdit;
     }
 }
 

@@ -68,9 +68,9 @@ struct TrackRebuildLoss {
 };
 TrackRebuildLoss PlanTrackRebuild(const TrackList& tracks, const FixList& fixes, int32_t cutSeconds);
 
-// Gives each rebuilt track the use, purpose and `selected` of the old track
-// that starts at the same fix; the other rebuilt tracks are ticked, as new
-// rows are. Old tracks are matched in order, each rebuilt track once.
+// Gives each rebuilt track the use, purpose, `selected` and `unsavedEdit`
+// of the old track that starts at the same fix; the other rebuilt tracks are
+// ticked, as new rows are. Old tracks are matched in order, each rebuilt track once.
 void CarryTrackEntries(const TrackList& old, TrackList& rebuilt);
 
 // Horizontal distance in metres between two fixes on the WGS 84 ellipsoid,

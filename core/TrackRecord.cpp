@@ -19,6 +19,13 @@ std::array<const std::string*, kTrackTextCount> TrackTexts(const TrackRecord& tr
     return TextsOf<const TrackRecord, std::array<const std::string*, kTrackTextCount>>(track);
 }
 
+bool HasUnsavedEdits(const TrackList& tracks) {
+    for (const TrackRecord& track : tracks) {
+        if (track.unsavedEdit != 0) return true;
+    }
+    return false;
+}
+
 void ClearTracks(TrackList& tracks) {
     for (auto& track : tracks) {
         track.fixes.clear();

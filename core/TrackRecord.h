@@ -12,7 +12,7 @@ namespace ml {
 
 struct TrackRecord {
     std::string name;               // "Track%04d/%02d/%02d_%02d:%02d"
-    std::string use;                // "출퇴근용" or "일반업무용", empty until chosen
+    std::string use;                // "출퇴근용", "일반업무용" or "비업무용", empty until chosen
     std::string purpose;            // free text typed in the list
     std::string durationText;       // "%d시간 %02d분 %02d초"
     std::string distanceText;       // "%.03f Km"
@@ -25,6 +25,10 @@ struct TrackRecord {
     uint32_t color = 0;             // 0x00BBGGRR: red in the lowest byte
     FixList fixes;                  // the track's own copies of its fixes
     int32_t selected = 0;           // 1 while the row's check box is ticked
+    // The number of the last edit of use or purpose made in the list that
+    // neither a saved track file nor the year ledger holds yet; 0 when none.
+    // Kept in memory only: closing asks before such an edit is lost.
+    uint32_t unsavedEdit = 0;
 };
 
 using TrackList = std::vector<TrackRecord>;
@@ -34,6 +38,9 @@ using TrackList = std::vector<TrackRecord>;
 constexpr int kTrackTextCount = 11;
 std::array<std::string*, kTrackTextCount> TrackTexts(TrackRecord& track);
 std::array<const std::string*, kTrackTextCount> TrackTexts(const TrackRecord& track);
+
+// True when some track holds an edit that is not stored anywhere yet.
+bool HasUnsavedEdits(const TrackList& tracks);
 
 // Empties every track's fixes and the list itself.
 void ClearTracks(TrackList& tracks);

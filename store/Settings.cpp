@@ -54,6 +54,10 @@ Settings DefaultSettings() {
     return settings;
 }
 
+bool HoldsSampleCompany(const Settings& settings) {
+    return settings.corporateName == DefaultSettings().corporateName;
+}
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

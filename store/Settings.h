@@ -53,6 +53,10 @@ const std::array<std::string Settings::*, 12>& SettingTextsInBlockOrder();
 void ApplyDefaultSettings(Settings& settings);
 Settings DefaultSettings();
 
+// True while the company is still the sample one a new settings file gets
+// (CORPRATE_NAME as created): a form printed now would name it.
+bool HoldsSampleCompany(const Settings& settings);
+
 // What the vehicle information dialog accepts. OIL_BILL (whole won),
 // CAR_MILEAGE and CAR_MATER_NUM may be typed with digit grouping or a
 // decimal comma and are rewritten in their plain form ("1,459" becomes

@@ -13,6 +13,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins   # desktop program
   qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
   libqt6svg6-dev
+  qt6-translations-l10n                             # Qt's own texts in the user's language
   libjs-leaflet                                     # map library, bundled at build time
   libxlsxwriter-dev                                 # XLSX of the ledger's official log
   xvfb xauth fonts-nanum                            # page tests and screenshots

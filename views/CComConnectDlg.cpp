@@ -21,7 +21,7 @@ CComConnectDlg::CComConnectDlg(QWidget* parent) : QDialog(parent) {
     combo_ = new QComboBox(this);
     combo_->setObjectName("combo1019");
     combo_->setGeometry(DluX(14), DluY(14), DluX(190), DluY(14));
-    QPushButton* refresh = new QPushButton(QStringLiteral("Refresh"), this);
+    QPushButton* refresh = new QPushButton(QStringLiteral("새로 고침"), this);
     refresh->setObjectName("button1020");
     refresh->setAutoDefault(false);
     refresh->setGeometry(DluX(214), DluY(14), DluX(52), DluY(14));

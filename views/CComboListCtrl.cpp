@@ -1,27 +1,24 @@
 #include "views/CComboListCtrl.h"
 
-#include <QAbstractItemView>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
-#include "views/CInPlaceCombo.h"
-#include "views/CInPlaceEdit.h"
 #include "views/UiThread.h"
 
 namespace ml {
 
 namespace {
-// A column narrower than this has no room for a drop-down.
-constexpr int kMinComboColumnWidth = 10;
+// Room for the drop-down's arrow beside the longest choice.
+constexpr int kMinComboColumnWidth = 80;
+constexpr int kComboColumn = 3;
 }  // namespace
 
-CComboListCtrl::CComboListCtrl(QWidget* parent, int controlId)
-    : QTableWidget(parent), controlId_(controlId) {
+CComboListCtrl::CComboListCtrl(QWidget* parent, int controlId) : QTableView(parent), controlId_(controlId) {
     setObjectName(QStringLiteral("list%1").arg(controlId));
-    // Cells change only through the in-place editors below.
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Mouse clicks open editors in mousePressEvent; the keyboard has F2.
+    setEditTriggers(QAbstractItemView::EditKeyPressed);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(true);
@@ -32,25 +29,57 @@ CComboListCtrl::CComboListCtrl(QWidget* parent, int controlId)
     horizontalHeader()->setSectionsMovable(false);
     horizontalHeader()->setHighlightSections(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { EndEditByScrolling(); });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { EndEditByScrolling(); });
+    // Scrolling moves the cells away from under the editor: the edit ends
+    // and keeps what was typed.
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &CComboListCtrl::CommitCellEdit);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &CComboListCtrl::CommitCellEdit);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (fitting_ || column < 0) return;
+        if (size_t(column) >= userWidths_.size()) userWidths_.resize(size_t(column) + 1, 0);
+        userWidths_[size_t(column)] = width;
+    });
 }
 
-QString CComboListCtrl::CellText(int row, int column) const {
-    const QTableWidgetItem* cell = item(row, column);
-    return cell ? cell->text() : QString();
+QWidget* CComboListCtrl::OpenEditor() const {
+    return editing_.isValid() ? indexWidget(editing_) : nullptr;
 }
 
-void CComboListCtrl::SetCellText(int row, int column, const QString& text) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
-    QTableWidgetItem* cell = item(row, column);
-    if (!cell) {
-        cell = new QTableWidgetItem;
-        cell->setTextAlignment(Qt::AlignCenter);
-        cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        setItem(row, column, cell);
+bool CComboListCtrl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened && state() == EditingState) editing_ = index;
+    return opened;
+}
+
+void CComboListCtrl::CommitCellEdit() {
+    ML_ASSERT_UI_THREAD();
+    QWidget* editor = OpenEditor();
+    if (!editor) return;
+    editing_ = QModelIndex();
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void CComboListCtrl::DiscardCellEdit() {
+    QWidget* editor = OpenEditor();
+    if (!editor) return;
+    editing_ = QModelIndex();
+    closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
+void CComboListCtrl::FitColumns() {
+    if (!model()) return;
+    fitting_ = true;
+    resizeColumnsToContents();
+    if (columnWidth(kComboColumn) < kMinComboColumnWidth) setColumnWidth(kComboColumn, kMinComboColumnWidth);
+    for (size_t c = 0; c < userWidths_.size(); ++c) {
+        if (userWidths_[c] > 0) setColumnWidth(int(c), userWidths_[c]);
     }
-    cell->setText(text);
+    fitting_ = false;
+}
+
+void CComboListCtrl::setUserColumnWidths(const std::vector<int>& widths) {
+    userWidths_ = widths;
+    FitColumns();
 }
 
 void CComboListCtrl::mousePressEvent(QMouseEvent* event) {
@@ -61,107 +90,26 @@ void CComboListCtrl::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTableWidget::mousePressEvent(event);
+    CommitCellEdit();
+    QTableView::mousePressEvent(event);
     emit rowChosen(index.row());
     if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) return;
-    if (currentRow() != index.row()) return;
-    OpenCellEditor(index.row(), index.column());
+    if (currentIndex().row() != index.row() || !(index.flags() & Qt::ItemIsEditable)) return;
+    // A cell partly out of view is scrolled in first, so the editor covers it.
+    scrollTo(index);
+    edit(index, AllEditTriggers, nullptr);
 }
 
 void CComboListCtrl::keyPressEvent(QKeyEvent* event) {
-    const int before = currentRow();
-    QTableWidget::keyPressEvent(event);
-    if (currentRow() != before && currentRow() >= 0) emit rowChosen(currentRow());
-}
-
-bool CComboListCtrl::OpenCellEditor(int row, int column) {
-    ML_ASSERT_UI_THREAD();
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return false;
-    if (editingCell_) EndCellEdit();
-    const QString cellText = CellText(row, column);
-    if (IsComboColumn(column)) {
-        QStringList choices;
-        emit fillCellChoices(column, &choices);
-        return ShowCellCombo(row, column, choices, cellText);
+    const int before = currentIndex().row();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && before >= 0) {
+        emit tickToggled(before);
+        event->accept();
+        return;
     }
-    if (IsReadOnlyColumn(column)) return false;
-    ShowCellEdit(row, column, cellText);
-    return true;
-}
-
-bool CComboListCtrl::ShowCellCombo(int row, int column, const QStringList& choices,
-                                   const QString& cellText) {
-    if (columnWidth(column) < kMinComboColumnWidth) return false;
-    const QModelIndex index = model()->index(row, column);
-    scrollTo(index);
-    if (!combo_) {
-        combo_ = new CInPlaceCombo(viewport());
-        connect(combo_, &CInPlaceCombo::editEnded, this, [this] { EndCellEdit(); });
-    }
-    combo_->Begin(row, column, choices, cellText);
-    combo_->setFont(font());
-    combo_->setMaxVisibleItems(qMin(int(choices.size()), 10) + 1);
-    combo_->setGeometry(visualRect(index));
-    editingCell_ = true;
-    comboOpen_ = true;
-    combo_->show();
-    combo_->setFocus(Qt::OtherFocusReason);
-    combo_->showPopup();
-    return true;
-}
-
-void CComboListCtrl::ShowCellEdit(int row, int column, const QString& cellText) {
-    const QModelIndex index = model()->index(row, column);
-    scrollTo(index);
-    if (!edit_) {
-        edit_ = new CInPlaceEdit(viewport());
-        connect(edit_, &CInPlaceEdit::editEnded, this, [this] { EndCellEdit(); });
-    }
-    edit_->setFont(font());
-    edit_->Begin(row, column, cellText);
-    edit_->setGeometry(visualRect(index));
-    editingCell_ = true;
-    comboOpen_ = false;
-    edit_->show();
-    edit_->setFocus(Qt::OtherFocusReason);
-}
-
-void CComboListCtrl::EndCellEdit() {
-    ML_ASSERT_UI_THREAD();
-    if (!editingCell_) return;
-    editingCell_ = false;
-    int row = -1;
-    int column = -1;
-    QString text;
-    if (comboOpen_) {
-        row = combo_->row();
-        column = combo_->column();
-        text = combo_->ResultText();
-        combo_->hide();
-    } else {
-        row = edit_->row();
-        column = edit_->column();
-        text = edit_->ResultText();
-        edit_->hide();
-    }
-    comboOpen_ = false;
-    if (!hasFocus() && isVisible()) setFocus(Qt::OtherFocusReason);
-    SetCellText(row, column, text);
-    emit cellEditDone(controlId_, row, column, text);
-}
-
-void CComboListCtrl::DiscardCellEdit() {
-    if (!editingCell_) return;
-    editingCell_ = false;
-    if (comboOpen_) combo_->hide();
-    else edit_->hide();
-    comboOpen_ = false;
-}
-
-void CComboListCtrl::EndEditByScrolling() {
-    // Scrolling moves the cells away from under the editor: the edit ends
-    // and keeps what was typed.
-    if (editingCell_) EndCellEdit();
+    QTableView::keyPressEvent(event);
+    const int after = currentIndex().row();
+    if (after != before && after >= 0) emit rowChosen(after);
 }
 
 }  // namespace ml

@@ -1,71 +1,70 @@
 #include "views/CInPlaceCombo.h"
 
-#include <QAbstractItemView>
-#include <QFocusEvent>
-#include <QKeyEvent>
-
-#include "views/InPlaceEditorKeys.h"
+#include <QComboBox>
+#include <QPointer>
+#include <QTimer>
 
 namespace ml {
 
-CInPlaceCombo::CInPlaceCombo(QWidget* parent) : QComboBox(parent) {
-    setObjectName("inPlaceCombo");
-    setEditable(false);
-    // Escape inside the opened list must cancel, not merely close the list.
-    view()->installEventFilter(this);
-    connect(this, qOverload<int>(&QComboBox::activated), this, [this](int) {
-        if (active_) emit editEnded();
+namespace {
+
+// A combo box that says when its list closes, chosen or not.
+class ClosingCombo : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        emit popupClosed();
+    }
+signals:
+    void popupClosed();
+};
+
+}  // namespace
+
+CInPlaceCombo::CInPlaceCombo(QStringList choices, QObject* parent)
+    : QStyledItemDelegate(parent), choices_(std::move(choices)) {}
+
+QWidget* CInPlaceCombo::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const {
+    auto* combo = new ClosingCombo(parent);
+    combo->setObjectName(QStringLiteral("inPlaceCombo"));
+    combo->addItems(choices_);
+    // At most ten choices show below the cell.
+    combo->setMaxVisibleItems(qMin(int(choices_.size()), 10) + 1);
+    auto* self = const_cast<CInPlaceCombo*>(this);
+    QPointer<QComboBox> guard(combo);
+    // Choosing an entry ends the edit with it.
+    connect(combo, qOverload<int>(&QComboBox::activated), self, [self, guard](int) {
+        if (!guard) return;
+        emit self->commitData(guard);
+        emit self->closeEditor(guard);
     });
-    hide();
+    // Closing the list ends the edit too; the combo box takes a chosen entry
+    // only after the list has closed, so the end waits for that.
+    connect(combo, &ClosingCombo::popupClosed, self, [self, guard] {
+        QTimer::singleShot(0, self, [self, guard] {
+            if (guard && guard->isVisible()) emit self->closeEditor(guard, QAbstractItemDelegate::RevertModelCache);
+        });
+    });
+    QTimer::singleShot(0, combo, [guard] {
+        if (guard && guard->isVisible()) guard->showPopup();
+    });
+    return combo;
 }
 
-void CInPlaceCombo::Begin(int row, int column, const QStringList& choices, const QString& cellText) {
-    row_ = row;
-    column_ = column;
-    cancelled_ = false;
-    initialText_ = cellText;
-    active_ = false;
-    clear();
-    addItems(choices);
-    setCurrentIndex(-1);
-    if (!cellText.isEmpty()) {
-        const int match = findText(cellText, Qt::MatchStartsWith | Qt::MatchCaseSensitive);
-        setCurrentIndex(match);
-    }
-    active_ = true;
+void CInPlaceCombo::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    auto* combo = static_cast<QComboBox*>(editor);
+    const QString text = index.data(Qt::EditRole).toString();
+    combo->setCurrentIndex(text.isEmpty() ? -1 : combo->findText(text, Qt::MatchStartsWith | Qt::MatchCaseSensitive));
 }
 
-void CInPlaceCombo::hidePopup() {
-    QComboBox::hidePopup();
-    // Closing the drop-down ends the edit, whether or not an entry was taken.
-    // The combo box takes the chosen entry only after it has closed the
-    // list, so the end is handled once that has happened.
-    QMetaObject::invokeMethod(this, [this] {
-        if (active_ && isVisible()) emit editEnded();
-    }, Qt::QueuedConnection);
-}
-
-void CInPlaceCombo::keyPressEvent(QKeyEvent* event) {
-    if (TakeEditorEndKey(event, cancelled_)) {
-        emit editEnded();
-        return;
-    }
-    QComboBox::keyPressEvent(event);
-}
-
-void CInPlaceCombo::focusOutEvent(QFocusEvent* event) {
-    QComboBox::focusOutEvent(event);
-    // Opening the drop-down moves the focus into it; the edit goes on.
-    if (event->reason() == Qt::PopupFocusReason) return;
-    if (active_ && isVisible() && !view()->isVisible()) emit editEnded();
-}
-
-bool CInPlaceCombo::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view() && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        cancelled_ = true;
-    }
-    return QComboBox::eventFilter(watched, event);
+void CInPlaceCombo::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+    auto* combo = static_cast<QComboBox*>(editor);
+    // No entry chosen: the cell keeps its text.
+    if (combo->currentIndex() >= 0) model->setData(index, combo->currentText(), Qt::EditRole);
 }
 
 }  // namespace ml
+
+#include "CInPlaceCombo.moc"

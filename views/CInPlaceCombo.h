@@ -1,38 +1,25 @@
 #pragma once
-// The drop-down list that CComboListCtrl lays over a cell of a combo column.
-// Choosing an entry, closing the list, Enter or a click elsewhere ends the
-// edit with the current entry; Escape ends it with the text the cell had.
-#include <QComboBox>
+// The drop-down list laid over a cell of 사용용도: the item delegate of that
+// column. It opens with the entry that begins with the cell's text chosen
+// and its list already open. Choosing an entry ends the edit with it;
+// closing the list without a choice, or Escape, leaves the cell as it was.
 #include <QStringList>
+#include <QStyledItemDelegate>
 
 namespace ml {
 
-class CInPlaceCombo : public QComboBox {
+class CInPlaceCombo : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    explicit CInPlaceCombo(QWidget* parent);
+    CInPlaceCombo(QStringList choices, QObject* parent);
 
-    void Begin(int row, int column, const QStringList& choices, const QString& cellText);
-    int row() const { return row_; }
-    int column() const { return column_; }
-    QString ResultText() const { return cancelled_ ? initialText_ : currentText(); }
-
-    void hidePopup() override;
-
-signals:
-    void editEnded();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 
 private:
-    int row_ = -1;
-    int column_ = -1;
-    bool cancelled_ = false;
-    bool active_ = false;
-    QString initialText_;
+    QStringList choices_;
 };
 
 }  // namespace ml

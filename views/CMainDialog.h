@@ -17,12 +17,12 @@ namespace ml {
 struct Settings;
 class CComboListCtrl;
 class CTrackInfo;
+class TrackListModel;
 class TrackMapSink;
 
 class CMainDialog : public QWidget {
     Q_OBJECT
 public:
-    enum Column { kColNo = 0, kColColor, kColName, kColUse, kColPurpose, kColumnCount = 13 };
     static constexpr int kListId = 1000;
 
     explicit CMainDialog(bool showMap, QWidget* parent = nullptr);
@@ -30,9 +30,7 @@ public:
 
     bool showMap() const { return showMap_; }
     CComboListCtrl* listControl() const { return list_; }
-    CTrackInfo* infoPanel() const { return infoPanel_; }
-    QPushButton* refundReportButton() const { return refundButton_; }
-    QPushButton* logReportButton() const { return logButton_; }
+    TrackListModel* model() const { return model_; }
 
     // The settings whose details the reports print: the live ones, or the
     // header of the last log file loaded.
@@ -42,13 +40,10 @@ public:
     // The map view takes the left half of the form; `sink` receives the map
     // statements. Only used when the map is enabled.
     void setMapView(QWidget* view, TrackMapSink* sink);
-    QWidget* mapView() const { return mapView_; }
 
     // Rebuilds the rows and the map from `tracks` and ticks every row. The
     // list keeps a pointer to `tracks` until the next refresh.
     int RefreshTracks(TrackList& tracks);
-    const TrackList* trackList() const { return trackList_; }
-    int allChecked() const { return allChecked_; }
 
     // Places the list and the info panel 10 pixels right of a map
     // `mapWidth` pixels wide; the map view calls it after each resize.
@@ -64,6 +59,8 @@ public:
 signals:
     void refundReportRequested();  // button 1001 "차량운행기록 생성"
     void logReportRequested();     // button 1005 "운행기록부 생성"
+    // The user changed the use or purpose of a track (row of the list).
+    void entryEdited(int row);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -71,25 +68,20 @@ protected:
 private:
     static constexpr int kMapLeft = 10;
 
-    void SetupColumns();
     void CallMap(const std::string& statement);
     void OnRowChosen(int row);
-    void OnCheckChanged(int row, int checked);
+    void OnCheckChanged(int row, bool checked);
     void OnHeaderClicked(int section);
-    void OnFillChoices(int column, QStringList* choices);
-    void OnCellEditDone(int controlId, int row, int column, const QString& text);
-    void SetAllChecks(bool checked);
 
     bool showMap_;
+    TrackListModel* model_ = nullptr;
     CComboListCtrl* list_ = nullptr;
     CTrackInfo* infoPanel_ = nullptr;
     QWidget* mapView_ = nullptr;
     TrackMapSink* mapSink_ = nullptr;
     QLabel* logo_ = nullptr;
-    QPushButton* refundButton_ = nullptr;
-    QPushButton* logButton_ = nullptr;
     int allChecked_ = 1;
-    TrackList* trackList_ = nullptr;
+    bool refreshed_ = false;
     const Settings* listSettings_ = nullptr;
 };
 

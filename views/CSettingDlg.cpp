@@ -71,10 +71,18 @@ CSettingDlg::CSettingDlg(Settings initial, const TextCodec& codec, Saver saver, 
     cancel->setObjectName("buttonCancel");
     cancel->setAutoDefault(false);
     cancel->setGeometry(DluX(250), DluY(162), DluX(50), DluY(14));
+    firstStartNote_ = new QLabel(QStringLiteral("처음 시작하셨습니다. 양식에 인쇄될 회사, 차량, 운전자 정보를 입력하세요."), this);
+    firstStartNote_->setObjectName("firstStartNote");
+    firstStartNote_->setWordWrap(true);
+    firstStartNote_->setStyleSheet(QStringLiteral("color: #0b3d66; font-weight: bold;"));
+    firstStartNote_->setGeometry(DluX(7), DluY(159), DluX(186), DluY(22));
+    firstStartNote_->hide();
     connect(ok, &QPushButton::clicked, this, &CSettingDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CSettingDlg::reject);
     ShowSettings();
 }
+
+void CSettingDlg::ShowFirstStartNote(bool show) { firstStartNote_->setVisible(show); }
 
 void CSettingDlg::ShowSettings() {
     for (int i = 0; i < kFieldCount; ++i) edits_[size_t(i)]->setText(ToQString(settings_.*(kFields[i].value)));
@@ -110,6 +118,7 @@ void CSettingDlg::accept() {
         const std::string error = saver_(settings_);
         if (!error.empty()) emit saveFailed(ToQString(error));
     }
+    firstStartNote_->hide();
     QDialog::accept();
 }
 

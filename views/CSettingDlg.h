@@ -10,6 +10,7 @@
 
 #include "store/Settings.h"
 
+class QLabel;
 class QLineEdit;
 
 namespace ml {
@@ -31,6 +32,10 @@ public:
     void ShowSettings();
     // The edit of a field by its control id (1003 ... 1029); null if none.
     QLineEdit* fieldEdit(int controlId) const;
+    // The line that asks a new user for the company, the car and the driver
+    // (shown when the settings file was just created with sample values),
+    // until the next OK.
+    void ShowFirstStartNote(bool show);
 
     void accept() override;
 
@@ -45,6 +50,7 @@ private:
     const TextCodec& codec_;
     Saver saver_;
     std::array<QLineEdit*, kFieldCount> edits_{};
+    QLabel* firstStartNote_ = nullptr;
 };
 
 }  // namespace ml

@@ -1,10 +1,10 @@
 #include "views/CTrackInfo.h"
 
+#include <QAbstractItemModel>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 
-#include "views/CComboListCtrl.h"
 #include "views/UiThread.h"
 
 namespace ml {
@@ -39,7 +39,7 @@ CTrackInfo::CTrackInfo(QWidget* parent) : QWidget(parent) {
         QLabel* label = new QLabel(QString::fromUtf8(kCaptions[k]), this);
         label->setFont(PanelFont());
         label->setObjectName(QStringLiteral("label%1").arg(k));
-        QLabel* value = new QLabel(QStringLiteral("NULL"), this);
+        QLabel* value = new QLabel(this);
         value->setFont(PanelFont());
         value->setObjectName(QStringLiteral("value%1").arg(k));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -54,12 +54,9 @@ CTrackInfo::CTrackInfo(QWidget* parent) : QWidget(parent) {
 void CTrackInfo::ShowTrack(int row) {
     ML_ASSERT_UI_THREAD();
     if (!sourceList_) return;
-    for (int k = 0; k < kLineCount; ++k) values_[size_t(k)]->setText(sourceList_->CellText(row, k + 2));
-}
-
-QString CTrackInfo::ValueText(int line) const {
-    if (line < 0 || line >= kLineCount) return {};
-    return values_[size_t(line)]->text();
+    for (int k = 0; k < kLineCount; ++k) {
+        values_[size_t(k)]->setText(sourceList_->index(row, k + 2).data().toString());
+    }
 }
 
 void CTrackInfo::resizeEvent(QResizeEvent* event) {

@@ -59,7 +59,7 @@ void LedgerMapView::ShowTrips(const std::vector<ledger::TripWithFixes>& trips) {
 bool LedgerMapView::FitTrip(int64_t tripId) {
     for (size_t i = 0; i < shown_.size(); ++i) {
         if (shown_[i] != tripId) continue;
-        CallPageScript(SetBoundsStatement(int(i)));
+        pageView()->CallPageScript(SetBoundsStatement(int(i)));
         return true;
     }
     return false;
@@ -73,10 +73,12 @@ void LedgerMapView::ShowPlaces(const std::vector<ledger::NamedPlace>& places, bo
         list += "['" + EscapePageText(p.name) + "'," + Number(p.latitude) + ',' + Number(p.longitude) + ',' +
                 Number(p.radiusM) + ']';
     }
-    CallPageScript("showPlaces([" + list + "], " + (fit ? "true" : "false") + ")");
+    pageView()->CallPageScript("showPlaces([" + list + "], " + (fit ? "true" : "false") + ")");
 }
 
-void LedgerMapView::SetPicking(bool on) { CallPageScript(std::string(on ? "pickPoint('1')" : "pickPoint('0')")); }
+void LedgerMapView::SetPicking(bool on) {
+    pageView()->CallPageScript(std::string(on ? "pickPoint('1')" : "pickPoint('0')"));
+}
 
 void LedgerMapView::OnTitle(const QString& title) {
     // "pick:N:lat,lon"

@@ -1,44 +1,14 @@
 #include "views/MapAndReportWiring.h"
 
-#include <QTableWidget>
-
 #include "store/Settings.h"
-#include "views/CComboListCtrl.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
 #include "views/CMainDialog.h"
 #include "views/CTrackMapDlg.h"
 #include "views/QtText.h"
+#include "views/TrackListModel.h"
 
 namespace ml {
-namespace {
-
-std::string Cell(const QTableWidget& list, int row, int column) {
-    const QTableWidgetItem* item = list.item(row, column);
-    return item ? item->text().toStdString() : std::string();
-}
-
-}  // namespace
-
-std::vector<ReportRow> ReportRowsFromList(const QTableWidget& list) {
-    std::vector<ReportRow> rows;
-    rows.reserve(static_cast<size_t>(list.rowCount()));
-    for (int r = 0; r < list.rowCount(); ++r) {
-        ReportRow row;
-        const QTableWidgetItem* no = list.item(r, 0);
-        row.ticked = no && no->checkState() == Qt::Checked;
-        row.no = Cell(list, r, 0);
-        row.use = Cell(list, r, 3);
-        row.purpose = Cell(list, r, 4);
-        row.distance = Cell(list, r, 6);
-        row.startTime = Cell(list, r, 7);
-        row.endTime = Cell(list, r, 8);
-        row.startAddress = Cell(list, r, 11);
-        row.endAddress = Cell(list, r, 12);
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
 
 ReportSettingTexts ReportSettingsFrom(const Settings& s) {
     ReportSettingTexts out;
@@ -81,28 +51,37 @@ bool MapAndReportWiring::SettingsRefused(const std::function<std::string(const R
     return !problem.empty();
 }
 
-void MapAndReportWiring::ShowLogReport() {
-    logReport_->Cancel();  // clears the page and hides the window
-    if (SettingsRefused(LogReportSettingsProblem)) return;
-    CComboListCtrl* list = form_->listControl();
-    logReport_->setSourceList([list] { return ReportRowsFromList(*list); });
+bool MapAndReportWiring::Show(ReportPopup* popup,
+                              const std::function<std::string(const ReportSettingTexts&)>& check,
+                              const std::function<void()>& fill) {
+    popup->Cancel();  // clears the page and hides the window
+    if (SettingsRefused(check)) return false;
     const Settings* settings = form_->listSettings();
-    logReport_->setSettings(settings ? std::optional(ReportSettingsFrom(*settings)) : std::nullopt);
-    logReport_->FillLogReport();
-    logReport_->show();
-    logReport_->raise();
+    if (settings && HoldsSampleCompany(*settings) && confirm_ &&
+        !confirm_(QStringLiteral("차량정보설정의 법인명이 아직 예시 값(%1)입니다. 이대로 만들면 예시 회사가 양식에 "
+                                 "인쇄됩니다.\n그래도 양식을 만드시겠습니까?")
+                      .arg(ToQString(settings->corporateName)))) {
+        return false;
+    }
+    TrackListModel* model = form_->model();
+    popup->setSourceList([model] { return model->ReportRows(); });
+    popup->setSettings(settings ? std::optional(ReportSettingsFrom(*settings)) : std::nullopt);
+    fill();
+    popup->show();
+    popup->raise();
+    return true;
 }
 
-void MapAndReportWiring::ShowRefundReport() {
-    refundReport_->Cancel();
-    if (SettingsRefused(RefundReportSettingsProblem)) return;
-    CComboListCtrl* list = form_->listControl();
-    refundReport_->setSourceList([list] { return ReportRowsFromList(*list); });
-    const Settings* settings = form_->listSettings();
-    refundReport_->setSettings(settings ? std::optional(ReportSettingsFrom(*settings)) : std::nullopt);
-    refundReport_->FillRefundReport();
-    refundReport_->show();
-    refundReport_->raise();
+bool MapAndReportWiring::ShowLogReport() {
+    return Show(logReport_, LogReportSettingsProblem, [this] { logReport_->FillLogReport(); });
+}
+
+bool MapAndReportWiring::ShowRefundReport() {
+    return Show(refundReport_, RefundReportSettingsProblem, [this] { refundReport_->FillRefundReport(); });
+}
+
+void MapAndReportWiring::PrintLogReport() {
+    if (ShowLogReport()) logReport_->Print();
 }
 
 }  // namespace ml

@@ -2,7 +2,8 @@
 // Connects the map view and the two form popups to the track list form:
 // creates the map when the form shows one, sends the list's map statements
 // to it, keeps the list beside it when its width is dragged, and fills and
-// shows a form when its button is pressed (or says why it cannot).
+// shows a form when its button is pressed (or says why it cannot). A form
+// made while the settings still name the sample company asks first.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -11,8 +12,6 @@
 
 #include "core/ReportStatements.h"
 
-class QTableWidget;
-
 namespace ml {
 
 struct Settings;
@@ -20,10 +19,8 @@ class CMainDialog;
 class CTrackMapDlg;
 class CHtmlDlgTrackOutNew;
 class CHtmlDlgTrackOutOld;
+class ReportPopup;
 
-// The list cells the forms read, as they stand now; a row is ticked when the
-// check box of its "NO" cell is.
-std::vector<ReportRow> ReportRowsFromList(const QTableWidget& list);
 ReportSettingTexts ReportSettingsFrom(const Settings& settings);
 
 class MapAndReportWiring : public QObject {
@@ -36,9 +33,16 @@ public:
     CHtmlDlgTrackOutNew* logReport() const { return logReport_; }
     CHtmlDlgTrackOutOld* refundReport() const { return refundReport_; }
 
-    // The buttons "운행기록부 생성" and "차량운행기록 생성".
-    void ShowLogReport();
-    void ShowRefundReport();
+    // The buttons "운행기록부 생성" and "차량운행기록 생성". False when the
+    // form was not made.
+    bool ShowLogReport();
+    bool ShowRefundReport();
+    // The log made and its print dialog opened (Ctrl+P).
+    void PrintLogReport();
+
+    // Asked before a form names the sample company; true goes on. Without
+    // one the form is made.
+    void setConfirm(std::function<bool(const QString& question)> confirm) { confirm_ = std::move(confirm); }
 
 signals:
     // A form was not made because a setting it computes with holds no
@@ -49,11 +53,14 @@ private:
     // True, after saying why, when the settings in force hold no number the
     // form computes with.
     bool SettingsRefused(const std::function<std::string(const ReportSettingTexts&)>& check);
+    bool Show(ReportPopup* popup, const std::function<std::string(const ReportSettingTexts&)>& check,
+              const std::function<void()>& fill);
 
     CMainDialog* form_;
     CTrackMapDlg* map_ = nullptr;
     CHtmlDlgTrackOutNew* logReport_;
     CHtmlDlgTrackOutOld* refundReport_;
+    std::function<bool(const QString&)> confirm_;
 };
 
 }  // namespace ml

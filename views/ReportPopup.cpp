@@ -26,7 +26,7 @@ ReportPopup::ReportPopup(const QString& caption, const QUrl& page,
     setWindowTitle(caption);
     printButton_->setObjectName(QStringLiteral("printButton"));  // id 1014 of the design
     pdfButton_->setObjectName(QStringLiteral("pdfButton"));
-    connect(printButton_, &QPushButton::clicked, this, &ReportPopup::onPrintClicked);
+    connect(printButton_, &QPushButton::clicked, this, &ReportPopup::Print);
     connect(pdfButton_, &QPushButton::clicked, this, &ReportPopup::onPdfClicked);
     // The page's Print() calls window.print(), which arrives here.
     connect(view_, &QWebEngineView::printRequested, this, &ReportPopup::onPrintRequested);
@@ -82,7 +82,7 @@ void ReportPopup::savePdf(const QString& path) {
     });
 }
 
-void ReportPopup::onPrintClicked() { view_->CallPageScript(QStringLiteral("Print()")); }
+void ReportPopup::Print() { view_->CallPageScript(QStringLiteral("Print()")); }
 
 void ReportPopup::onPrintRequested() {
     if (printer_) return;  // one print at a time

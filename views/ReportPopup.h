@@ -41,8 +41,8 @@ public:
     virtual void Cancel();
 
     PageScriptView* pageView() const { return view_; }
-    QPushButton* printButton() const { return printButton_; }
-    QPushButton* pdfButton() const { return pdfButton_; }
+    // "인쇄": the page's Print(), after every statement sent before.
+    void Print();
 
     // Writes the page as it stands to an A4 PDF file; pdfSaved reports the
     // end.
@@ -64,7 +64,6 @@ protected:
 
 private:
     void PlaceChildren();
-    void onPrintClicked();
     void onPdfClicked();
     void onPrintRequested();
     void onPdfFinished(const QString& path, bool ok);

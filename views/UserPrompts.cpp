@@ -1,6 +1,8 @@
 #include "views/UserPrompts.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
+#include <utility>
 
 #include "views/UiThread.h"
 
@@ -16,6 +18,15 @@ QMessageBox::StandardButton DialogPrompts::Question(QWidget* parent, const QStri
                                                     QMessageBox::StandardButtons buttons) {
     ML_ASSERT_UI_THREAD();
     QMessageBox box(QMessageBox::Question, ProgramName(), text, buttons, parent);
+    // The exit question's buttons read as the program names them, whatever
+    // Qt's translation calls them.
+    const std::pair<QMessageBox::StandardButton, const char*> kNames[] = {
+        {QMessageBox::Save, "저장"}, {QMessageBox::Discard, "저장 안 함"}, {QMessageBox::Cancel, "취소"}};
+    if (buttons & QMessageBox::Save) {
+        for (const auto& [button, name] : kNames) {
+            if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(name));
+        }
+    }
     return QMessageBox::StandardButton(box.exec());
 }
 

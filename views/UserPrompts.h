@@ -14,7 +14,8 @@ public:
     virtual ~UserPrompts() = default;
     // One OK button, no icon.
     virtual void Message(QWidget* parent, const QString& text, const QString& caption) = 0;
-    // `buttons` is Yes|No or Yes|No|Cancel; the caption is the program's name.
+    // `buttons` is Yes|No, Yes|No|Cancel or Save|Discard|Cancel (저장 / 저장
+    // 안 함 / 취소); the caption is the program's name.
     virtual QMessageBox::StandardButton Question(QWidget* parent, const QString& text,
                                                  QMessageBox::StandardButtons buttons) = 0;
     // Empty when the user cancelled.

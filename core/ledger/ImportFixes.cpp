@@ -4,19 +4,11 @@
 
 #include "core/TextFormat.h"
 #include "core/ledger/LedgerCalendar.h"
+#include "core/ledger/TrackEntries.h"
 
 namespace ml::ledger {
 
 namespace {
-
-std::optional<int64_t> TrackTime(const std::string& text) {
-    // The track list's form: "%04d-%02d-%02d_%02d:%02d:%02d".
-    std::string copy = text;
-    const size_t sep = copy.find('_');
-    if (sep == std::string::npos) return std::nullopt;
-    copy[sep] = ' ';
-    return ParseDateTime(copy);
-}
 
 std::string Address(const std::string& text) { return text == "No Data" ? std::string() : text; }
 
@@ -40,8 +32,8 @@ TrackFileFixes FixesOfTrackFile(const TrackList& tracks) {
     TrackFileFixes out;
     for (size_t i = 0; i < tracks.size(); ++i) {
         const TrackRecord& track = tracks[i];
-        const auto start = TrackTime(track.startTimeText);
-        const auto end = TrackTime(track.endTimeText);
+        const auto start = ReadTrackTime(track.startTimeText);
+        const auto end = ReadTrackTime(track.endTimeText);
         const int64_t n = static_cast<int64_t>(track.fixes.size());
         if (!start || !end) {
             out.skipped.push_back(Format("트랙 %zu (%s): 시작·끝 시각을 읽을 수 없습니다", i + 1, track.name.c_str()));

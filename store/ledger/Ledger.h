@@ -141,6 +141,9 @@ public:
     Status ApplyRules(std::string_view regNo, std::span<const int64_t> tripIds, ClassifyResult& result);
     // The trips with their fixes, in the order asked.
     Status TripFixes(std::span<const int64_t> tripIds, std::vector<TripWithFixes>& trips);
+    // The car's trip that starts at `startTime` (how the track list names
+    // it); Invalid when the ledger has no such trip.
+    Status ClassifyTripStartingAt(std::string_view regNo, int64_t startTime, const TripEdit& edit);
 
     // Refused when the reading, or a later one, would be below the chain.
     Status AddReading(std::string_view regNo, int64_t time, double km, const std::string& note,

@@ -170,6 +170,21 @@ Status Ledger::ClassifyEach(std::span<const TripChange> changes, std::string_vie
     });
 }
 
+Status Ledger::ClassifyTripStartingAt(std::string_view regNo, int64_t startTime, const TripEdit& edit) {
+    return WithCar(regNo, Access::Write, [&](LedgerTx& tx, const Car& car) {
+        std::vector<Trip> trips;
+        ML_LEDGER_TRY(tx.TripsOverlapping(car.id, startTime, startTime, trips));
+        for (const Trip& trip : trips) {
+            if (trip.startTime != startTime) continue;
+            const TripChange change{trip.id, edit, std::nullopt};
+            ClassifyResult result;
+            return ClassifyInTx(tx, {&change, 1}, by_, std::time(nullptr), result);
+        }
+        return Status::Invalid(Format("%s의 원장에 %s에 시작하는 주행이 없습니다", car.regNo.c_str(),
+                                      MinuteText(startTime).c_str()));
+    });
+}
+
 Status Ledger::Rules(RuleSet& rules, int64_t& revision) {
     return store().Run([&](LedgerTx& tx) { return LoadRules(tx, rules, revision); }, Access::Read);
 }

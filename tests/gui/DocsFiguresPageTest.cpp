@@ -21,6 +21,7 @@
 #include "views/MapAndReportWiring.h"
 #include "views/CTrackMapDlg.h"
 #include "views/PageScriptView.h"
+#include "views/TrackListModel.h"
 
 namespace ml {
 namespace {
@@ -123,14 +124,14 @@ private slots:
         map.show();
         QVERIFY(QTest::qWaitForWindowExposed(&map));
         const TrackList tracks = SampleTracks();
-        map.ShowTracks(tracks);
-        for (int i = 0; i < static_cast<int>(tracks.size()); ++i) map.CallPageScript(ShowRawPathStatement(i, true));
-        // All four drives in view, for the picture.
-        map.CallPageScript(QStringLiteral(
-            "map.fitBounds(bounds.reduce((all, b) => all.extend(b), L.latLngBounds([])), {padding: [30, 30]})"));
-        QVERIFY(Evaluate(map.pageView(), "lines.length === 4"));
+        for (const std::string& statement : MapRefreshStatements(tracks)) map.CallPageScript(QString::fromStdString(statement));
+        for (int i = 0; i < static_cast<int>(tracks.size()); ++i) {
+            map.CallPageScript(QString::fromStdString(ShowRawPathStatement(i, true)));
+        }
+        PageScriptView* page = map.findChild<PageScriptView*>();
+        QVERIFY(Evaluate(page, "lines.length === 4"));
         QTRY_VERIFY_WITH_TIMEOUT(
-            Evaluate(map.pageView(), "Array.from(document.querySelectorAll('.leaflet-marker-icon'))"
+            Evaluate(page, "Array.from(document.querySelectorAll('.leaflet-marker-icon'))"
                                      ".every(i => i.complete && i.naturalWidth > 0)"),
             20000);
         QTest::qWait(1500);  // let the zoom animation settle
@@ -147,10 +148,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         TrackList tracks = SampleTracks();
         form.RefreshTracks(tracks);
-        form.listControl()->item(2, 0)->setCheckState(Qt::Unchecked);
-        PageScriptView* page = wiring->mapView()->pageView();
-        wiring->mapView()->CallPageScript(QStringLiteral(
-            "map.fitBounds(bounds.reduce((all, b) => all.extend(b), L.latLngBounds([])), {padding: [30, 30]})"));
+        form.model()->SetChecked(3, false);
+        // The third drive chosen in the list, then all of them in view as
+        // "전체 보기" shows them.
+        CComboListCtrl* list = form.listControl();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(form.model()->index(2, 2)).center());
+        wiring->mapView()->CallPageScript(QString::fromStdString(FitAllStatement()));
+        PageScriptView* page = wiring->mapView()->findChild<PageScriptView*>();
         QVERIFY(Evaluate(page, "lines.length === 4"));
         QTRY_VERIFY_WITH_TIMEOUT(
             Evaluate(page, "Array.from(document.querySelectorAll('.leaflet-marker-icon'))"

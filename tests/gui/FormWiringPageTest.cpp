@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "store/Settings.h"
-#include "views/CComboListCtrl.h"
+#include "views/TrackListModel.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
 #include "views/CMainDialog.h"
@@ -34,7 +34,7 @@ QVariant Eval(PageScriptView* view, const QString& expression) {
 QVariant EvalMap(CTrackMapDlg& map, const QString& expression) {
     QVariant result;
     bool done = false;
-    map.EvaluatePageScript(expression, [&](const QVariant& value) {
+    map.findChild<PageScriptView*>()->EvaluatePageScript(expression, [&](const QVariant& value) {
         result = value;
         done = true;
     });
@@ -107,7 +107,6 @@ private slots:
         form.resize(1200, 800);
         form.show();
         QVERIFY(wiring->mapView() != nullptr);
-        QCOMPARE(form.mapView(), static_cast<QWidget*>(wiring->mapView()));
         CTrackMapDlg& map = *wiring->mapView();
 
         TrackList tracks = Tracks();
@@ -118,11 +117,11 @@ private slots:
                  QStringLiteral("[\"#FF0000\",\"#00FF00\",\"#0000FF\"]"));
         QVERIFY(EvalMap(map, "lines.every(l => map.hasLayer(l)) && endMarkers.every(m => map.hasLayer(m))").toBool());
 
-        CComboListCtrl* list = form.listControl();
-        list->item(1, 0)->setCheckState(Qt::Unchecked);
+        TrackListModel* list = form.model();
+        list->SetChecked(1, false);
         QVERIFY(!EvalMap(map, "map.hasLayer(lines[1]) || map.hasLayer(startMarkers[1])").toBool());
         QCOMPARE(tracks[1].selected, 0);
-        list->item(1, 0)->setCheckState(Qt::Checked);
+        list->SetChecked(1, true);
         QVERIFY(EvalMap(map, "map.hasLayer(lines[1]) && map.hasLayer(startMarkers[1])").toBool());
 
         // A second refresh replaces the lines instead of adding to them.
@@ -139,12 +138,14 @@ private slots:
         form.show();
         TrackList tracks = Tracks();
         form.RefreshTracks(tracks);
-        CComboListCtrl* list = form.listControl();
-        list->item(0, 0)->setCheckState(Qt::Unchecked);
-        list->SetCellText(2, CMainDialog::kColUse, QStringLiteral("출퇴근용"));
-        list->SetCellText(2, CMainDialog::kColPurpose, QStringLiteral("it's <b>"));
+        TrackListModel* list = form.model();
+        list->SetChecked(0, false);
+        list->setData(list->index(2, TrackListModel::kColUse), QStringLiteral("출퇴근용"));
+        list->setData(list->index(2, TrackListModel::kColPurpose), QStringLiteral("it's <b>"));
+        QPushButton* logButton = form.findChild<QPushButton*>("button1005");
+        QPushButton* refundButton = form.findChild<QPushButton*>("button1001");
 
-        form.logReportButton()->click();
+        logButton->click();
         CHtmlDlgTrackOutNew* log = wiring->logReport();
         QVERIFY(log->isVisible());
         PageScriptView* page = log->pageView();
@@ -156,7 +157,7 @@ private slots:
         QCOMPARE(Column(page, "#list_ctrl tr.trip", 8), (QStringList{"", "it's <b>"}));
         QCOMPARE(Column(page, "#list_ctrl tr.total", 0), (QStringList{"50.0"}));
 
-        form.refundReportButton()->click();
+        refundButton->click();
         CHtmlDlgTrackOutOld* refund = wiring->refundReport();
         QVERIFY(refund->isVisible());
         QCOMPARE(Column(refund->pageView(), "#list_ctrl tr.trip", 0), (QStringList{"1", "2"}));
@@ -169,17 +170,17 @@ private slots:
         Settings unreadable = settings;
         unreadable.oilBill = "1459원";
         form.setListSettings(&unreadable);
-        form.refundReportButton()->click();
+        refundButton->click();
         QVERIFY(!refund->isVisible());
         QCOMPARE(refused.size(), 1);
         QVERIFY(refused[0][0].toString().endsWith("유류비: \"1459원\""));
-        form.logReportButton()->click();  // the log does not use it
+        logButton->click();  // the log does not use it
         QVERIFY(log->isVisible());
         QCOMPARE(refused.size(), 1);
 
         // Without settings a press shows the form empty.
         form.setListSettings(nullptr);
-        form.logReportButton()->click();
+        logButton->click();
         QCOMPARE(Eval(page, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
     }
 };

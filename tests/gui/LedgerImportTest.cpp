@@ -1,6 +1,8 @@
 // The desktop program fills the year ledger: a completed download goes in
 // by itself in the background, a loaded log file with its menu command, and
-// the status line gives the count.
+// the status line gives the count. The list and the ledger agree: the list
+// shows the ledger's classification, and what is typed in the list goes
+// into the ledger's history.
 #include <QAction>
 #include <QStatusBar>
 #include <QtTest>
@@ -11,7 +13,10 @@
 #include "store/platform/SettingsFile.h"
 #include "store/platform/TrackFileStore.h"
 #include "tests/gui/FakePrompts.h"
+#include "core/ledger/TrackEntries.h"
 #include "tests/support/TestSupport.h"
+#include "views/CMainDialog.h"
+#include "views/TrackListModel.h"
 
 using namespace ml;
 
@@ -37,12 +42,17 @@ struct LedgerFrame {
         QCoreApplication::processEvents();
         return frame->statusBar()->currentMessage();
     }
-    size_t LedgerTrips() {
+    std::unique_ptr<ledger::Ledger> Open() {
         std::unique_ptr<ledger::Ledger> opened;
-        std::vector<ledger::Trip> trips;
-        if (ledger::OpenLedger(options.ledgerPath, "test", opened).ok()) opened->Trips("12가3456", std::nullopt, trips);
-        return trips.size();
+        ledger::OpenLedger(options.ledgerPath, "test", opened);
+        return opened;
     }
+    std::vector<ledger::Trip> LedgerTrips() {
+        std::vector<ledger::Trip> trips;
+        if (auto opened = Open()) opened->Trips("12가3456", std::nullopt, trips);
+        return trips;
+    }
+    TrackListModel* model() { return frame->mainDialog()->model(); }
 
     test::ScopedTimeZone zone{"Asia/Seoul"};
     test::TempDir dir;
@@ -75,7 +85,24 @@ private slots:
         const size_t tracks = f.frame->session().tracks.size();
         QVERIFY(tracks > 0);
         QVERIFY2(f.WaitForLedger().startsWith("원장(12가3456)에 위치 "), qPrintable(f.frame->statusBar()->currentMessage()));
-        QCOMPARE(f.LedgerTrips(), tracks);
+        std::vector<ledger::Trip> trips = f.LedgerTrips();
+        QCOMPARE(trips.size(), tracks);
+
+        // Classified in the ledger, shown by the list the next download builds.
+        ledger::TripEdit edit;
+        edit.use = ledger::Use::Business;
+        edit.purpose = "납품";
+        QVERIFY(f.Open()->Classify(std::vector<int64_t>{trips[1].id}, edit).ok());
+        f.prompts.answers = {QMessageBox::Yes};
+        f.frame->StartReadLog(index);
+        QVERIFY(finished.wait(60000));
+        int row = -1;
+        for (size_t r = 0; r < f.frame->session().tracks.size(); ++r) {
+            if (ledger::TrackStartTime(f.frame->session().tracks[r]) == trips[1].startTime) row = int(r);
+        }
+        QVERIFY(row >= 0);
+        QCOMPARE(f.model()->index(row, 3).data().toString(), QString("일반업무용"));
+        QCOMPARE(f.model()->index(row, 4).data().toString(), QString("납품"));
     }
 
     void aLoadedLogFileGoesInWithTheMenuCommand() {
@@ -100,8 +127,20 @@ private slots:
 
         command->trigger();
         QCOMPARE(f.WaitForLedger(), QString("원장(12가3456)에 위치 600개를 더했습니다 (주행 2개 다시 만듦)"));
-        QCOMPARE(f.LedgerTrips(), size_t(2));
+        QCOMPARE(f.LedgerTrips().size(), size_t(2));
         QCOMPARE(f.frame->session().tracks.size(), size_t(2));  // the list is as it was
+
+        // A purpose typed in the list goes into the ledger with its history,
+        // and then nothing is left to ask about on closing.
+        f.model()->setData(f.model()->index(1, 4), "현장 점검");
+        f.WaitForLedger();
+        QCOMPARE(f.LedgerTrips()[1].purpose, std::string("현장 점검"));
+        std::vector<ledger::HistoryEntry> history;
+        QVERIFY(f.Open()->History("12가3456", history).ok());
+        QCOMPARE(history.back().field, std::string("purpose"));
+        QCOMPARE(history.back().newValue, std::string("현장 점검"));
+        QVERIFY(f.frame->close());
+        QVERIFY(f.prompts.questions.isEmpty());
     }
 };
 

@@ -1,7 +1,9 @@
-// The main window's commands as a user runs them: menus, the track-setting
-// rebuild with its question, saving and loading log files, the vehicle
-// information dialog, all with the questions answered by the test.
+// The main window's commands as a user runs them: menus, the first start,
+// the track-setting rebuild with its question, saving and loading log files,
+// the question before closing loses an edit, what the window remembers, the
+// vehicle information dialog, all with the questions answered by the test.
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -15,11 +17,11 @@
 #include "tests/gui/GuiTestData.h"
 #include "tests/support/TestSupport.h"
 #include "views/CComboListCtrl.h"
-#include "views/CInPlaceEdit.h"
 #include "views/CMainDialog.h"
 #include "views/CSettingDlg.h"
 #include "views/CTrackSettingDlg.h"
 #include "views/QtText.h"
+#include "views/TrackListModel.h"
 
 using namespace ml;
 
@@ -43,10 +45,23 @@ struct Frame {
         options.settingsPath = dir.File("Setting.ini");
         options.online = false;
         options.prompts = &prompts;
+        Open();
+    }
+    void Open() {
         frame = std::make_unique<CMainFrame>(options);
         frame->show();
     }
     CComboListCtrl* list() { return frame->mainDialog()->listControl(); }
+    TrackListModel* model() { return frame->mainDialog()->model(); }
+    QString Cell(int row, int column) { return model()->index(row, column).data().toString(); }
+    // Types into a cell's editor without ending the edit.
+    void Type(int row, int column, const QString& text) {
+        list()->edit(model()->index(row, column));
+        auto* editor = qobject_cast<QLineEdit*>(list()->indexWidget(model()->index(row, column)));
+        QVERIFY(editor);
+        editor->setText(text);
+    }
+    bool Editing(int row, int column) { return list()->indexWidget(model()->index(row, column)) != nullptr; }
     test::TempDir dir;
     test::FakePrompts prompts;
     FrameOptions options;
@@ -75,8 +90,14 @@ private slots:
         QCOMPARE(f.frame->action(CMainFrame::kVehicleInfo)->text(), QString("차량정보설정"));
         QCOMPARE(f.frame->action(CMainFrame::kTrackSetting)->text(), QString("트랙설정(시간)"));
         QCOMPARE(f.frame->action(CMainFrame::kAbout)->text(), QString("MileLedger 정보(&A)..."));
-        // Start-up created the settings file with its defaults.
+        QCOMPARE(f.frame->action(CMainFrame::kLoadFile)->shortcut(), QKeySequence("Ctrl+O"));
+        QCOMPARE(f.frame->action(CMainFrame::kSaveFile)->shortcut(), QKeySequence("Ctrl+S"));
+        QCOMPARE(f.frame->action(CMainFrame::kPrintLog)->shortcut(), QKeySequence("Ctrl+P"));
+        // Start-up created the settings file with its defaults and asks for
+        // the real ones over the window.
         QVERIFY(test::FileExists(f.options.settingsPath));
+        QTRY_VERIFY(f.frame->settingDlg()->isVisible());
+        QVERIFY(f.frame->settingDlg()->findChild<QLabel*>("firstStartNote")->isVisible());
         QCOMPARE(f.frame->activeSettings().trackCutTime, 60);
         QCOMPARE(f.frame->mainDialog()->listSettings(), &f.frame->activeSettings());
         // Offline: no map.
@@ -140,16 +161,16 @@ private slots:
         f.frame->session().tracks = test::SampleTracks(3);
         f.frame->OnTracksUpdated();
         f.frame->session().tracks[0].purpose = "typed";
-        f.list()->item(2, 0)->setCheckState(Qt::Unchecked);
+        f.model()->SetChecked(2, false);
         OnNextModal([](QDialog* d) { d->accept(); });  // value unchanged
         f.frame->TrackSettingCommand();
         QVERIFY(f.prompts.questions.isEmpty());  // nothing is lost: nothing to ask
         QCOMPARE(f.frame->session().tracks.size(), size_t(3));
         QCOMPARE(f.frame->session().tracks[0].purpose, std::string("typed"));
-        QCOMPARE(f.list()->CellText(0, 4), QString("typed"));
-        QCOMPARE(f.list()->item(2, 0)->checkState(), Qt::Unchecked);
+        QCOMPARE(f.Cell(0, 4), QString("typed"));
+        QVERIFY(!f.model()->IsChecked(2));
         QCOMPARE(f.frame->session().tracks[2].selected, 0);
-        QCOMPARE(f.list()->rowCount(), 3);
+        QCOMPARE(f.model()->rowCount(), 3);
 
         // An empty edit means 0 seconds: every fix is a track of its own.
         OnNextModal([](QDialog* d) {
@@ -160,10 +181,10 @@ private slots:
         QVERIFY(f.prompts.questions.isEmpty());
         QCOMPARE(f.frame->activeSettings().trackCutTime, 0);
         QCOMPARE(f.frame->session().tracks.size(), size_t(15));
-        QCOMPARE(f.list()->rowCount(), 15);
+        QCOMPARE(f.model()->rowCount(), 15);
         QCOMPARE(f.frame->session().tracks[0].purpose, std::string("typed"));
-        QCOMPARE(f.list()->item(1, 0)->checkState(), Qt::Checked);
-        QCOMPARE(f.list()->item(10, 0)->checkState(), Qt::Unchecked);
+        QVERIFY(f.model()->IsChecked(1));
+        QVERIFY(!f.model()->IsChecked(10));
     }
 
     void trackSettingDropsTracksLoadedFromAFile() {
@@ -176,7 +197,7 @@ private slots:
                                                   "- 파일에서 불러온 트랙 2개 (수신기에서 받아온 데이터에 없는 트랙)\n"
                                                   "진행 하시겠습니까?"});
         QVERIFY(f.frame->session().tracks.empty());
-        QCOMPARE(f.list()->rowCount(), 0);
+        QCOMPARE(f.model()->rowCount(), 0);
     }
 
     void trackSettingEditTakesDigitsOnly() {
@@ -190,8 +211,8 @@ private slots:
         Frame f;
         f.frame->session().tracks = test::SampleTracks(3);
         f.frame->OnTracksUpdated();
-        f.frame->session().tracks[1].purpose = "고객 방문";
-        f.list()->item(2, 0)->setCheckState(Qt::Unchecked);
+        f.model()->setData(f.model()->index(1, 4), "고객 방문");
+        f.model()->SetChecked(2, false);
 
         // Yes: only the ticked tracks; a name without ".dat" gets it.
         f.prompts.answers = {QMessageBox::Yes};
@@ -212,9 +233,10 @@ private slots:
         QCOMPARE(f.prompts.questions.last(),
                  QString("기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다"));
         QCOMPARE(f.frame->session().tracks.size(), size_t(5));
-        QCOMPARE(f.list()->rowCount(), 5);
-        QCOMPARE(f.list()->CellText(4, 4), QString("고객 방문"));
-        QCOMPARE(f.list()->item(4, 0)->checkState(), Qt::Checked);
+        QCOMPARE(f.model()->rowCount(), 5);
+        QCOMPARE(f.Cell(4, 4), QString("고객 방문"));
+        QVERIFY(f.model()->IsChecked(4));
+        QCOMPARE(f.frame->recentFiles(), QStringList{QString::fromStdString(f.dir.File("trip.dat"))});
         // The reports now print the file's header.
         QCOMPARE(f.frame->mainDialog()->listSettings(), &f.frame->fileSettings());
         QCOMPARE(f.frame->fileSettings().corporateName, f.frame->activeSettings().corporateName);
@@ -232,12 +254,11 @@ private slots:
         f.frame->session().tracks = test::SampleTracks(1);
         f.frame->OnTracksUpdated();
         // Typing, then choosing the menu: the editor is still open.
-        QVERIFY(f.list()->OpenCellEditor(0, 4));
-        f.list()->edit()->setText("not yet confirmed");
+        f.Type(0, 4, "not yet confirmed");
         f.prompts.answers = {QMessageBox::No};
         f.prompts.files = {QString::fromStdString(f.dir.File("open-edit.dat"))};
         f.frame->SaveCommand();
-        QVERIFY(!f.list()->IsEditing());
+        QVERIFY(!f.Editing(0, 4));
         const TrackFileLoad load = LoadTrackFile(f.dir.File("open-edit.dat"));
         QVERIFY(load.ok);
         QCOMPARE(load.contents.tracks.at(0).purpose, std::string("not yet confirmed"));
@@ -247,13 +268,12 @@ private slots:
         Frame f;
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
-        QVERIFY(f.list()->OpenCellEditor(1, 4));
-        f.list()->edit()->setText("for the old row");
+        f.Type(1, 4, "for the old row");
         f.frame->session().tracks = test::SampleTracks(2);  // replaced behind the list
         f.frame->OnTracksUpdated();
-        QVERIFY(!f.list()->IsEditing());
+        QVERIFY(!f.Editing(1, 4));
         QCOMPARE(f.frame->session().tracks[1].purpose, std::string());
-        QCOMPARE(f.list()->CellText(1, 4), QString());
+        QCOMPARE(f.Cell(1, 4), QString());
     }
 
     void saveCancelledWritesNothing() {
@@ -274,8 +294,7 @@ private slots:
         Frame f;
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
-        f.list()->item(0, 0)->setCheckState(Qt::Unchecked);
-        f.list()->item(1, 0)->setCheckState(Qt::Unchecked);
+        f.model()->SetAllChecked(false);
         f.prompts.answers = {QMessageBox::Yes};
         f.prompts.files = {QString::fromStdString(f.dir.File("empty.dat"))};
         f.frame->SaveCommand();
@@ -302,6 +321,62 @@ private slots:
         QCOMPARE(f.prompts.messages[0].caption, QString("오류"));
         QVERIFY(f.prompts.questions.isEmpty());
         QCOMPARE(f.frame->session().tracks.size(), size_t(1));
+    }
+
+    void closingAsksOnlyWhenAnEditIsUnsaved() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(2);
+        f.frame->OnTracksUpdated();
+        QVERIFY(f.frame->close());  // nothing typed: nothing asked
+        QVERIFY(f.prompts.questions.isEmpty());
+
+        f.Open();
+        f.frame->session().tracks = test::SampleTracks(2);
+        f.frame->OnTracksUpdated();
+        f.Type(1, 4, "거래처 방문");  // still in the editor when the window closes
+        f.prompts.answers = {QMessageBox::Cancel};
+        QVERIFY(!f.frame->close());
+        QCOMPARE(f.prompts.questions, QStringList{"저장하지 않은 변경 내용이 있습니다"});
+        QCOMPARE(f.frame->session().tracks[1].purpose, std::string("거래처 방문"));
+        // 저장 saves as the save command does; what the file holds is safe.
+        f.prompts.answers = {QMessageBox::Save, QMessageBox::No};
+        f.prompts.files = {QString::fromStdString(f.dir.File("week.dat"))};
+        QVERIFY(f.frame->close());
+        QVERIFY(test::FileExists(f.dir.File("week.dat")));
+
+        f.Open();
+        f.frame->session().tracks = test::SampleTracks(2);
+        f.frame->OnTracksUpdated();
+        f.model()->setData(f.model()->index(0, 3), "비업무용");
+        f.prompts.answers = {QMessageBox::Discard};
+        QVERIFY(f.frame->close());
+        QCOMPARE(f.prompts.questions.size(), 4);
+    }
+
+    void sizeColumnsAndRecentFilesAreRemembered() {
+        Frame f;
+        f.frame->resize(1000, 700);
+        f.list()->setColumnWidth(4, 222);  // as a drag of the header would
+        f.frame->session().tracks = test::SampleTracks(1);
+        f.prompts.answers = {QMessageBox::No};
+        f.prompts.files = {QString::fromStdString(f.dir.File("a"))};
+        f.frame->SaveCommand();
+        QVERIFY(f.frame->close());
+        f.Open();
+        QCOMPARE(f.frame->size(), QSize(1000, 700));
+        QCOMPARE(f.list()->columnWidth(4), 222);
+        QCOMPARE(f.frame->recentFiles(), QStringList{QString::fromStdString(f.dir.File("a.dat"))});
+        QVERIFY(!f.frame->settingDlg()->findChild<QLabel*>("firstStartNote")->isVisible());  // not the first start
+    }
+
+    void aFormOfTheSampleCompanyAsksFirst() {
+        Frame f;
+        f.frame->session().tracks = test::SampleTracks(1);
+        f.frame->OnTracksUpdated();
+        f.prompts.answers = {QMessageBox::No};
+        f.frame->mainDialog()->findChild<QPushButton*>("button1005")->click();
+        QCOMPARE(f.prompts.questions.size(), 1);
+        QVERIFY(f.prompts.questions[0].contains("예시 값(누리테크)"));
     }
 
     void vehicleInfoShowsTheLiveSettings() {

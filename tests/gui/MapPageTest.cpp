@@ -19,10 +19,12 @@ namespace {
 // Every tile one transparent pixel: the page must draw without any server.
 const QString kNoTiles = QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
 
+PageScriptView* Page(CTrackMapDlg& map) { return map.findChild<PageScriptView*>(); }
+
 QVariant Eval(CTrackMapDlg& map, const QString& expression) {
     QVariant result;
     bool done = false;
-    map.EvaluatePageScript(expression, [&](const QVariant& value) {
+    Page(map)->EvaluatePageScript(expression, [&](const QVariant& value) {
         result = value;
         done = true;
     });
@@ -40,6 +42,16 @@ FixRecord Fix(float lat, float lon) {
     return f;
 }
 
+// The page's single-point form, which the program no longer sends but the
+// page still takes.
+QString Point(int index, double lat, double lon) {
+    return QString::asprintf("pushRawPos('%d', '%.09lf', '%.09lf')", index, lat, lon);
+}
+
+void Path(CTrackMapDlg& map, int index, const FixList& fixes) {
+    map.CallPageScript(QString::fromStdString(PushRawPathStatement(index, fixes)));
+}
+
 }  // namespace
 
 class MapPageTest : public QObject {
@@ -54,7 +66,7 @@ private slots:
         map_->show();
     }
     void init() {
-        map_->CallPageScript(MapClearStatement());
+        map_->CallPageScript(QString::fromStdString(MapClearStatement()));
         map_->CallPageScript(QStringLiteral("currentIndex = null; map.setView(currentPos, 18);"));
     }
     void cleanup() { SetDiagSink({}); }
@@ -64,20 +76,19 @@ private slots:
         CTrackMapDlg fresh(kNoTiles);
         fresh.resize(400, 300);
         fresh.show();
-        QVERIFY(!fresh.pageView()->isPageReady());
+        QVERIFY(!Page(fresh)->isPageReady());
         fresh.CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
-        fresh.AddTrackPoint(0, 37.5, 127.0);
-        fresh.AddTrackPoint(0, 37.6, 127.1);
-        for (int i = 0; i < 1000; ++i)
-            fresh.CallPageScript(QString::asprintf("pushRawPos('0', '%.09lf', '%.09lf')", 37.7 + i * 1e-4, 127.2));
+        fresh.CallPageScript(Point(0, 37.5, 127.0));
+        FixList many;
+        for (int i = 0; i < 1000; ++i) many.push_back(Fix(37.7f + float(i) * 1e-4f, 127.2f));
+        Path(fresh, 0, many);
+        fresh.CallPageScript(Point(0, 37.6, 127.1));
         fresh.CallPageScript(QStringLiteral("update()"));
-        // The line, its points joined into one statement, and the update.
-        QCOMPARE(fresh.pageView()->pendingStatementCount(), 3);
-        QCOMPARE(EvalInt(fresh, "lines.length"), 1);
+        QCOMPARE(Page(fresh)->pendingStatementCount(), 5);
         QCOMPARE(EvalInt(fresh, "lines[0].getLatLngs().length"), 1002);
-        QCOMPARE(Eval(fresh, "paths[0][1].lat").toDouble(), 37.6);
-        QCOMPARE(Eval(fresh, "paths[0][1001].lat").toDouble(), 37.7 + 999 * 1e-4);
-        QCOMPARE(fresh.pageView()->pendingStatementCount(), 0);
+        QCOMPARE(Eval(fresh, "paths[0][0].lat").toDouble(), 37.5);
+        QCOMPARE(Eval(fresh, "paths[0][1001].lat").toDouble(), 37.6);
+        QCOMPARE(Page(fresh)->pendingStatementCount(), 0);
     }
 
     void leafletComesFromTheResourcesAndTilesFromTheSettings() {
@@ -88,7 +99,6 @@ private slots:
         QVERIFY(EvalBool(*map_, "document.getElementById('map_canvas').offsetHeight > 500"));
         // Without a configured URL the page falls back to OpenStreetMap with
         // its attribution.
-        QVERIFY(!CTrackMapDlg::PageUrl(QString()).hasQuery());
         QVERIFY(Eval(*map_, "DEFAULT_TILES").toString().contains("tile.openstreetmap.org"));
         QVERIFY(Eval(*map_, "DEFAULT_ATTRIBUTION").toString().contains("OpenStreetMap"));
     }
@@ -96,8 +106,8 @@ private slots:
     void linesGetTheirColourAndPointsOnUpdate() {
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        map_->AddTrackPoints(1, {Fix(35.1f, 129.0f), Fix(35.2f, 129.1f), Fix(35.3f, 129.2f)});
-        map_->AddTrackPoint(0, 37.5, 127.0);
+        Path(*map_, 1, {Fix(35.1f, 129.0f), Fix(35.2f, 129.1f), Fix(35.3f, 129.2f)});
+        map_->CallPageScript(Point(0, 37.5, 127.0));
         QCOMPARE(EvalInt(*map_, "lines.length"), 2);
         QCOMPARE(EvalInt(*map_, "paths[1].length"), 3);
         QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 0);  // drawn only by update()
@@ -113,73 +123,90 @@ private slots:
         const FixList fixes = {Fix(37.1f, 127.1f), Fix(0.0f, 127.2f), Fix(37.3f, 0.0f), Fix(37.4f, 127.4f)};
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#111111')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#222222')"));
-        map_->AddTrackPoints(0, fixes);
-        for (const FixRecord& f : fixes) map_->AddTrackPoint(1, f.latitude, f.longitude);
+        Path(*map_, 0, fixes);
+        for (const FixRecord& f : fixes) {
+            if (f.latitude != 0.0f && f.longitude != 0.0f) map_->CallPageScript(Point(1, f.latitude, f.longitude));
+        }
         QCOMPARE(EvalInt(*map_, "paths[0].length"), 2);  // zero coordinates are skipped
         QVERIFY(EvalBool(*map_, "JSON.stringify(paths[0]) === JSON.stringify(paths[1])"));
         QVERIFY(EvalBool(*map_, "bounds[0].equals(bounds[1])"));
     }
 
-    void updateFitsTheFirstTrackOnly() {
+    void updateFitsTheFirstTrackAndFitAllEveryTrack() {
         QCOMPARE(EvalInt(*map_, "update()"), 0);  // no lines
+        QCOMPARE(EvalInt(*map_, "fitAll()"), 0);
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        map_->AddTrackPoints(0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
-        map_->AddTrackPoints(1, {Fix(35.10f, 129.00f), Fix(35.11f, 129.01f)});
+        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));  // no points: its bounds stay empty
+        Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
+        Path(*map_, 1, {Fix(35.10f, 129.00f), Fix(35.11f, 129.01f)});
         map_->CallPageScript(QStringLiteral("update()"));
         QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[0])"));
         QVERIFY(!EvalBool(*map_, "map.getBounds().contains(bounds[1])"));
-        map_->CallPageScript(SetBoundsStatement(1));
-        QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[1])"));
+        map_->CallPageScript(QString::fromStdString(SetBoundsStatement(1)));
         QVERIFY(!EvalBool(*map_, "map.getBounds().contains(bounds[0])"));
+        map_->CallPageScript(QString::fromStdString(FitAllStatement()));
+        QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[0]) && map.getBounds().contains(bounds[1])"));
+        // The "전체 보기" control does the same.
+        map_->CallPageScript(QString::fromStdString(SetBoundsStatement(1)));
+        QCOMPARE(Eval(*map_, "document.querySelector('.fit-all').textContent").toString(), QStringLiteral("전체 보기"));
+        map_->CallPageScript(QStringLiteral("document.querySelector('.fit-all').click()"));
+        QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[0])"));
     }
 
-    void setBoundsOfAnEmptyTrackLeavesTheMapWhereItIs() {
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        map_->AddTrackPoints(0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
-        map_->AddTrackPoint(1, 0.0, 0.0);  // never reaches the page
+    void theChosenTrackStandsOut() {
+        for (const char* color : {"#FF0000", "#0000FF"}) map_->CallPageScript(QStringLiteral("addLogPolyLine('%1')").arg(color));
+        Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
+        Path(*map_, 1, {Fix(37.51f, 127.01f), Fix(37.52f, 127.02f)});  // starts where 0 ends
         map_->CallPageScript(QStringLiteral("update()"));
-        const QString before = Eval(*map_, "map.getBounds().toBBoxString()").toString();
-        QCOMPARE(EvalInt(*map_, "setBounds('1')"), 0);
-        QCOMPARE(EvalInt(*map_, "setBounds('7')"), 0);
-        QCOMPARE(Eval(*map_, "map.getBounds().toBBoxString()").toString(), before);
+        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(0, true)));
+        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(1, true)));
+        map_->CallPageScript(QString::fromStdString(HighlightTrackStatement(1)));
+        QCOMPARE(Eval(*map_, "JSON.stringify(lines.map(l => [l.options.weight, l.options.opacity]))").toString(),
+                 QStringLiteral("[[5,0.35],[9,1]]"));
+        // The end flag hangs below its point, the start flag stands above:
+        // both stay visible where one track ends and the next starts.
+        QCOMPARE(Eval(*map_, "JSON.stringify([startMarkers[1].options.icon.options.iconAnchor,"
+                             "endMarkers[0].options.icon.options.iconAnchor])")
+                     .toString(),
+                 QStringLiteral("[[15,43],[15,2]]"));
+        QVERIFY(EvalBool(*map_, "endMarkers[0].getLatLng().equals(startMarkers[1].getLatLng())"));
+        map_->CallPageScript(QString::fromStdString(HighlightTrackStatement(-1)));
+        QCOMPARE(Eval(*map_, "JSON.stringify(lines.map(l => l.options.opacity))").toString(), QStringLiteral("[1,1]"));
     }
 
     void showRawPathShowsAndHidesLineAndMarkers() {
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        map_->AddTrackPoints(0, {Fix(37.50f, 127.00f), Fix(37.52f, 127.02f), Fix(37.54f, 127.04f)});
+        Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.52f, 127.02f), Fix(37.54f, 127.04f)});
         map_->CallPageScript(QStringLiteral("update()"));
         QVERIFY(!EvalBool(*map_, "map.hasLayer(startMarkers[0]) || map.hasLayer(endMarkers[0])"));
-        map_->CallPageScript(ShowRawPathStatement(0, true));
+        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(0, true)));
         QVERIFY(EvalBool(*map_, "map.hasLayer(startMarkers[0]) && map.hasLayer(endMarkers[0])"));
         QVERIFY(EvalBool(*map_, "startMarkers[0].getLatLng().equals(paths[0][0])"));
         QVERIFY(EvalBool(*map_, "endMarkers[0].getLatLng().equals(paths[0][2])"));
         QCOMPARE(Eval(*map_, "startMarkers[0].options.title").toString(), QStringLiteral("출발"));
         QCOMPARE(Eval(*map_, "endMarkers[0].options.title").toString(), QStringLiteral("도착"));
-        QCOMPARE(Eval(*map_, "JSON.stringify([startMarkers[0].options.icon.options.iconSize,"
-                             "endMarkers[0].options.icon.options.iconAnchor])")
-                     .toString(),
-                 QStringLiteral("[[50,45],[15,43]]"));
+        QCOMPARE(Eval(*map_, "JSON.stringify(startMarkers[0].options.icon.options.iconSize)").toString(),
+                 QStringLiteral("[50,45]"));
         // The marker pictures come from the resources.
         QTRY_VERIFY_WITH_TIMEOUT(
             EvalBool(*map_, "document.querySelector('.leaflet-marker-icon').complete && "
                             "document.querySelector('.leaflet-marker-icon').naturalWidth === 50"),
             10000);
 
-        map_->CallPageScript(ShowRawPathStatement(0, false));
+        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(0, false)));
         QVERIFY(!EvalBool(*map_, "map.hasLayer(lines[0])"));
         QVERIFY(!EvalBool(*map_, "map.hasLayer(startMarkers[0]) || map.hasLayer(endMarkers[0])"));
-        map_->CallPageScript(ShowRawPathStatement(0, true));
+        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(0, true)));
         QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(endMarkers[0])"));
 
         // A line without points shows no markers; a line that does not exist
         // changes nothing.
-        map_->CallPageScript(ShowRawPathStatement(1, true));
+        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(1, true)));
         QVERIFY(EvalBool(*map_, "map.hasLayer(lines[1])"));
         QVERIFY(!EvalBool(*map_, "map.hasLayer(startMarkers[1])"));
-        map_->CallPageScript(ShowRawPathStatement(5, false));
+        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(5, false)));
         QCOMPARE(EvalInt(*map_, "lines.length"), 2);
         QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(startMarkers[0])"));
     }
@@ -187,15 +214,15 @@ private slots:
     void clearRestartsTheNumbering() {
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
-        map_->AddTrackPoints(1, {Fix(37.5f, 127.0f)});
+        Path(*map_, 1, {Fix(37.5f, 127.0f)});
         map_->CallPageScript(QStringLiteral("update()"));
-        map_->CallPageScript(ShowRawPathStatement(1, true));
+        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(1, true)));
         map_->CallPageScript(QStringLiteral("window.oldLine = lines[1]; window.oldMarker = startMarkers[1];"));
-        map_->CallPageScript(MapClearStatement());
+        map_->CallPageScript(QString::fromStdString(MapClearStatement()));
         QCOMPARE(EvalInt(*map_, "lines.length + paths.length + bounds.length + startMarkers.length"), 0);
         QVERIFY(!EvalBool(*map_, "map.hasLayer(oldLine) || map.hasLayer(oldMarker)"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        map_->AddTrackPoint(0, 35.0, 129.0);
+        map_->CallPageScript(Point(0, 35.0, 129.0));
         QCOMPARE(EvalInt(*map_, "lines.length"), 1);
         QCOMPARE(Eval(*map_, "lines[0].options.color").toString(), QStringLiteral("#0000FF"));
         QCOMPARE(EvalInt(*map_, "paths[0].length"), 1);
@@ -204,32 +231,18 @@ private slots:
     void selectIndexMovesTheCurrentPosition() {
         map_->CallPageScript(QStringLiteral("selectIndex('0')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
-        map_->AddTrackPoint(0, 36.25, 128.5);
+        map_->CallPageScript(Point(0, 36.25, 128.5));
         QCOMPARE(Eval(*map_, "currentPos.lat").toDouble(), 36.25);
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
         QVERIFY(EvalBool(*map_, "startMarkers[1].getLatLng().equals(currentPos)"));
     }
 
-    void showTracksSendsTheWholeRefresh() {
-        TrackList tracks(2);
-        tracks[0].color = 0x000000FFu;
-        tracks[0].fixes = {Fix(37.5f, 127.0f), Fix(37.6f, 127.1f)};
-        tracks[1].color = 0x00FF0000u;
-        map_->ShowTracks(tracks);
-        QCOMPARE(EvalInt(*map_, "lines.length"), 2);
-        QCOMPARE(EvalInt(*map_, "lines[0].getLatLngs().length"), 2);
-        QCOMPARE(Eval(*map_, "lines[1].options.color").toString(), QStringLiteral("#0000FF"));
-        map_->ShowTracks({});
-        QCOMPARE(EvalInt(*map_, "lines.length"), 0);
-    }
-
     void emptyStatementsDoNothingAndFailuresAreLogged() {
         std::vector<std::string> log;
         SetDiagSink([&](std::string_view line) { log.emplace_back(line); });
-        const int before = map_->pageView()->pendingStatementCount();
+        const int before = Page(*map_)->pendingStatementCount();
         map_->CallPageScript(QString());
-        map_->CallPageScript(std::string());
-        QCOMPARE(map_->pageView()->pendingStatementCount(), before);
+        QCOMPARE(Page(*map_)->pendingStatementCount(), before);
         map_->CallPageScript(QStringLiteral("noSuchFunction('x')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000'"));  // cannot be parsed
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
@@ -253,7 +266,7 @@ private slots:
         QSignalSpy relayout(map, &CTrackMapDlg::relayoutBesideMap);
         QWidget* grip = map->childAt(map->width() - 2, 300);
         QVERIFY(grip != nullptr);
-        QVERIFY(grip != map->pageView());
+        QVERIFY(grip != Page(*map));
         QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(2, 10));
         QMouseEvent move(QEvent::MouseMove, QPointF(2 - 90, 40), grip->mapToGlobal(QPointF(2 - 90, 40)),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);

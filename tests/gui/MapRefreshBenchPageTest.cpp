@@ -23,7 +23,7 @@ const QString kNoTiles = QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAA
 QVariant Eval(CTrackMapDlg& map, const QString& expression) {
     QVariant result;
     bool done = false;
-    map.EvaluatePageScript(expression, [&](const QVariant& value) {
+    map.findChild<PageScriptView*>()->EvaluatePageScript(expression, [&](const QVariant& value) {
         result = value;
         done = true;
     });
@@ -69,7 +69,7 @@ private slots:
         form.resize(1200, 800);
         form.show();
         CTrackMapDlg& map = *wiring->mapView();
-        QVERIFY(QTest::qWaitFor([&] { return map.pageView()->isPageReady(); }, 120000));
+        QVERIFY(QTest::qWaitFor([&] { return map.findChild<PageScriptView*>()->isPageReady(); }, 120000));
 
         TrackList tracks = MakeTracks(20, 5000);
         // The first rounds after the page has loaded include the script
@@ -93,8 +93,8 @@ private slots:
         // The map alone, with the statements built in the core.
         QElapsedTimer timer;
         timer.start();
-        map.ShowTracks(tracks);
-        for (int i = 0; i < 20; ++i) map.CallPageScript(ShowRawPathStatement(i, true));
+        for (const std::string& statement : MapRefreshStatements(tracks)) map.CallPageScript(QString::fromStdString(statement));
+        for (int i = 0; i < 20; ++i) map.CallPageScript(QString::fromStdString(ShowRawPathStatement(i, true)));
         const qint64 sentMs = timer.elapsed();
         QCOMPARE(Eval(map, "paths.reduce((n, p) => n + p.length, 0)").toInt(), 100000);
         const qint64 pageMs = timer.elapsed();
@@ -111,15 +111,15 @@ private slots:
         CTrackMapDlg map(kNoTiles);
         map.resize(600, 600);
         map.show();
-        QVERIFY(QTest::qWaitFor([&] { return map.pageView()->isPageReady(); }, 120000));
+        QVERIFY(QTest::qWaitFor([&] { return map.findChild<PageScriptView*>()->isPageReady(); }, 120000));
         const TrackList tracks = MakeTracks(1, 1000);
         QElapsedTimer timer;
         timer.start();
-        map.pageView()->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
+        map.findChild<PageScriptView*>()->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         for (const FixRecord& fix : tracks[0].fixes)
-            map.pageView()->CallPageScript(
+            map.findChild<PageScriptView*>()->CallPageScript(
                 QString::asprintf("pushRawPos('0', '%.09lf', '%.09lf')", double(fix.latitude), double(fix.longitude)));
-        map.pageView()->CallPageScript(QStringLiteral("update()"));
+        map.findChild<PageScriptView*>()->CallPageScript(QStringLiteral("update()"));
         QCOMPARE(Eval(map, "paths[0].length").toInt(), 1000);
         qInfo("one pushRawPos statement per fix, 1 x 1000 fixes: page done %lld ms", timer.elapsed());
     }

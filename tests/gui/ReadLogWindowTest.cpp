@@ -14,8 +14,9 @@
 #include "tests/gui/FakePrompts.h"
 #include "tests/support/TestSupport.h"
 #include "views/CComConnectDlg.h"
-#include "views/CComboListCtrl.h"
+#include "views/TrackListModel.h"
 #include "views/CLoadingPopup.h"
+#include "views/CComboListCtrl.h"
 #include "views/CMainDialog.h"
 #include "views/CProgressDlg.h"
 
@@ -68,7 +69,7 @@ struct SimulatedRead {
         dialog->portCombo()->setCurrentIndex(index);
         QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
     }
-    CComboListCtrl* list() { return frame->mainDialog()->listControl(); }
+    TrackListModel* list() { return frame->mainDialog()->model(); }
 
     test::TempDir dir;
     LoggerSimLauncher sim;
@@ -118,11 +119,11 @@ private slots:
         QVERIFY(tracks > 0);
         QCOMPARE(read.list()->rowCount(), int(tracks));
         for (int r = 0; r < read.list()->rowCount(); ++r) {
-            QCOMPARE(read.list()->item(r, 0)->checkState(), Qt::Checked);
+            QVERIFY(read.list()->IsChecked(r));
             QCOMPARE(read.frame->session().tracks[size_t(r)].selected, 1);
         }
         QVERIFY(read.frame->action(CMainFrame::kReadLog)->isEnabled());
-        QVERIFY(read.list()->isEnabled());
+        QVERIFY(read.frame->mainDialog()->listControl()->isEnabled());
 
         // A second read asks about the tracks in memory; Yes replaces them.
         read.prompts.answers = {QMessageBox::Yes};

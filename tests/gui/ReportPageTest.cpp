@@ -99,8 +99,9 @@ private slots:
         CHtmlDlgTrackOutNew popup;
         QCOMPARE(popup.windowTitle(), QStringLiteral("운행기록부 - 미리보기"));
         QCOMPARE(popup.size(), QSize(740, 760));
-        QCOMPARE(popup.printButton()->text(), QStringLiteral("인쇄"));
-        QCOMPARE(popup.printButton()->geometry(), QRect(660, 710, 50, 30));
+        QPushButton* print = popup.findChild<QPushButton*>("printButton");
+        QCOMPARE(print->text(), QStringLiteral("인쇄"));
+        QCOMPARE(print->geometry(), QRect(660, 710, 50, 30));
         const auto rows = SampleRows();
         popup.setSourceList([&] { return rows; });
         popup.setSettings(SampleSettings());
@@ -231,7 +232,7 @@ private slots:
             }
         });
         poll.start(50);
-        popup.printButton()->click();
+        popup.Print();
         QTRY_VERIFY_WITH_TIMEOUT(dialogSeen, 20000);
     }
 

@@ -17,6 +17,7 @@
 #include "views/CMainDialog.h"
 #include "views/CSettingDlg.h"
 #include "views/CTrackInfo.h"
+#include "views/TrackListModel.h"
 
 using namespace ml;
 
@@ -70,6 +71,12 @@ private slots:
         CMainFrame frame(options);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        // The first start asks for the company, the car and the driver.
+        QTRY_VERIFY(frame.settingDlg()->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(frame.settingDlg()));
+        Keep(WithWindowOver(&frame, frame.settingDlg()), "first-start");
+        frame.settingDlg()->reject();
+        frame.settingDlg()->ShowFirstStartNote(false);
 
         frame.ReadLogCommand();
         CComConnectDlg* connect = frame.connectDlg();
@@ -88,15 +95,16 @@ private slots:
         QVERIFY(frame.session().tracks.size() > 0);
 
         CComboListCtrl* list = frame.mainDialog()->listControl();
-        list->item(1, 0)->setCheckState(Qt::Unchecked);
-        list->SetCellText(0, 3, "일반업무용");
-        list->SetCellText(0, 4, "거래처 방문");
-        list->SetCellText(2, 3, "출퇴근용");
-        const QRect cell = list->visualRect(list->model()->index(0, 2));
+        TrackListModel* model = frame.mainDialog()->model();
+        model->SetChecked(1, false);
+        model->setData(model->index(0, 3), "일반업무용");
+        model->setData(model->index(0, 4), "거래처 방문");
+        model->setData(model->index(2, 3), "출퇴근용");
+        const QRect cell = list->visualRect(model->index(0, 2));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(frame.grab().size(), frame.size());
         Keep(frame.grab(), "main-window");
-        Keep(frame.mainDialog()->grab(frame.mainDialog()->infoPanel()->geometry()), "info-panel");
+        Keep(frame.mainDialog()->grab(frame.mainDialog()->findChild<CTrackInfo*>()->geometry()), "info-panel");
 
         frame.VehicleInfoCommand();
         QVERIFY(QTest::qWaitForWindowExposed(frame.settingDlg()));

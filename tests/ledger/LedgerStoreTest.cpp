@@ -144,6 +144,23 @@ TEST_P(LedgerStore, ClassificationSurvivesAnImportThatExtendsTheLastTrip) {
     EXPECT_GT(trips[0].distanceM, before.distanceM * 2.9);
 }
 
+// The program reads through one connection while its importer writes
+// through another: each read sees what the other has committed. The track
+// list names a trip by its start.
+TEST_P(LedgerStore, AConnectionSeesAnothersCommitsAndTripsAreClassifiedByTheirStart) {
+    ImportImage(LedgerDrive(kMonday, 200));
+    std::unique_ptr<Ledger> reader;
+    ASSERT_TRUE(OpenLedger(location, "reader", reader).ok());
+    std::vector<Trip> seen;
+    ASSERT_TRUE(reader->Trips(kCar, std::nullopt, seen).ok());
+    TripEdit edit;
+    edit.purpose = "납품";
+    ASSERT_TRUE(ledger->ClassifyTripStartingAt(kCar, kMonday, edit).ok());
+    EXPECT_EQ(ledger->ClassifyTripStartingAt(kCar, kMonday + 1, edit).code(), Status::Code::Invalid);
+    ASSERT_TRUE(reader->Trips(kCar, std::nullopt, seen).ok());
+    EXPECT_EQ(seen.at(0).purpose, "납품");
+}
+
 TEST_P(LedgerStore, RealFixesReplaceTheEstimatesOfATrackFileAndKeepItsClassification) {
     FixList fixes = LedgerJoin({LedgerDrive(kMonday, 300), LedgerDrive(kMonday + 3600, 300)});
     TrackList tracks;

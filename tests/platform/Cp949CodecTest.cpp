@@ -13,68 +13,52 @@ namespace {
 
 const Cp949Codec& Codec() { return Cp949Codec::Instance(); }
 
-TEST(Cp949CodecTest, IsAvailable) { EXPECT_TRUE(Codec().available()); }
-
-TEST(Cp949CodecTest, KoreanTextsHaveTheirWindowsBytes) {
-    EXPECT_EQ(Codec().ToDisk("홍길동"), "\xC8\xAB\xB1\xE6\xB5\xBF");
-    EXPECT_EQ(Codec().ToDisk("출퇴근용"), "\xC3\xE2\xC5\xF0\xB1\xD9\xBF\xEB");
-    EXPECT_EQ(Codec().ToDisk("，"), "\xA3\xAC");
-    EXPECT_EQ(Codec().FromDisk("\xC8\xAB\xB1\xE6\xB5\xBF"), "홍길동");
-    // Extended Hangul outside KS X 1001 (CP949 only): 똠 is 0x8C 0x63.
-    EXPECT_EQ(Codec().ToDisk("똠"), "\x8C\x63");
-    EXPECT_EQ(Codec().FromDisk("\x8C\x63"), "똠");
-}
-
-TEST(Cp949CodecTest, LeadBytesAboveF5RoundTrip) {
-    const std::string disk = "\xFA\xA1\xFD\xFE";
-    size_t replaced = 0;
-    const std::string utf8 = Codec().FromDisk(disk, &replaced);
-    EXPECT_EQ(replaced, 0u);
-    EXPECT_EQ(Codec().ToDisk(utf8), disk);
-}
-
-TEST(Cp949CodecTest, UnconvertibleCharactersBecomeQuestionMarks) {
-    size_t replaced = 0;
-    EXPECT_EQ(Codec().ToDisk("a😀b€c", &replaced), "a?b\xA2\xE6" "c");
-    EXPECT_EQ(replaced, 1u) << "the euro sign exists in CP949, the emoji does not";
-    replaced = 0;
-    EXPECT_EQ(Codec().ToDisk("x\xE0\x80y\xFF", &replaced), "x?y?");
-    EXPECT_EQ(replaced, 2u) << "bad UTF-8 is replaced, not dropped";
-    replaced = 0;
-    EXPECT_EQ(Codec().ToDisk("홍\xEA\xB8", &replaced), "\xC8\xAB?") << "a character cut at the end";
-    EXPECT_EQ(replaced, 1u);
-}
-
-TEST(Cp949CodecTest, InvalidBytesBecomeReplacementCharacters) {
-    size_t replaced = 0;
-    EXPECT_EQ(Codec().FromDisk("a\x80" "b\xFF" "c", &replaced), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c");
-    EXPECT_EQ(replaced, 2u);
-    replaced = 0;
-    EXPECT_EQ(Codec().FromDisk("\xC8\xAB\xC8", &replaced), "홍\xEF\xBF\xBD") << "lead byte at the end";
-    EXPECT_EQ(replaced, 1u);
-    replaced = 0;
-    EXPECT_EQ(Codec().FromDisk("\xC8" "1", &replaced), "\xEF\xBF\xBD" "1") << "the byte after a bad lead survives";
-    EXPECT_EQ(replaced, 1u);
-}
-
-TEST(Cp949CodecTest, LongTextsConvertWhole) {
+TEST(Cp949Codec, TextsHaveTheirWindowsBytesBothWays) {
+    const std::pair<std::string, std::string> texts[] = {
+        {"홍길동", "\xC8\xAB\xB1\xE6\xB5\xBF"},
+        {"출퇴근용，", "\xC3\xE2\xC5\xF0\xB1\xD9\xBF\xEB\xA3\xAC"},
+        {"똠", "\x8C\x63"},              // extended Hangul outside KS X 1001
+        {"\xEF\xA8\x88", "\xFA\xA1"}};  // U+FA08: a lead byte above 0xF5
+    for (const auto& [utf8, disk] : texts) {
+        size_t replaced = 0;
+        EXPECT_EQ(Codec().ToDisk(utf8, &replaced), disk);
+        EXPECT_EQ(Codec().FromDisk(disk, &replaced), utf8);
+        EXPECT_EQ(replaced, 0u) << utf8;
+    }
     std::string utf8;
     for (int i = 0; i < 5000; ++i) utf8 += "가나다 abc ";
-    const std::string disk = Codec().ToDisk(utf8);
+    const std::string disk = Codec().ToDisk(utf8);  // long texts convert whole
     EXPECT_EQ(disk.size(), 5000u * 11);
     EXPECT_EQ(Codec().FromDisk(disk), utf8);
 }
 
-TEST(Cp949CodecTest, SafeFromSeveralThreads) {
+TEST(Cp949Codec, WhatCannotBeConvertedIsReplacedAndCounted) {
+    const struct {
+        bool toDisk;
+        std::string from, to;
+        size_t replaced;
+    } cases[] = {
+        {true, "a😀b€c", "a?b\xA2\xE6" "c", 1},  // the euro sign exists in CP949, the emoji does not
+        {true, "x\xE0\x80y\xFF", "x?y?", 2},     // bad UTF-8 is replaced, not dropped
+        {true, "홍\xEA\xB8", "\xC8\xAB?", 1},     // a character cut at the end
+        {false, "a\x80" "b\xFF" "c", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c", 2},
+        {false, "\xC8\xAB\xC8", "홍\xEF\xBF\xBD", 1},       // a lead byte at the end
+        {false, "\xC8" "1", "\xEF\xBF\xBD" "1", 1}};       // the byte after a bad lead survives
+    for (const auto& c : cases) {
+        size_t replaced = 0;
+        EXPECT_EQ(c.toDisk ? Codec().ToDisk(c.from, &replaced) : Codec().FromDisk(c.from, &replaced), c.to) << c.from;
+        EXPECT_EQ(replaced, c.replaced) << c.from;
+    }
+}
+
+TEST(Cp949Codec, SafeFromSeveralThreads) {
     std::vector<std::thread> threads;
     std::vector<int> failures(4, 0);
-    for (int t = 0; t < 4; ++t) {
+    for (size_t t = 0; t < failures.size(); ++t) {
         threads.emplace_back([t, &failures] {
             for (int i = 0; i < 2000; ++i) {
-                if (Codec().FromDisk(Codec().ToDisk("그랜드카니발 " + std::to_string(i))) !=
-                    "그랜드카니발 " + std::to_string(i)) {
-                    ++failures[static_cast<size_t>(t)];
-                }
+                const std::string text = "그랜드카니발 " + std::to_string(i);
+                if (Codec().FromDisk(Codec().ToDisk(text)) != text) ++failures[t];
             }
         });
     }

@@ -8,8 +8,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <strings.h>
 
 namespace ml::test {
 
@@ -17,18 +15,6 @@ namespace {
 
 constexpr int kPollStepMs = 20;
 constexpr std::size_t kMaxHeaderBytes = std::size_t{64} * 1024;
-
-const char* ReasonPhrase(int status) {
-    switch (status) {
-        case 200: return "OK";
-        case 400: return "Bad Request";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 500: return "Internal Server Error";
-        case 503: return "Service Unavailable";
-        default: return "Status";
-    }
-}
 
 bool SendAll(int fd, const std::string& data) {
     std::size_t sent = 0;
@@ -39,20 +25,6 @@ bool SendAll(int fd, const std::string& data) {
         sent += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-std::size_t ContentLength(const std::string& headers) {
-    std::size_t pos = 0;
-    while (pos < headers.size()) {
-        std::size_t end = headers.find("\r\n", pos);
-        if (end == std::string::npos) end = headers.size();
-        const std::string line = headers.substr(pos, end - pos);
-        if (line.size() > 15 && strncasecmp(line.c_str(), "content-length:", 15) == 0) {
-            return static_cast<std::size_t>(std::strtoul(line.c_str() + 15, nullptr, 10));
-        }
-        pos = end + 2;
-    }
-    return 0;
 }
 
 }  // namespace
@@ -151,19 +123,13 @@ bool HttpTestServer::Wait(int fd, int ms) {
 }
 
 bool HttpTestServer::ReadRequest(int fd, std::string& buffer, HttpRecordedRequest& request) {
+    // Requests are GETs: they end with their headers.
     std::size_t headerEnd = std::string::npos;
-    std::size_t needed = 0;
     char chunk[4096];
     while (!stopping_) {
-        if (headerEnd == std::string::npos) {
-            headerEnd = buffer.find("\r\n\r\n");
-            if (headerEnd != std::string::npos) {
-                needed = headerEnd + 4 + ContentLength(buffer.substr(0, headerEnd + 2));
-            } else if (buffer.size() > kMaxHeaderBytes) {
-                return false;
-            }
-        }
-        if (headerEnd != std::string::npos && buffer.size() >= needed) break;
+        headerEnd = buffer.find("\r\n\r\n");
+        if (headerEnd != std::string::npos) break;
+        if (buffer.size() > kMaxHeaderBytes) return false;
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, kPollStepMs) <= 0) continue;
         const ssize_t n = ::recv(fd, chunk, sizeof(chunk), 0);
@@ -175,7 +141,7 @@ bool HttpTestServer::ReadRequest(int fd, std::string& buffer, HttpRecordedReques
     const std::size_t lineEnd = buffer.find("\r\n");
     request.requestLine = buffer.substr(0, lineEnd);
     request.headers = buffer.substr(lineEnd + 2, headerEnd - lineEnd);
-    buffer.erase(0, needed);
+    buffer.erase(0, headerEnd + 4);
     return true;
 }
 
@@ -193,8 +159,7 @@ void HttpTestServer::Serve(int fd) {
             break;
         }
         if (reply.delayMs > 0 && !Wait(fd, reply.delayMs)) break;
-        std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " +
-                           ReasonPhrase(reply.status) + "\r\n";
+        std::string head = "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK\r\n" : " Status\r\n");
         head += "Content-Type: " + reply.contentType + "\r\n";
         head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n";
         if (reply.stallAfterHeaders) {

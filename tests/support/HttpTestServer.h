@@ -1,7 +1,7 @@
 #pragma once
 // A small real HTTP/1.1 server on 127.0.0.1 for tests of network clients.
 // It listens on an ephemeral port, serves each connection on its own thread
-// (keep-alive included), answers requests with scripted replies in order and
+// (keep-alive included), answers GET requests with scripted replies in order and
 // records every request it received.
 #include <atomic>
 #include <condition_variable>

@@ -24,6 +24,7 @@ std::string SamplesDir() {
     return std::filesystem::is_directory(dir) ? dir : std::string();
 }
 
+std::string DataDir() { return ML_TEST_DATA_DIR; }
 std::string BinaryDir() { return ML_BINARY_DIR; }
 std::string CliPath() { return BinaryDir() + "/tools/mileledger-cli"; }
 std::string LoggerSimPath() { return BinaryDir() + "/tools/loggersim/loggersim"; }

@@ -11,6 +11,9 @@ namespace ml::test {
 // that need it skip then).
 std::string SamplesDir();
 
+// tests/data: the golden files (expected dumps and texts) the tests compare with.
+std::string DataDir();
+
 // The build folder, where mileledger-cli and loggersim are built.
 std::string BinaryDir();
 std::string CliPath();        // BinaryDir()/tools/mileledger-cli

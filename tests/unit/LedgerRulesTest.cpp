@@ -5,6 +5,7 @@
 #include "core/ledger/LedgerCalendar.h"
 #include "core/ledger/OdometerChain.h"
 #include "core/ledger/OfficialLogBuilder.h"
+#include "core/ledger/TrackEntries.h"
 #include "core/ledger/TripRebuild.h"
 #include "tests/support/TestSupport.h"
 
@@ -214,6 +215,30 @@ TEST_F(LedgerRules, RefundRecordClaimsTheBusinessTripsOfThePeriod) {
     EXPECT_DOUBLE_EQ(r.totalKm, 20.0);
     EXPECT_DOUBLE_EQ(r.amountWon, 3000.0);
     EXPECT_EQ(BuildRefundRecord(Car{}, trips, DayPeriod({2026, 3, 2}, {2026, 3, 2}), 0.0, 1500.0).amountWon, 0.0);
+}
+
+// The list shows the ledger's classification of the trips its tracks are,
+// matched by their start (a fix's time, or a track file's start text).
+TEST_F(LedgerRules, TrackListShowsTheLedgersClassification) {
+    TrackList tracks(4);
+    tracks[0].fixes = {FixRecord{}};
+    tracks[0].fixes[0].time = int32_t(kMonday);
+    tracks[1].startTimeText = "2026-03-02_10:00:00";  // from a track file: 01:00 UTC
+    tracks[1].use = "출퇴근용";
+    tracks[2].startTimeText = "2026-03-02_11:00:00";
+    tracks[2].purpose = "typed";
+    tracks[2].unsavedEdit = 7;  // the user's edit wins until it is stored
+    tracks[3].startTimeText = "2026-03-02_12:00:00";  // no trip starts then
+    std::vector<Trip> trips = {MakeTrip(1, kMonday + 7200, 60, 1, Use::Business), MakeTrip(2, kMonday, 60, 1, Use::Private),
+                               MakeTrip(3, kMonday + 3600, 60, 1)};
+    trips[0].purpose = "ledger";
+    trips[2].purpose = "거래처";
+    EXPECT_EQ(ShowTripEntries(tracks, trips), (std::vector<size_t>{0, 1}));
+    EXPECT_EQ(tracks[0].use, "비업무용");
+    EXPECT_EQ(tracks[1].use, "출퇴근용");  // unclassified in the ledger: the list's use stays
+    EXPECT_EQ(tracks[1].purpose, "거래처");
+    EXPECT_EQ(tracks[2].purpose, "typed");
+    EXPECT_EQ(ShowTripEntries(tracks, trips), std::vector<size_t>{});
 }
 
 }  // namespace

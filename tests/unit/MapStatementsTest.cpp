@@ -25,17 +25,6 @@ TEST(MapStatements, ColourIsRedGreenBlueFromTheLowByteUp) {
     EXPECT_EQ(AddLogPolyLineStatement(0x000000FFu), "addLogPolyLine('#FF0000')");
 }
 
-TEST(MapStatements, SinglePointHasNineDecimalsAndSkipsUndrawablePoints) {
-    EXPECT_EQ(PushRawPosStatement(3, 37.5, 127.25),
-              "pushRawPos('3', '37.500000000', '127.250000000')");
-    EXPECT_EQ(PushRawPosStatement(0, 0.0, 127.0), "");
-    EXPECT_EQ(PushRawPosStatement(0, 37.0, 0.0), "");
-    EXPECT_EQ(PushRawPosStatement(0, std::nan(""), 127.0), "");
-    EXPECT_EQ(PushRawPosStatement(0, 37.0, std::numeric_limits<double>::infinity()), "");
-    EXPECT_EQ(PushRawPosStatement(0, -33.5, -70.25),
-              "pushRawPos('0', '-33.500000000', '-70.250000000')");
-}
-
 TEST(MapStatements, BatchCarriesTheSamePointsAsSinglePointsInOrder) {
     const FixList fixes = {Fix(37.5f, 127.0f), Fix(0.0f, 127.0f), Fix(37.25f, 0.0f),
                            Fix(37.75f, 126.5f),
@@ -66,15 +55,17 @@ TEST(MapStatements, RefreshIsClearLinesInListOrderThenUpdate) {
         "addLogPolyLine('#00FF00')",
         "addLogPolyLine('#0000FF')",
         "pushRawPath('2', [35.000000000,129.000000000,35.500000000,129.500000000])",
-        "update()"};
+        "update()",
+        "fitAll()"};
     EXPECT_EQ(MapRefreshStatements(tracks), expected);
-    EXPECT_EQ(MapRefreshStatements({}), (std::vector<std::string>{"clear()", "update()"}));
+    EXPECT_EQ(MapRefreshStatements({}), (std::vector<std::string>{"clear()", "update()", "fitAll()"}));
 }
 
 TEST(MapStatements, RowStatements) {
     EXPECT_EQ(ShowRawPathStatement(4, true), "showRawPath('4','1')");
     EXPECT_EQ(ShowRawPathStatement(0, false), "showRawPath('0','0')");
     EXPECT_EQ(SetBoundsStatement(12), "setBounds('12')");
+    EXPECT_EQ(HighlightTrackStatement(-1), "highlightTrack('-1')");
 }
 
 }  // namespace

@@ -79,6 +79,15 @@ TEST(LogReportStatements, OnlyTheExactCommutingTextGoesToTheCommutingColumn) {
     EXPECT_NE(out[5].find("'3.0','3.0', ''"), std::string::npos) << out[5];
 }
 
+TEST(LogReportStatements, PrivateDrivingCountsInTheTotalAndTheOdometerOnly) {
+    const std::vector<ReportRow> rows = {Row(true, 1, "비업무용", "6 Km", "장보기"), Row(true, 2, "일반업무용", "4 Km", "p")};
+    const auto out = LogReportStatements(rows, Settings());
+    ASSERT_EQ(out.size(), 8u);
+    EXPECT_EQ(out[3], "table_body('2026-03-01(일) 08:00', '영업부', '홍길동', '', '', '6.0','', '', '비업무용')");
+    EXPECT_NE(out[4].find("'1,006.0', '1,010.0', '4.0','', '4.0', 'p'"), std::string::npos) << out[4];
+    EXPECT_EQ(out[5], "table_end('10.0','4.0','40.0')");
+}
+
 TEST(LogReportStatements, TotalsRowIsZerosWithoutTickedRowsOrDistance) {
     EXPECT_EQ(LogReportStatements({}, Settings())[3], "table_end('0.0','0.0','0.0')");
     const std::vector<ReportRow> unticked = {Row(false, 1, "", "12 Km")};
@@ -141,9 +150,10 @@ TEST(RefundReportStatements, SettingsAreReadAsTypedAndANonNumberRefusesTheForm) 
     }
 }
 
+// Private driving is not claimed.
 TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
     std::vector<ReportRow> rows;
-    for (int i = 1; i <= 6; ++i) rows.push_back(Row(i == 2 || i == 5, i, "", "1.5 Km", "p"));
+    for (int i = 1; i <= 6; ++i) rows.push_back(Row(i == 2 || i == 3 || i == 5, i, i == 3 ? "비업무용" : "", "1.5 Km", "p"));
     const auto out = RefundReportStatements(rows, Settings());
     const std::vector<std::string> expected = {
         "clear()",

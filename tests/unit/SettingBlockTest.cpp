@@ -6,27 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "store/Cp949Bytes.h"
 #include "store/SettingBlock.h"
+#include "tests/support/IdentityCodec.h"
 
 namespace ml {
 namespace {
 
-// Bytes pass unchanged, so tests can speak CP949 directly; cutting follows CP949.
-class IdentityCodec : public TextCodec {
-public:
-    std::string ToDisk(std::string_view utf8, size_t*) const override { return std::string(utf8); }
-    std::string FromDisk(std::string_view disk, size_t*) const override { return std::string(disk); }
-    size_t FitLength(std::string_view disk, size_t maxBytes) const override {
-        return Cp949FitLength(disk, maxBytes);
-    }
-};
+const test::IdentityCodec kCodec;
 
-std::string At(const std::array<uint8_t, SettingBlock::kSize>& bytes, size_t offset) {
-    return std::string(reinterpret_cast<const char*>(bytes.data()) + offset);
-}
-
-TEST(SettingBlockTest, FieldsLieAtTheirOffsets) {
+TEST(SettingBlock, FieldsLieAtTheirOffsetsAndTheBytesRoundTrip) {
     Settings s;
     s.employeeName = "name";
     s.employeeNum = "num";
@@ -43,31 +31,23 @@ TEST(SettingBlockTest, FieldsLieAtTheirOffsets) {
     s.trackCutMode = 2;
     s.trackCutTime = -2;
     s.trackCutDis = 0x01020304;
-    const auto bytes = EncodeSettingBlock(ToSettingBlock(s, IdentityCodec()));
-    const std::vector<std::pair<size_t, std::string>> expected = {
-        {0, "name"},     {128, "num"},        {256, "part"},        {384, "corp"},
-        {512, "corpnum"}, {640, "2011.11.11"}, {768, "2012.11.11"}, {896, "1459"},
-        {1024, "car"},   {1152, "carnum"},    {1280, "9.8"},        {1408, "252929"}};
-    for (const auto& [offset, text] : expected) EXPECT_EQ(At(bytes, offset), text) << offset;
+    const auto bytes = EncodeSettingBlock(ToSettingBlock(s, kCodec));
+    const char* values[] = {"name", "num", "part", "corp", "corpnum", "2011.11.11",
+                            "2012.11.11", "1459", "car", "carnum", "9.8", "252929"};
+    for (size_t i = 0; i < std::size(values); ++i) {
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()) + 128 * i), values[i]) << i;
+    }
     EXPECT_EQ(bytes[4], 0) << "bytes after the NUL are zero";
     EXPECT_EQ(bytes[127], 0);
     const uint8_t numbers[12] = {2, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 4, 3, 2, 1};
     EXPECT_EQ(std::memcmp(bytes.data() + 1536, numbers, 12), 0);
-}
-
-TEST(SettingBlockTest, BytesRoundTrip) {
-    Settings s = DefaultSettings();
-    s.trackCutTime = 123456;
-    const SettingBlock block = ToSettingBlock(s, IdentityCodec());
-    const auto bytes = EncodeSettingBlock(block);
     const SettingBlock back = DecodeSettingBlock(bytes);
-    EXPECT_EQ(FromSettingBlock(back, IdentityCodec()), s);
+    EXPECT_EQ(FromSettingBlock(back, kCodec), s);
     EXPECT_EQ(EncodeSettingBlock(back), bytes);
 }
 
-TEST(SettingBlockTest, ShortInputReadsAsZeros) {
-    std::vector<uint8_t> bytes(130, 'x');
-    const SettingBlock block = DecodeSettingBlock(bytes);
+TEST(SettingBlock, ShortInputReadsAsZeros) {
+    const SettingBlock block = DecodeSettingBlock(std::vector<uint8_t>(130, 'x'));
     EXPECT_EQ(block.Text(0).size(), 128u) << "a field without NUL ends at its own end";
     EXPECT_EQ(block.Text(1), "xx");
     EXPECT_EQ(block.Text(2), "");
@@ -75,48 +55,25 @@ TEST(SettingBlockTest, ShortInputReadsAsZeros) {
     EXPECT_EQ(DecodeSettingBlock({}).trackCutDis, 0);
 }
 
-TEST(SettingBlockTest, LongTextsAreCutTo127BytesOnACharacterBoundary) {
-    IdentityCodec codec;
+TEST(SettingBlock, LongTextsAreCutTo127BytesOnACharacterBoundary) {
     SettingBlock block;
-    block.SetText(3, std::string(130, 'A'), codec);
+    block.SetText(3, std::string(130, 'A'), kCodec);
     EXPECT_EQ(block.Text(3), std::string(127, 'A'));
     std::string hangul;
     for (int i = 0; i < 70; ++i) hangul += "\xB0\xA1";  // 가
-    block.SetText(3, hangul, codec);
+    block.SetText(3, hangul, kCodec);
     EXPECT_EQ(block.Text(3).size(), 126u);
-    block.SetText(3, "A" + hangul, codec);
+    block.SetText(3, "A" + hangul, kCodec);
     EXPECT_EQ(block.Text(3).size(), 127u);
     EXPECT_EQ(block.texts[3][127], '\0');
-}
-
-TEST(SettingBlockTest, FitSettingsShowsTheStoredValue) {
     Settings s;
     s.carName = std::string(200, 'c');
-    EXPECT_EQ(FitSettings(s, IdentityCodec()).carName, std::string(127, 'c'));
-}
-
-TEST(SettingBlockTest, DefaultsAreTheDocumentedOnes) {
-    const Settings d = DefaultSettings();
-    EXPECT_EQ(d.employeeName, "홍길동");
-    EXPECT_EQ(d.employeeNum, "21-2340-21");
-    EXPECT_EQ(d.employeePartName, "연구소");
-    EXPECT_EQ(d.corporateName, "누리테크");
-    EXPECT_EQ(d.corporateNum, "123-23123");
-    EXPECT_EQ(d.businessYearStart, "2011.11.11");
-    EXPECT_EQ(d.businessYearEnd, "2012.11.11");
-    EXPECT_EQ(d.oilBill, "1459");
-    EXPECT_EQ(d.carName, "그랜드카니발");
-    EXPECT_EQ(d.carNum, "123-123123");
-    EXPECT_EQ(d.carMileage, "9.8");
-    EXPECT_EQ(d.carMaterNum, "252929");
-    EXPECT_EQ(d.trackCutMode, 2);
-    EXPECT_EQ(d.trackCutTime, 60);
-    EXPECT_EQ(d.trackCutDis, 20);
-    Settings accepted = d;
-    EXPECT_FALSE(NormalizeSettingInputs(accepted)) << "the defaults are accepted";
+    EXPECT_EQ(FitSettings(s, kCodec).carName, std::string(127, 'c')) << "what the dialog shows is what is stored";
 }
 
 TEST(SettingInputs, NumbersAreStoredPlainAndWhatDoesNotParseIsNamed) {
+    Settings defaults = DefaultSettings();
+    EXPECT_FALSE(NormalizeSettingInputs(defaults)) << "the defaults are accepted";
     Settings typed = DefaultSettings();
     typed.oilBill = "1,459";
     typed.carMileage = " 9,8";

@@ -62,7 +62,6 @@ std::vector<std::string> CoreTexts() {
     fixes[1].latitude = 37.6f;
     fixes[0].longitude = fixes[1].longitude = 127.25f;
     out.push_back(PushRawPathStatement(0, fixes));
-    out.push_back(PushRawPosStatement(1, 37.5, 127.25));
     out.push_back(BuildGeocodeUrl("http://h", "k", 37.5, 127.25));
     TrackList tracks;
     BuildTracks(fixes, tracks, {});

@@ -135,6 +135,15 @@ Status SqliteLedgerStore::RunOnce(const std::function<Status(LedgerTx&)>& work, 
     ML_LEDGER_TRY(db.Exec(access == Access::Write ? "BEGIN IMMEDIATE" : "BEGIN"));
     tx_.Begin(access == Access::Write);
     Status status = work(tx_);
+    // A kept statement that stopped at a row (a lookup of one record) would
+    // hold its read snapshot past the COMMIT, and every later transaction of
+    // this connection would read the ledger as it was then: a long-lived
+    // connection beside another writer (the program's list beside its
+    // importer) would never see the other's changes.
+    for (sqlite3_stmt* stmt = sqlite3_next_stmt(db.handle(), nullptr); stmt != nullptr;
+         stmt = sqlite3_next_stmt(db.handle(), stmt)) {
+        sqlite3_reset(stmt);
+    }
     if (status.ok()) status = db.Exec("COMMIT");
     if (!status.ok() && sqlite3_get_autocommit(db.handle()) == 0) db.Exec("ROLLBACK");
     return status;
