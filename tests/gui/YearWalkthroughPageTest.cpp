@@ -1,9 +1,7 @@
-// A year kept as a user keeps it: the program reads the simulated logger
-// twice into the ledger, the 연간 운행기록 button opens the year, places
-// picked on the map and a rule classify the routine trips, one trip is
-// changed by hand, the selection shows on the map, and the year's log is
-// written to PDF. With MILELEDGER_SCREENSHOTS=DIR the year window, the rules
-// dialog and a printed page are also saved there (the README's pictures).
+// What only the real web engine shows of the year: a read from the simulated
+// logger reaches the 연간 운행기록 window, a place is picked on the rules
+// dialog's map, the selection is drawn on the year's map, and the year's log
+// prints to PDF. The window's own behaviour is YearLedgerWindowTest's.
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -30,12 +28,6 @@ namespace {
 
 constexpr const char* kCar = "12가3456";
 
-void Keep(const QPixmap& picture, const QString& name) {
-    QVERIFY(!picture.isNull());
-    const QString dir = qEnvironmentVariable("MILELEDGER_SCREENSHOTS");
-    if (!dir.isEmpty()) QVERIFY(picture.save(dir + "/" + name + ".png"));
-}
-
 QVariant Eval(PageScriptView* view, const QString& expression) {
     QVariant result;
     bool done = false;
@@ -60,7 +52,7 @@ int PortIndex(CMainFrame& frame, const QString& port) {
 class YearWalkthroughPageTest : public QObject {
     Q_OBJECT
 private slots:
-    void aYearReadTwiceClassifiedAndPrinted() {
+    void aYearReadClassifiedDrawnAndPrinted() {
         const QString program = QString::fromStdString(test::LoggerSimPath());
         if (!QFileInfo(program).isExecutable()) QSKIP("logger simulator not built");
         LoggerSimLauncher sim;
@@ -83,27 +75,23 @@ private slots:
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
 
-        // 파일 > 로그읽기, twice (the logger is not erased between reads).
-        for (int read = 0; read < 2; ++read) {
-            QSignalSpy finished(&frame, &CMainFrame::downloadFinished);
-            QSignalSpy idle(frame.ledgerImporter(), &LedgerImporter::idle);
-            frame.StartReadLog(PortIndex(frame, port));
-            QVERIFY(finished.wait(120000));
-            QVERIFY(idle.count() > 0 || idle.wait(60000));
-        }
+        QSignalSpy finished(&frame, &CMainFrame::downloadFinished);
+        QSignalSpy idle(frame.ledgerImporter(), &LedgerImporter::idle);
+        frame.StartReadLog(PortIndex(frame, port));
+        QVERIFY(finished.wait(120000));
+        QVERIFY(idle.count() > 0 || idle.wait(60000));
         std::unique_ptr<ledger::Ledger> ledger;
         QVERIFY(ledger::OpenLedger(options.ledgerPath, "walkthrough", ledger).ok());
         std::vector<ledger::Trip> trips;
         QVERIFY(ledger->Trips(kCar, std::nullopt, trips).ok());
-        QCOMPARE(trips.size(), size_t(4));  // the second read added nothing
+        QCOMPARE(trips.size(), size_t(4));
 
         QTest::mouseClick(frame.yearButton(), Qt::LeftButton);
         YearLedgerWindow* window = frame.yearWindow();
         QVERIFY(window && QTest::qWaitForWindowExposed(window));
         QCOMPARE(window->model()->rowCount(), 5);  // four trips, one subtotal
 
-        // 설정 > 분류 규칙: 자택, 회사 and 판교 where the first drives start
-        // and end; 판교 picked on the map.
+        // 설정 > 분류 규칙: 판교 picked on the map.
         frame.ClassifyRulesCommand();
         auto* rules = frame.findChild<ClassifyRulesDialog*>();
         QVERIFY(rules && QTest::qWaitForWindowExposed(rules));
@@ -124,19 +112,15 @@ private slots:
                            .arg(trips[1].endLongitude, 0, 'f', 6));
         QTRY_COMPARE(rules->placeTable()->item(2, ClassifyRulesDialog::kPlaceLatitude)->text(),
                      QString::number(trips[1].endLatitude, 'f', 6));
-        QTest::qWait(500);  // tiles and circles drawn
-        Keep(rules->grab(), "classify-rules");
         QTest::mouseClick(rules->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
         QTRY_VERIFY(frame.findChild<ClassifyRulesDialog*>() == nullptr);
 
-        // The rules over the whole year, then one purpose by hand.
+        // The rules over the whole year; the picked place names a trip.
         window->SelectAllShown();
         QTest::mouseClick(window->findChild<QPushButton*>("rulesButton"), Qt::LeftButton);
         QTRY_VERIFY(window->footerText().contains("분류되지 않은 주행 0건"));
         QAbstractItemModel* rows = window->filterModel();
-        QVERIFY(rows->setData(rows->index(2, YearTableModel::kPurpose), "판교 사무소 방문 후 잠실 현장"));
-        QTRY_COMPARE(rows->index(2, YearTableModel::kPurpose).data().toString(), QString("판교 사무소 방문 후 잠실 현장"));
-        QCOMPARE(rows->index(0, YearTableModel::kFrom).data().toString(), QString("자택"));
+        QCOMPARE(rows->index(1, YearTableModel::kPurpose).data().toString(), QString("판교 사무소 방문"));
 
         // The selection on the map.
         window->table()->selectRow(1);
@@ -144,13 +128,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Eval(map, "lines.length").toInt(), 1, 30000);
         window->SelectAllShown();
         QTRY_COMPARE_WITH_TIMEOUT(Eval(map, "lines.length").toInt(), 4, 30000);
-        QCOMPARE(rows->index(1, YearTableModel::kPurpose).data().toString(), QString("판교 사무소 방문"));
-        // The picture: the two business trips of the day selected.
-        window->table()->selectRow(1);
-        window->table()->selectionModel()->select(rows->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        QTRY_COMPARE_WITH_TIMEOUT(Eval(map, "lines.length").toInt(), 2, 30000);
-        QTest::qWait(500);
-        Keep(window->grab(), "year-window");
 
         // 운행기록부, then PDF 저장.
         prompts.questions.clear();
@@ -165,7 +142,6 @@ private slots:
         QVERIFY(saved.at(0).at(1).toBool());
         QFile file(pdf);
         QVERIFY(file.open(QIODevice::ReadOnly) && file.read(4) == "%PDF");
-        Keep(popup->grab(), "year-log-page");
         popup->Cancel();
     }
 };
