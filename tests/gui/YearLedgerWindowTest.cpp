@@ -23,29 +23,18 @@
 #include "views/YearTableModel.h"
 
 using namespace ml;
-using test::LedgerPoint;
 
 namespace {
 
-constexpr int64_t kMonday9 = 1772409600;  // 2026-03-02 09:00 in Seoul
 constexpr const char* kCar = "12가3456";
-constexpr LedgerPoint kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient;
 
-// Four trips in March (home to work, a customer at noon and back, home
-// again) and one in April; every one unclassified.
+// The office days: four trips in March and one in April, every one unclassified.
 struct YearWindow {
     YearWindow() {
-        const FixList fixes = test::LedgerJoin({
-            test::StraightDrive(kMonday9 - 3000, 600, kHome, kWork),
-            test::StraightDrive(kMonday9 + 3 * 3600, 600, kWork, kClient),
-            test::StraightDrive(kMonday9 + 4 * 3600, 600, kClient, kWork),
-            test::StraightDrive(kMonday9 + 9 * 3600 + 1800, 600, kWork, kHome),
-            test::StraightDrive(kMonday9 + 35 * 86400, 600, kHome, kWork),
-        });
         ledger::Status s = ledger::OpenLedger(dir.File("ledger.sqlite3"), "tester", ledger);
         ledger::ImportRequest request;
         request.kind = ledger::DownloadKind::FixCsv;
-        request.raw = test::LedgerCsv(fixes);
+        request.raw = test::LedgerCsv(test::OfficeDays());
         ledger::ImportResult result;
         if (s.ok()) s = ledger->Import(kCar, ledger::Car{}, request, result);
         if (!s.ok()) qFatal("%s", s.message().c_str());
