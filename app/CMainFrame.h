@@ -20,6 +20,7 @@
 
 class QAction;
 class QMenu;
+class QPushButton;
 class QSettings;
 
 namespace ml {
@@ -35,6 +36,10 @@ class MapAndReportWiring;
 class QtAcquireUi;
 class ReadLogFlow;
 class UserPrompts;
+class YearLedgerWindow;
+namespace ledger {
+class Ledger;
+}
 
 struct FrameOptions {
     std::string settingsPath;              // Setting.ini to read or create
@@ -53,7 +58,7 @@ public:
     enum Command {
         kReadLog = 32786, kEraseLog = 32788, kLoadFile = 32791, kSaveFile = 32792,
         kExit = 57665, kVehicleInfo = 32787, kTrackSetting = 32794, kAbout = 57664,
-        kLedgerImportFile = 32795, kPrintLog = 32796,
+        kLedgerImportFile = 32795, kPrintLog = 32796, kYearLedger = 32797, kClassifyRules = 32798,
     };
 
     explicit CMainFrame(FrameOptions options, QWidget* parent = nullptr);
@@ -73,6 +78,11 @@ public:
     void AboutCommand();
     // The loaded log file into the year ledger (CMainFrameLedger.cpp).
     void LedgerImportFileCommand();
+    // The year window and the classification rules (CMainFrameYear.cpp).
+    void YearLedgerCommand();
+    void ClassifyRulesCommand();
+    YearLedgerWindow* yearWindow() const { return yearWindow_; }
+    QPushButton* yearButton() const { return yearButton_; }
 
     // Read-log steps, used by the connect dialog.
     int RefreshPortList();
@@ -125,6 +135,9 @@ private:
     void OnWorkerFinished();
     UserPrompts& prompts() const;
     void SetUpLedger();
+    void SetUpYearWindow();
+    // The ledger the windows use (opened on first use); null after a message.
+    ledger::Ledger* UiLedger();
     void ImportDownloadIntoLedger(bool succeeded);
     void ShowLedgerStatus(const QString& text);
     // The car whose ledger the list's tracks belong to: CAR_NUM of the
@@ -164,6 +177,9 @@ private:
     ReadLogWorker worker_;
     bool downloading_ = false;  // from StartReadLog until the window has taken the worker's end
     std::unique_ptr<LedgerImporter> ledgerImporter_;
+    std::unique_ptr<ledger::Ledger> uiLedger_;
+    YearLedgerWindow* yearWindow_ = nullptr;
+    QPushButton* yearButton_ = nullptr;
     bool closeAfterDownload_ = false;
     std::thread probe_;
     std::atomic<bool> probeCancel_{false};

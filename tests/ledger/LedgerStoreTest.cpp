@@ -29,6 +29,7 @@ constexpr int32_t kMonday = 1772409600;  // 2026-03-02 00:00:00 UTC, 09:00 in Se
 constexpr const char* kCar = "12가3456";
 
 enum class Engine { Sqlite, Postgres };
+void PrintTo(Engine e, std::ostream* os) { *os << (e == Engine::Sqlite ? "Sqlite" : "Postgres"); }
 
 class LedgerStore : public ::testing::TestWithParam<Engine> {
 protected:
@@ -198,7 +199,7 @@ TEST_P(LedgerStore, AReadingBelowTheChainIsRefusedAndNothingChanges) {
 
 TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     ImportImage(LedgerDrive(kMonday, 300));
-    const std::vector<uint8_t> image = LedgerImage(LedgerDrive(kMonday + 3600, 40000));
+    const std::vector<uint8_t> image = LedgerImage(LedgerDrive(kMonday + 3600, 20000));
     ledger.reset();
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -224,26 +225,31 @@ TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     std::vector<Download> downloads;
     ASSERT_TRUE(ledger->Downloads(kCar, downloads).ok());
     EXPECT_EQ(downloads.size(), 1u);
-    EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 40000)).added, 40000);
+    EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 20000)).added, 20000);
 }
 
-// A ledger the previous version wrote gains what it lacks when it is brought
-// up to date, and keeps what it holds.
-TEST_P(LedgerStore, ALedgerOfThePreviousVersionGainsTheLoggersMemory) {
+// A ledger of version 2 (before the logger's memory and the shared values)
+// gains what it lacks when it is brought up to date, and keeps what it holds.
+TEST_P(LedgerStore, ALedgerOfVersionTwoGainsTheLoggersMemoryAndTheSharedRules) {
     ImportImage(LedgerDrive(kMonday, 600));
     ledger.reset();
-    const std::string previous = std::to_string(LatestSchemaVersion() - 1);
+    const std::string dropped = "DROP TABLE logger_memory; DROP TABLE shared_value; ";
     if (server != nullptr) {
-        ASSERT_EQ(server->Sql(database, "DROP TABLE logger_memory; UPDATE schema_version SET version = " + previous), "");
+        ASSERT_EQ(server->Sql(database, dropped + "UPDATE schema_version SET version = 2"), "");
     } else {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(location.c_str(), &db), SQLITE_OK);
-        const std::string sql = "DROP TABLE logger_memory; PRAGMA user_version = " + previous;
+        const std::string sql = dropped + "PRAGMA user_version = 2";
         ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
     ASSERT_TRUE(OpenLedger(location, "tester", ledger, true).ok());
     EXPECT_EQ(Trips().size(), 1u);
+    RuleSet rules;
+    int64_t revision = 0;
+    ASSERT_TRUE(ledger->Rules(rules, revision).ok());
+    ASSERT_TRUE(ledger->SaveRules(test::OfficeRules(), revision).ok());
+    EXPECT_EQ(revision, 1);
     std::optional<LoggerMemory> memory;
     ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
     EXPECT_FALSE(memory);
