@@ -14,6 +14,7 @@
 
 #include "acquire/PortProbe.h"
 #include "acquire/ReadLogOutcome.h"
+#include "acquire/ReadLogWorker.h"
 #include "acquire/Session.h"
 #include "store/Settings.h"
 
@@ -86,7 +87,7 @@ public:
     // Read-log steps, used by the connect dialog.
     int RefreshPortList();
     void StartReadLog(int portIndex);
-    bool IsDownloading() const { return worker_.joinable(); }
+    bool IsDownloading() const { return downloading_; }
     // Stops a running download and waits for its worker (events keep flowing).
     void StopDownload();
 
@@ -173,9 +174,8 @@ private:
     CProgressDlg* progressDlg_ = nullptr;
     std::unique_ptr<QtAcquireUi> acquireUi_;
     std::unique_ptr<ReadLogFlow> readFlow_;
-    std::thread worker_;
-    std::atomic<bool> workerDone_{false};
-    ReadLogOutcome lastOutcome_ = ReadLogOutcome::NoPortSelected;  // set by the worker before it ends
+    ReadLogWorker worker_;
+    bool downloading_ = false;  // from StartReadLog until the window has taken the worker's end
     std::unique_ptr<LedgerImporter> ledgerImporter_;
     std::unique_ptr<ledger::Ledger> uiLedger_;
     YearLedgerWindow* yearWindow_ = nullptr;
