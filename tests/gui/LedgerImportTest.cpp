@@ -13,6 +13,7 @@
 #include "store/platform/TrackFileStore.h"
 #include "tests/gui/FakePrompts.h"
 #include "core/ledger/TrackEntries.h"
+#include "store/ledger/Ledger.h"
 #include "tests/support/TestSupport.h"
 #include "views/CMainDialog.h"
 #include "views/TrackListModel.h"
