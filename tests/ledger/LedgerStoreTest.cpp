@@ -29,6 +29,7 @@ constexpr int32_t kMonday = 1772409600;  // 2026-03-02 00:00:00 UTC, 09:00 in Se
 constexpr const char* kCar = "12가3456";
 
 enum class Engine { Sqlite, Postgres };
+void PrintTo(Engine e, std::ostream* os) { *os << (e == Engine::Sqlite ? "Sqlite" : "Postgres"); }
 
 class LedgerStore : public ::testing::TestWithParam<Engine> {
 protected:
@@ -198,7 +199,7 @@ TEST_P(LedgerStore, AReadingBelowTheChainIsRefusedAndNothingChanges) {
 
 TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     ImportImage(LedgerDrive(kMonday, 300));
-    const std::vector<uint8_t> image = LedgerImage(LedgerDrive(kMonday + 3600, 40000));
+    const std::vector<uint8_t> image = LedgerImage(LedgerDrive(kMonday + 3600, 20000));
     ledger.reset();
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -224,7 +225,7 @@ TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     std::vector<Download> downloads;
     ASSERT_TRUE(ledger->Downloads(kCar, downloads).ok());
     EXPECT_EQ(downloads.size(), 1u);
-    EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 40000)).added, 40000);
+    EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 20000)).added, 20000);
 }
 
 // A ledger the previous version wrote gains what it lacks when it is brought

@@ -149,14 +149,14 @@ TEST_F(GeocodingClientTest, RepeatedFailuresPauseTheLookups) {
     GeocodingConfig config = Config();
     config.requestTimeoutMs = 200;
     config.failuresBeforePause = 2;
-    config.pauseAfterFailures = std::chrono::milliseconds(600);
+    config.pauseAfterFailures = std::chrono::milliseconds(300);
     GeocodingClient client(config);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(client.ReverseGeocode(1, 2), "No Data");
     EXPECT_EQ(client.requestCount(), 2);
 
     // After the pause the service is asked again.
     server_.SetDefaultReply(Reply(AddressReply("Recovered")));
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    std::this_thread::sleep_for(std::chrono::milliseconds(350));
     EXPECT_EQ(client.ReverseGeocode(1, 2), "Recovered");
     EXPECT_EQ(client.requestCount(), 3);
 }

@@ -7,7 +7,6 @@
 
 #include "link/Checksum.h"
 #include "link/MtkSentenceReceiver.h"
-#include "protocol/LoggerModel.h"
 #include "tools/imagewriter/MtkImageWriter.h"
 #include "tools/loggersim/MtkLoggerModel.h"
 #include "tools/loggersim/SimSentence.h"
@@ -50,11 +49,6 @@ std::vector<uint8_t> DataOf(const std::vector<std::string>& sentences, std::vect
     return data;
 }
 
-TEST(LoggerSimMtk, StatusQueryGetsReplyAndAcknowledgementInOneAnswer) {
-    MtkLoggerModel logger(Pattern(0x1234), {});
-    EXPECT_EQ(logger.Receive("$PMTK182,2,8*33\r\n"), "$PMTK182,3,8,00001234*1A\r\n$PMTK001,182,2,3*25\r\n");
-}
-
 TEST(LoggerSimMtk, RecordCountComesFromTheSectorHeadersInDecimal) {
     MtkImageWriter writer(0x0000003D);
     FixRecord fix;
@@ -70,33 +64,6 @@ TEST(LoggerSimMtk, RecordCountComesFromTheSectorHeadersInDecimal) {
     // Item 2 reports the first sector's format register.
     EXPECT_EQ(ThroughReceiver(logger.Receive(FrameSentence("PMTK182,2,2"))).sentences.at(0),
               FrameSentence("PMTK182,3,2,0000003D"));
-}
-
-TEST(LoggerSimMtk, ProductAnswerSelectsThePmtkDownload) {
-    MtkLoggerModel logger({}, {});
-    const std::string answer = logger.Receive("$PHLX810*35\r\n");
-    EXPECT_EQ(ClassifyModelReply(answer), LoggerModel::Mtk);
-    EXPECT_EQ(answer.find("TRL4200Mini"), std::string::npos);
-    EXPECT_EQ(logger.Receive("$PHLX827*31\r\n"), FrameSentence("PHLX860"));
-}
-
-TEST(LoggerSimMtk, ReadCommandIsAnsweredWithCheckedDataSentencesThenAcknowledged) {
-    const std::vector<uint8_t> image = Pattern(5000);
-    MtkLoggerOptions options;
-    options.chunkSize = 2048;
-    MtkLoggerModel logger(image, options);
-    const Received answer = ThroughReceiver(logger.Receive(FrameSentence("PMTK182,7,0,1388")));
-    EXPECT_EQ(answer.crcErrors, 0u);
-    ASSERT_EQ(answer.sentences.size(), 4u);
-    std::vector<uint32_t> addresses;
-    EXPECT_EQ(DataOf(answer.sentences, &addresses), image);
-    EXPECT_EQ(addresses, (std::vector<uint32_t>{0, 2048, 4096}));
-    EXPECT_EQ(answer.sentences[0].substr(0, 22), "$PMTK182,8,00000000,03");
-    EXPECT_EQ(answer.sentences.back(), "$PMTK001,182,7,3*20\r\n");
-    // Upper-case digits only: the program's decoder stops at a lower-case one.
-    for (const auto& s : answer.sentences) {
-        EXPECT_EQ(s.find_first_of("abcdef"), std::string::npos) << s.substr(0, 40);
-    }
 }
 
 TEST(LoggerSimMtk, CommandSplitAcrossReadsIsAnsweredOnce) {
@@ -130,23 +97,6 @@ TEST(LoggerSimMtk, EraseEmptiesTheLog) {
     EXPECT_EQ(ThroughReceiver(logger.Receive(FrameSentence("PMTK182,2,8"))).sentences.at(0),
               FrameSentence("PMTK182,3,8,00000000"));
     EXPECT_EQ(logger.RecordCount(), 0u);
-}
-
-TEST(LoggerSimMtk, FaultsCorruptAndDropTheChosenDataSentences) {
-    MtkLoggerOptions options;
-    options.chunkSize = 10;
-    options.badChecksumEvery = 2;
-    options.dropChunks = {4};
-    MtkLoggerModel logger(Pattern(60), options);
-    const std::string bytes = logger.Receive(FrameSentence("PMTK182,7,0,3C"));
-    const Received answer = ThroughReceiver(bytes);
-    // Six chunks: #4 dropped, #1 and #3 (the 2nd and 4th) corrupted, #5 (the
-    // 6th) corrupted as well.
-    EXPECT_EQ(answer.crcErrors, 3u);
-    std::vector<uint32_t> addresses;
-    DataOf(answer.sentences, &addresses);
-    EXPECT_EQ(addresses, (std::vector<uint32_t>{0, 20}));
-    EXPECT_EQ(answer.sentences.back(), FrameSentence("PMTK001,182,7,3"));
 }
 
 TEST(LoggerSimMtk, GarbageBetweenSentencesNeverFormsASentence) {

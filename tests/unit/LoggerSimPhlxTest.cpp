@@ -38,17 +38,6 @@ std::string Field(const std::string& sentence, size_t index) {
     return index < fields.size() ? fields[index] : std::string();
 }
 
-TEST(LoggerSimPhlx, FollowsTheExchangeUpToTheHistory) {
-    PhlxLoggerModel logger(TwoLogs(), {});
-    const std::string product = logger.Receive("$PHLX810*35\r\n");
-    EXPECT_EQ(ClassifyModelReply(product), LoggerModel::Phlx);
-    EXPECT_EQ(logger.Receive(Cmd("PHLX826")), Cmd("PHLX859"));
-    EXPECT_EQ(logger.Receive(Cmd("PHLX701")), Cmd("PHLX601,2"));
-    const std::string announce = logger.Receive(Cmd("PHLX702,0,2"));
-    EXPECT_EQ(Field(announce, 0), "PHLX901");
-    EXPECT_EQ(Field(announce, 1), "128");
-}
-
 TEST(LoggerSimPhlx, PackagesComeOnlyAfterTheProgramsAcknowledgement) {
     PhlxLoggerOptions options;
     options.packageSize = 64;  // one history entry per package
@@ -72,68 +61,11 @@ TEST(LoggerSimPhlx, PackagesComeOnlyAfterTheProgramsAcknowledgement) {
     EXPECT_EQ(logger.Receive(Cmd("PHLX900,902,3")), "");
 }
 
-TEST(LoggerSimPhlx, LogRequestSendsTheEntrysRecordsInWholeRecordPackages) {
-    PhlxLoggerOptions options;
-    options.packageSize = 100;  // rounds down to three 32-byte records
-    PhlxLoggerModel logger(TwoLogs(), options);
-    const std::string announce = logger.Receive(Cmd("PHLX703,9,5"));
-    EXPECT_EQ(Field(announce, 1), "160");
-    std::string records;
-    std::string answer = logger.Receive(Cmd("PHLX900,901,3"));
-    std::vector<std::string> sizes;
-    while (!answer.empty()) {
-        ASSERT_EQ(Field(answer, 0), "PHLX902");
-        sizes.push_back(Field(answer, 2));
-        const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
-        EXPECT_EQ(Field(answer, 3), PhlxPackageCheckText(Bytes(package)));
-        records += package;
-        answer = logger.Receive(Cmd("PHLX900,902,3"));
-    }
-    EXPECT_EQ(sizes, (std::vector<std::string>{"96", "64"}));
-    ASSERT_EQ(records.size(), 160u);
-    const FixRecord fix = ParsePhlxRecord(Bytes(records.substr(size_t{4} * 32)), 946684800);
-    EXPECT_EQ(fix.time, 946684800 + 204 + kGpsWeekEraSeconds);  // 2000 is read as a rollover date
-    EXPECT_FLOAT_EQ(fix.latitude, 37.4f);
-    EXPECT_FLOAT_EQ(fix.height, -5.0f);
-    EXPECT_FLOAT_EQ(fix.distance, 3.0e9f);
-}
-
 TEST(LoggerSimPhlx, LogRequestForFewerRecordsOrAnUnknownLog) {
     PhlxLoggerModel logger(TwoLogs(), {});
     EXPECT_EQ(Field(logger.Receive(Cmd("PHLX703,9,2")), 1), "64");
     EXPECT_EQ(logger.Receive(Cmd("PHLX703,8,2")), "");
     EXPECT_EQ(logger.Receive(Cmd("PHLX703,x")), "");
-}
-
-TEST(LoggerSimPhlx, OverrunFaultSendsMoreRecordsThanTheEntryCounts) {
-    PhlxLoggerOptions options;
-    options.extraRecords = 2;
-    PhlxLoggerModel logger(TwoLogs(), options);
-    EXPECT_EQ(Field(logger.Receive(Cmd("PHLX703,7,3")), 1), "160");
-    logger.Receive(Cmd("PHLX900,901,3"));
-    const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
-    ASSERT_EQ(package.size(), 160u);
-    EXPECT_EQ(ParsePhlxRecord(Bytes(package.substr(size_t{4} * 32)), 0).time, 102 + 10);
-}
-
-TEST(LoggerSimPhlx, BadPackageCheckAndDroppedPackage) {
-    PhlxLoggerOptions options;
-    options.packageSize = 64;
-    options.badPackageChecks = {0};
-    options.dropPackages = {1};
-    PhlxLoggerModel logger(TwoLogs(), options);
-    logger.Receive(Cmd("PHLX702,0,2"));
-    const std::string first = logger.Receive(Cmd("PHLX900,901,3"));
-    const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
-    EXPECT_FALSE(PhlxPackageAccepted(Field(first, 3), Bytes(package)));
-    EXPECT_NE(Field(first, 3), "FFFFFFFF");
-    EXPECT_EQ(Field(logger.Receive(Cmd("PHLX900,902,3")), 0), "PHLX902");
-    EXPECT_EQ(logger.Receive(Cmd("PHLX900,902,3")), "");  // package 1 never comes
-    // A new session starts over, and counts packages from 0 again.
-    logger.Receive(Cmd("PHLX810"));
-    logger.Receive(Cmd("PHLX702,0,1"));
-    const std::string again = logger.Receive(Cmd("PHLX900,901,3"));
-    EXPECT_FALSE(PhlxPackageAccepted(Field(again, 3), Bytes(logger.Receive(Cmd("PHLX900,902,3")))));
 }
 
 TEST(LoggerSimPhlx, DisconnectEraseAndIgnoredSentences) {

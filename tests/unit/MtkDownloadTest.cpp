@@ -1,245 +1,233 @@
+// The MTK download against the simulated logger. Replies the simulator does
+// not give (malformed hex, an oversized byte count) are recorded bytes that
+// stand in for its answer to one command.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "core/TextFormat.h"
 #include "link/SentenceBuilder.h"
 #include "protocol/MtkDownload.h"
+#include "protocol/MtkLogDecoder.h"
+#include "tests/support/DownloadLoop.h"
+#include "tests/support/TestSupport.h"
+#include "tools/loggersim/DemoLog.h"
+#include "tools/loggersim/MtkLoggerModel.h"
 
 namespace ml {
 namespace {
 
-const std::string kAck = "$PMTK001,182,2,3*25\r\n";
+using sim::MtkLoggerModel;
+using sim::MtkLoggerOptions;
+using Bytes = std::vector<uint8_t>;
 
-std::string Hex(const std::vector<uint8_t>& bytes, size_t from, size_t n) {
-    std::string out;
-    for (size_t i = from; i < from + n && i < bytes.size(); ++i) out += Format("%02X", bytes[i]);
-    return out;
-}
+const std::string kReadDone = "$PMTK001,182,7,3*20\r\n";
 
-// Answers the download's commands the way an MTK logger does, as chunks of
-// bytes that a port read would return.
-struct FakeMtkLogger {
-    std::vector<uint8_t> memory;
-    std::string byteCountText;  // item 8 as sent; defaults to memory size
-    int records = 42;
-    size_t chunk = 100;
-    bool ackInOwnChunk = false;
-    bool acknowledge = true;
-    bool sendData = true;
-    std::vector<std::string> extraData;  // data sentences sent instead of memory
-
-    std::vector<std::string> Answer(const std::string& command) {
-        std::vector<std::string> chunks;
-        if (command.rfind("$PMTK182,2,", 0) == 0) {
-            const int item = std::stoi(command.substr(11));
-            std::string value = "0";
-            if (item == 8) value = byteCountText.empty() ? Format("%zX", memory.size()) : byteCountText;
-            if (item == 12) value = std::to_string(records);
-            const std::string reply = BuildPmtk182Sentence(3, Format("%d,%s", item, value.c_str()));
-            if (!acknowledge) return {reply};
-            if (ackInOwnChunk) return {reply, kAck};
-            return {reply + kAck};
-        }
-        if (command.rfind("$PMTK182,7,", 0) == 0 && sendData) {
-            if (!extraData.empty()) return extraData;
-            for (size_t at = 0; at < memory.size(); at += chunk) {
-                chunks.push_back(BuildPmtk182Sentence(
-                    8, Format("%08zX,%s", at, Hex(memory, at, chunk).c_str())));
-            }
-            chunks.push_back(BuildPmtk182Sentence(1, "182,7,3"));
-        }
-        return chunks;
-    }
-};
-
-struct Transcript {
-    std::vector<std::string> sent;
-    std::vector<bool> purged;
-};
-
-// Plays the download against the fake: queued answers are fed one read at a
-// time, an empty queue is a silence time-out.
-Transcript Drive(MtkDownload& d, FakeMtkLogger& logger) {
-    Transcript t;
-    std::deque<std::string> queue;
-    for (int guard = 0; guard < 1000000; ++guard) {
-        OutgoingCommand out = d.TakeOutgoing();
-        if (!out.empty()) {
-            t.sent.push_back(out.bytes);
-            t.purged.push_back(out.purgeFirst);
-            if (out.purgeFirst) queue.clear();
-            for (auto& c : logger.Answer(out.bytes)) queue.push_back(std::move(c));
-        }
-        if (d.Finished()) break;
-        if (queue.empty()) {
-            d.OnSilence();
-        } else {
-            const std::string& c = queue.front();
-            d.Feed(std::span(reinterpret_cast<const uint8_t*>(c.data()), c.size()));
-            queue.pop_front();
-        }
-    }
-    return t;
-}
-
-std::vector<uint8_t> Pattern(size_t n) {
-    std::vector<uint8_t> v(n);
+Bytes Pattern(size_t n) {
+    Bytes v(n);
     for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * 7 + 3);
     return v;
 }
 
-std::vector<uint8_t> Image(const MtkDownload& d) {
-    return {d.logImage().begin(), d.logImage().end()};
+Bytes Image(const MtkDownload& d) { return {d.logImage().begin(), d.logImage().end()}; }
+
+test::Answer Sim(MtkLoggerModel& logger) {
+    return [&logger](const std::string& c) { return logger.Receive(c); };
 }
 
-TEST(MtkDownload, CleanDownloadSendsTwelveQueriesReadAndDisconnect) {
-    FakeMtkLogger logger;
-    logger.memory = Pattern(1000);
-    MtkDownload d;
-    const Transcript t = Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::Completed);
-    ASSERT_EQ(t.sent.size(), 14u);
-    for (int i = 0; i < 12; ++i) {
-        EXPECT_EQ(t.sent[i], BuildPmtk182StatusQuery(i + 1));
-        EXPECT_TRUE(t.purged[i]);
+// The simulator's answers, except that `command` gets `reply`.
+test::Answer SimBut(MtkLoggerModel& logger, const std::string& command, const std::string& reply) {
+    return [&logger, command, reply](const std::string& c) {
+        return c.rfind(command, 0) == 0 ? reply : logger.Receive(c);
+    };
+}
+
+size_t FixCount(const std::vector<FixList>& drives) {
+    size_t count = 0;
+    for (const auto& d : drives) count += d.size();
+    return count;
+}
+
+// A reply and its acknowledgement split over reads must not lose the reply
+// (the byte count would read 0 and the log look empty).
+TEST(MtkDownload, CleanDownloadInAnyReadSizeQueriesReadsAndDisconnects) {
+    for (const size_t readSize : {size_t{5}, size_t{4096}}) {
+        SCOPED_TRACE(readSize);
+        MtkLoggerModel logger(Pattern(1000), {});
+        MtkDownload d;
+        const auto sent = test::RunDownload(d, Sim(logger), readSize);
+        EXPECT_EQ(d.outcome(), MtkOutcome::Completed);
+        ASSERT_GE(sent.size(), 14u);
+        for (int i = 0; i < 12; ++i) {
+            EXPECT_EQ(sent[i].bytes, BuildPmtk182StatusQuery(i + 1));
+            EXPECT_TRUE(sent[i].purgeFirst);
+        }
+        EXPECT_EQ(sent[12].bytes, BuildPmtk182Sentence(7, "0,3E8"));
+        EXPECT_FALSE(sent[12].purgeFirst);
+        EXPECT_EQ(sent.back().bytes, "$PHLX827*31\r\n");
+        EXPECT_EQ(d.progress().byteCount, 1000u);
+        EXPECT_EQ(Image(d), logger.image());
+        EXPECT_TRUE(d.Message("ttyUSB0").empty());
+        EXPECT_TRUE(d.LossMessage().empty());
     }
-    EXPECT_EQ(t.sent[12], BuildPmtk182Sentence(7, "0,3E8"));
-    EXPECT_FALSE(t.purged[12]);
-    EXPECT_EQ(t.sent[13], "$PHLX827*31\r\n");
-    EXPECT_EQ(d.progress().recordCount, 42);
-    EXPECT_EQ(d.progress().byteCount, 1000u);
-    EXPECT_EQ(Image(d), logger.memory);
-    EXPECT_TRUE(d.Message("ttyUSB0").empty());
-    EXPECT_TRUE(d.LossMessage().empty());
 }
 
-// The reply and its acknowledgement in separate reads must not lose the
-// reply (the byte count would read 0 and the log look empty).
-TEST(MtkDownload, StatusReplyBeforeTheAcknowledgingReadStillCounts) {
-    FakeMtkLogger logger;
-    logger.memory = Pattern(300);
-    logger.ackInOwnChunk = true;
+TEST(MtkDownload, DemoLogArrivesWholeAndDecodes) {
+    const std::vector<FixList> drives = sim::DemoDrives();
+    MtkLoggerModel logger(sim::DemoMtkImage(), {});
     MtkDownload d;
-    Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::Completed);
-    EXPECT_EQ(d.progress().byteCount, 300u);
-    EXPECT_EQ(Image(d), logger.memory);
+    test::RunDownload(d, Sim(logger));
+    ASSERT_EQ(d.outcome(), MtkOutcome::Completed);
+    EXPECT_EQ(d.progress().recordCount, static_cast<int32_t>(FixCount(drives)));
+    FixList fixes;
+    DecodeLogImage(d.logImage(), fixes);
+    ASSERT_EQ(fixes.size(), FixCount(drives));
+    size_t i = 0;
+    for (const FixList& drive : drives) {
+        for (const FixRecord& expected : drive) {
+            EXPECT_EQ(fixes[i].time, expected.time) << i;
+            EXPECT_EQ(fixes[i].latitude, expected.latitude) << i;
+            EXPECT_EQ(fixes[i].longitude, expected.longitude) << i;
+            ++i;
+        }
+    }
+}
+
+TEST(MtkDownload, RealCapturesComeBackByteForByte) {
+    if (test::SamplesDir().empty()) GTEST_SKIP() << "no sample captures";
+    for (const char* name : {"capture-a.bin", "capture-b.bin", "capture-c-5-sectors.bin"}) {
+        MtkLoggerOptions options;
+        options.chunkSize = 1024;
+        MtkLoggerModel logger(test::ReadBytes(test::SamplesDir() + "/mtk/" + name), options);
+        MtkDownload d;
+        test::RunDownload(d, Sim(logger));
+        ASSERT_EQ(d.outcome(), MtkOutcome::Completed) << name;
+        EXPECT_EQ(Image(d), logger.image()) << name;
+    }
+}
+
+// What a download hands on is trusted only up to the first data sentence
+// that never came; the flash id gives the memory's size.
+TEST(MtkDownload, LostSentenceIsTrustedUpToTheGap) {
+    MtkLoggerOptions options;
+    options.dropChunks = {3};
+    options.flashSize = 2u * 1024 * 1024;
+    MtkLoggerModel logger(sim::DemoMtkImage(), options);
+    MtkDownload d;
+    test::RunDownload(d, Sim(logger));
+    ASSERT_EQ(d.outcome(), MtkOutcome::Completed);
+    EXPECT_EQ(d.progress().flashBytes, options.flashSize);
+    const MtkReceived received = d.Received();
+    EXPECT_FALSE(received.incremental);
+    EXPECT_EQ(received.intactBytes, 3u * 2048);
+    ASSERT_EQ(received.ranges.size(), 1u);
+    EXPECT_EQ(received.ranges[0].end, logger.image().size() - 2048);
+}
+
+TEST(MtkDownload, CorruptedSentencesAreCountedAndLeftOut) {
+    MtkLoggerOptions options;
+    options.chunkSize = 1000;
+    options.badChecksumEvery = 3;
+    MtkLoggerModel logger(sim::DemoMtkImage(), options);
+    MtkDownload d;
+    test::RunDownload(d, Sim(logger));
+    ASSERT_EQ(d.outcome(), MtkOutcome::Completed);
+    const size_t chunks = (logger.image().size() + 999) / 1000;
+    EXPECT_EQ(d.crcErrors(), chunks / 3);
+    EXPECT_EQ(d.missingSentences(), chunks / 3);
+    EXPECT_EQ(d.progress().received, logger.image().size() - chunks / 3 * 1000);
+}
+
+// The read command answered with recorded data sentences.
+struct DataCase {
+    const char* name;
+    size_t memory;
+    std::string reply;
+    MtkOutcome outcome;
+    Bytes image;
+    uint64_t crcErrors;
+    uint64_t missing;
+    std::string message;  // the loss message, or the outcome's when nothing came
+};
+
+std::string BadChecksum(std::string sentence) {
+    sentence[sentence.find('*') + 1] ^= 1;
+    return sentence;
+}
+
+TEST(MtkDownload, DataSentenceRules) {
+    const DataCase cases[] = {
+        {"odd length, lower case, overflow, not data", 8,
+         BuildPmtk182Sentence(8, "0,ABC") + BuildPmtk182Sentence(8, "1,11a2FF") +
+             BuildPmtk182Sentence(8, "4,0102030405") + BuildPmtk182Sentence(3, "8,99") + kReadDone,
+         MtkOutcome::Completed, {0xAB, 0x11, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04}, 0, 0, ""},
+        {"bad checksum shifts later chunks", 6,
+         BuildPmtk182Sentence(8, "0,AABB") + BadChecksum(BuildPmtk182Sentence(8, "2,CCDD")) +
+             BuildPmtk182Sentence(8, "4,EEFF") + kReadDone,
+         MtkOutcome::Completed, {0xAA, 0xBB, 0xEE, 0xFF}, 1, 1,
+         "로그 데이터 일부를 받지 못했습니다: 6바이트 중 4바이트 수신, 데이터 문장 1개 누락(체크섬 오류 1개). "
+         "받은 데이터까지만 표시합니다."},
+        {"short data phase keeps what arrived", 20, BuildPmtk182Sentence(8, "0,0102030405"), MtkOutcome::Completed,
+         {1, 2, 3, 4, 5}, 0, 3, ""},
+        {"no data after the read", 10, "", MtkOutcome::NoReply, {}, 0, 0, ""},
+        {"only garbage", 10, "garbage\r\n", MtkOutcome::NothingReceived, {}, 0, 0,
+         "데이터를 받아오지 못했습니다 다시 시도해 주십시오"},
+    };
+    for (const DataCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        MtkLoggerModel logger(Pattern(c.memory), {});
+        MtkDownload d;
+        test::RunDownload(d, SimBut(logger, "$PMTK182,7,", c.reply));
+        EXPECT_EQ(d.outcome(), c.outcome);
+        if (c.outcome == MtkOutcome::Completed) EXPECT_EQ(Image(d), c.image);
+        EXPECT_EQ(d.crcErrors(), c.crcErrors);
+        EXPECT_EQ(d.missingSentences(), c.missing);
+        if (!c.message.empty()) {
+            EXPECT_EQ(c.outcome == MtkOutcome::Completed ? d.LossMessage().text : d.Message("p").text, c.message);
+        }
+    }
+}
+
+TEST(MtkDownload, EmptyOrSilentLogger) {
+    MtkLoggerModel empty({}, {});
+    MtkDownload none;
+    EXPECT_EQ(test::RunDownload(none, Sim(empty)).back().bytes, BuildPmtk182Sentence(7, "0,0"));
+    EXPECT_EQ(none.outcome(), MtkOutcome::NoData);
+    EXPECT_EQ(none.Message("p").text, "데이터가 없습니다.");
+    EXPECT_EQ(none.Message("p").caption, "경고");
+
+    MtkDownload silent;
+    test::RunDownload(silent, [](const std::string&) { return std::string(); });
+    EXPECT_EQ(silent.outcome(), MtkOutcome::NoReply);
+    EXPECT_EQ(silent.progress().statusItem, 1);
+    EXPECT_NE(silent.Message("/dev/ttyUSB3").text.find("/dev/ttyUSB3"), std::string::npos);
+    EXPECT_EQ(silent.Message("/dev/ttyUSB3").caption, "오류");
 }
 
 TEST(MtkDownload, ByteCountIsUnsignedHexAndSaturates) {
-    FakeMtkLogger logger;
-    logger.byteCountText = "FFFFFFFFFF";
+    MtkLoggerModel logger({}, {});
     MtkDownload d;
-    const Transcript t = Drive(d, logger);
+    const auto sent = test::RunDownload(
+        d, SimBut(logger, BuildPmtk182StatusQuery(8),
+                  BuildPmtk182Sentence(3, "8,1000000000") + "$PMTK001,182,2,3*25\r\n"));
     EXPECT_EQ(d.progress().byteCount, 0xFFFFFFFFu);
     EXPECT_EQ(d.outcome(), MtkOutcome::AllocationFailed);
-    EXPECT_EQ(t.sent.back(), BuildPmtk182Sentence(7, "0,FFFFFFFF"));
+    EXPECT_EQ(sent.back().bytes, BuildPmtk182Sentence(7, "0,FFFFFFFF"));
     EXPECT_EQ(d.Message("p").text, "메모리 할당 실패");
-}
-
-TEST(MtkDownload, EmptyLogStillSendsReadThenNoData) {
-    FakeMtkLogger logger;
-    MtkDownload d;
-    const Transcript t = Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::NoData);
-    EXPECT_EQ(t.sent.back(), BuildPmtk182Sentence(7, "0,0"));
-    EXPECT_EQ(d.Message("p").text, "데이터가 없습니다.");
-    EXPECT_EQ(d.Message("p").caption, "경고");
-}
-
-TEST(MtkDownload, HexRulesOddLengthLowerCaseAndOverflow) {
-    FakeMtkLogger logger;
-    logger.memory.assign(8, 0);
-    logger.extraData = {
-        BuildPmtk182Sentence(8, "0,ABC"),       // odd: one byte
-        BuildPmtk182Sentence(8, "1,11a2FF"),    // lower case: 0x11 then zeros, 3 bytes
-        BuildPmtk182Sentence(8, "4,0102030405"),  // only 4 of 5 fit
-        BuildPmtk182Sentence(3, "8,99"),        // not a data sentence
-    };
-    MtkDownload d;
-    Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::Completed);
-    EXPECT_EQ(Image(d), (std::vector<uint8_t>{0xAB, 0x11, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04}));
-}
-
-TEST(MtkDownload, BadChecksumDropsChunkAndShiftsLaterOnes) {
-    FakeMtkLogger logger;
-    logger.memory.assign(6, 0);
-    std::string bad = BuildPmtk182Sentence(8, "2,CCDD");
-    bad[bad.find('*') + 1] ^= 1;
-    logger.extraData = {BuildPmtk182Sentence(8, "0,AABB"), bad, BuildPmtk182Sentence(8, "4,EEFF")};
-    MtkDownload d;
-    Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::Completed);
-    EXPECT_EQ(d.crcErrors(), 1u);
-    EXPECT_EQ(Image(d), (std::vector<uint8_t>{0xAA, 0xBB, 0xEE, 0xFF}));
-    EXPECT_EQ(d.LossMessage().text, "로그 데이터 일부를 받지 못했습니다: 6바이트 중 4바이트 수신, 데이터 문장 1개 누락"
-                                    "(체크섬 오류 1개). 받은 데이터까지만 표시합니다.");
-    EXPECT_EQ(d.LossMessage().caption, "경고");
-}
-
-TEST(MtkDownload, SilentLoggerEndsWithMessageNamingThePort) {
-    FakeMtkLogger logger;
-    logger.acknowledge = false;
-    MtkDownload d;
-    Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::NoReply);
-    EXPECT_EQ(d.progress().statusItem, 1);
-    const UserMessage m = d.Message("/dev/ttyUSB3");
-    EXPECT_NE(m.text.find("/dev/ttyUSB3"), std::string::npos);
-    EXPECT_EQ(m.caption, "오류");
-}
-
-TEST(MtkDownload, NoDataAfterReadCommandTimesOut) {
-    FakeMtkLogger logger;
-    logger.memory = Pattern(10);
-    logger.sendData = false;
-    MtkDownload d;
-    Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::NoReply);
-}
-
-TEST(MtkDownload, OnlyGarbageReceivedIsNothingReceived) {
-    FakeMtkLogger logger;
-    logger.memory = Pattern(10);
-    logger.extraData = {"garbage\r\n"};
-    MtkDownload d;
-    Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::NothingReceived);
-    EXPECT_EQ(d.Message("p").text, "데이터를 받아오지 못했습니다 다시 시도해 주십시오");
-}
-
-TEST(MtkDownload, ShortDataPhaseKeepsWhatArrived) {
-    FakeMtkLogger logger;
-    logger.memory = Pattern(20);
-    logger.extraData = {BuildPmtk182Sentence(8, "0," + Hex(logger.memory, 0, 5))};
-    MtkDownload d;
-    Drive(d, logger);
-    EXPECT_EQ(d.outcome(), MtkOutcome::Completed);
-    EXPECT_EQ(Image(d), std::vector<uint8_t>(logger.memory.begin(), logger.memory.begin() + 5));
-    EXPECT_EQ(d.missingSentences(), 3u);  // the 15 bytes still due, in sentences of 5
 }
 
 TEST(MtkDownload, SilenceLimitIsShortOnlyOnceDataFlows) {
     MtkDownloadOptions o;
     o.replyTimeoutMs = 3000;
     o.dataGapMs = 150;
-    FakeMtkLogger logger;
-    logger.memory = Pattern(10);
+    MtkLoggerModel logger(Pattern(10), {});
     MtkDownload d(o);
     EXPECT_EQ(d.SilenceLimitMs(), 3000);
-    std::deque<std::string> none;
-    for (int i = 1; i <= 12; ++i) {
-        const OutgoingCommand out = d.TakeOutgoing();
-        for (auto& c : logger.Answer(out.bytes)) d.Feed(std::span(reinterpret_cast<const uint8_t*>(c.data()), c.size()));
-    }
+    for (int i = 1; i <= 12; ++i) test::FeedText(d, logger.Receive(d.TakeOutgoing().bytes));
     EXPECT_EQ(d.progress().stage, MtkStage::Data);
     EXPECT_EQ(d.SilenceLimitMs(), 3000);
-    const std::string part = "$PMTK182,8,0,00";
-    d.Feed(std::span(reinterpret_cast<const uint8_t*>(part.data()), part.size()));
+    test::FeedText(d, "$PMTK182,8,0,00");
     EXPECT_EQ(d.SilenceLimitMs(), 150);
 }
 

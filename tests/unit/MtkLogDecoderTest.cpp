@@ -132,6 +132,7 @@ struct Scenario {
 };
 
 class MtkImages : public ::testing::TestWithParam<Scenario> {};
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
 
 TEST_P(MtkImages, DecodeAsExpected) { EXPECT_EQ(Decoded(GetParam().image()), GetParam().decoded); }
 
@@ -294,6 +295,7 @@ struct Capture {
 };
 
 class MtkCaptures : public ::testing::TestWithParam<Capture> {};
+void PrintTo(const Capture& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(MtkCaptures, DecodeToTheExpectedFixesBitForBit) {
     const std::string dir = test::SamplesDir();
