@@ -15,11 +15,9 @@ namespace {
 using test::CliPath;
 using test::FileExists;
 using test::ProcessResult;
-using test::ReadBytes;
 using test::RunProcess;
 using test::SamplesDir;
 using test::TempDir;
-using test::WriteBytes;
 using test::WriteText;
 
 const std::vector<std::string> kEnv = {"TZ=Asia/Seoul"};
@@ -62,19 +60,6 @@ TEST(CliShowTest, ShowsWhatTracksSavedFromARealCapture) {
     EXPECT_EQ(Section(show.out, 0), kDefaultHeader);
     EXPECT_EQ(Section(show.out, 1), tracks.out);
     EXPECT_EQ(Section(show.out, 2), "fixes: 378 9 8\n");
-}
-
-TEST(CliShowTest, DamagedFileShowsItsCompleteTracksAndWarns) {
-    TempDir dir;
-    WriteText(dir.File("fixes.csv"), kFixes);
-    ASSERT_EQ(Cli(dir, {"tracks", "--fixes", dir.File("fixes.csv"), "--out", dir.File("t.dat")}).exitCode, 0);
-    auto bytes = ReadBytes(dir.File("t.dat"));
-    bytes.resize(bytes.size() - 3);
-    WriteBytes(dir.File("t.dat"), bytes);
-    const ProcessResult show = Cli(dir, {"show", dir.File("t.dat")});
-    EXPECT_EQ(show.exitCode, 0);
-    EXPECT_EQ(Section(show.out, 2), "fixes: 3\n");
-    EXPECT_NE(show.err.find("로그 파일이 손상되어"), std::string::npos) << show.err;
 }
 
 TEST(CliShowTest, EnvironmentNamesTheSettingsFileAndTheOptionWins) {

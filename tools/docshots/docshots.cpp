@@ -30,6 +30,7 @@
 #include "views/MapAndReportWiring.h"
 #include "views/PageScriptView.h"
 #include "views/TrackListModel.h"
+#include "views/UserPrompts.h"
 
 namespace ml {
 namespace {
