@@ -23,6 +23,7 @@
 #include "views/QtText.h"
 #include "views/UiThread.h"
 #include "views/UserPrompts.h"
+#include "views/YearLedgerWindow.h"
 
 namespace ml {
 
@@ -74,6 +75,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     CreateChildren();
     CreateMenus();
     SetUpLedger();
+    SetUpYearWindow();
     RestoreWindowState();
 
     // A settings file that cannot be read or written is worth knowing
@@ -102,6 +104,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
 CMainFrame::~CMainFrame() {
     StopPortProbe();
     StopDownload();
+    delete yearWindow_;  // before the ledger it reads
     ledgerImporter_.reset();  // finishes the imports already queued
     if (loadingPopup_) loadingPopup_->hide();
 }
@@ -138,6 +141,7 @@ void CMainFrame::CreateMenus() {
     add(file, QStringLiteral("로그파일 불러오기"), kLoadFile, &CMainFrame::LoadCommand);
     add(file, QStringLiteral("로그파일 저장하기"), kSaveFile, &CMainFrame::SaveCommand);
     add(file, QStringLiteral("로그파일 원장에 넣기"), kLedgerImportFile, &CMainFrame::LedgerImportFileCommand);
+    add(file, QStringLiteral("연간 운행기록"), kYearLedger, &CMainFrame::YearLedgerCommand);
     recentMenu_ = file->addMenu(QStringLiteral("최근 파일"));
     file->addSeparator();
     add(file, QStringLiteral("운행기록부 인쇄..."), kPrintLog, &CMainFrame::PrintLogCommand);
@@ -152,6 +156,7 @@ void CMainFrame::CreateMenus() {
     QMenu* settings = menuBar()->addMenu(QStringLiteral("설정"));
     add(settings, QStringLiteral("차량정보설정"), kVehicleInfo, &CMainFrame::VehicleInfoCommand);
     add(settings, QStringLiteral("트랙설정(시간)"), kTrackSetting, &CMainFrame::TrackSettingCommand);
+    add(settings, QStringLiteral("분류 규칙"), kClassifyRules, &CMainFrame::ClassifyRulesCommand);
     QMenu* help = menuBar()->addMenu(QStringLiteral("도움말(&H)"));
     add(help, QStringLiteral("MileLedger 정보(&A)..."), kAbout, &CMainFrame::AboutCommand);
 }

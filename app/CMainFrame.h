@@ -19,6 +19,7 @@
 
 class QAction;
 class QMenu;
+class QPushButton;
 class QSettings;
 
 namespace ml {
@@ -34,6 +35,10 @@ class MapAndReportWiring;
 class QtAcquireUi;
 class ReadLogFlow;
 class UserPrompts;
+class YearLedgerWindow;
+namespace ledger {
+class Ledger;
+}
 
 struct FrameOptions {
     std::string settingsPath;              // Setting.ini to read or create
@@ -52,7 +57,7 @@ public:
     enum Command {
         kReadLog = 32786, kEraseLog = 32788, kLoadFile = 32791, kSaveFile = 32792,
         kExit = 57665, kVehicleInfo = 32787, kTrackSetting = 32794, kAbout = 57664,
-        kLedgerImportFile = 32795, kPrintLog = 32796,
+        kLedgerImportFile = 32795, kPrintLog = 32796, kYearLedger = 32797, kClassifyRules = 32798,
     };
 
     explicit CMainFrame(FrameOptions options, QWidget* parent = nullptr);
@@ -72,6 +77,11 @@ public:
     void AboutCommand();
     // The loaded log file into the year ledger (CMainFrameLedger.cpp).
     void LedgerImportFileCommand();
+    // The year window and the classification rules (CMainFrameYear.cpp).
+    void YearLedgerCommand();
+    void ClassifyRulesCommand();
+    YearLedgerWindow* yearWindow() const { return yearWindow_; }
+    QPushButton* yearButton() const { return yearButton_; }
 
     // Read-log steps, used by the connect dialog.
     int RefreshPortList();
@@ -94,6 +104,7 @@ public:
     const Settings& activeSettings() const;
     bool geocodingEnabled() const { return session_.geocodingEnabled != 0; }
     const std::string& settingsPath() const { return options_.settingsPath; }
+    LedgerImporter* ledgerImporter() const { return ledgerImporter_.get(); }
 
 signals:
     void tracksUpdated();          // after the views were refreshed
@@ -119,6 +130,9 @@ private:
     void OnWorkerFinished();
     UserPrompts& prompts() const;
     void SetUpLedger();
+    void SetUpYearWindow();
+    // The ledger the windows use (opened on first use); null after a message.
+    ledger::Ledger* UiLedger();
     void ImportDownloadIntoLedger(bool succeeded);
     void ShowLedgerStatus(const QString& text);
     // The car whose ledger the list's tracks belong to: CAR_NUM of the
@@ -159,6 +173,9 @@ private:
     std::atomic<bool> workerDone_{false};
     ReadLogOutcome lastOutcome_ = ReadLogOutcome::NoPortSelected;  // set by the worker before it ends
     std::unique_ptr<LedgerImporter> ledgerImporter_;
+    std::unique_ptr<ledger::Ledger> uiLedger_;
+    YearLedgerWindow* yearWindow_ = nullptr;
+    QPushButton* yearButton_ = nullptr;
     bool closeAfterDownload_ = false;
     std::thread probe_;
     std::atomic<bool> probeCancel_{false};

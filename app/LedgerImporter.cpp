@@ -235,10 +235,12 @@ QString LedgerImporter::Process(Job& job) {
         return QStringLiteral("끊긴 다운로드를 원장(%1)에 보관했습니다: 다음 로그읽기가 이어서 읽습니다")
             .arg(ToQString(job.regNo));
     }
-    return QStringLiteral("원장(%1)에 위치 %2개를 더했습니다 (주행 %3개 다시 만듦)")
-        .arg(ToQString(job.regNo))
-        .arg(result.added)
-        .arg(result.tripsRebuilt);
+    QString text = QStringLiteral("원장(%1)에 위치 %2개를 더했습니다 (주행 %3개 다시 만듦)")
+                       .arg(ToQString(job.regNo))
+                       .arg(result.added)
+                       .arg(result.tripsRebuilt);
+    if (result.ruleClassified > 0) text += QStringLiteral(", 규칙으로 %1개 분류").arg(result.ruleClassified);
+    return text;
 }
 
 bool LedgerImporter::OpenLedger(std::string& error) {

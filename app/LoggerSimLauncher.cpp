@@ -13,7 +13,9 @@ LoggerSimLauncher::~LoggerSimLauncher() { Stop(); }
 QString LoggerSimLauncher::FindSimulator(const QString& programDir) {
     const QString configured = qEnvironmentVariable("MILELEDGER_LOGGERSIM");
     if (!configured.isEmpty()) return QFileInfo(configured).isExecutable() ? configured : QString();
-    const QStringList candidates = {programDir + "/loggersim", programDir + "/../tools/loggersim/loggersim"};
+    // ML_LOGGERSIM_FROM_BIN comes from the install layout (app/CMakeLists.txt).
+    const QStringList candidates = {programDir + "/loggersim", programDir + "/" ML_LOGGERSIM_FROM_BIN,
+                                    programDir + "/../tools/loggersim/loggersim"};
     for (const QString& candidate : candidates) {
         if (QFileInfo(candidate).isExecutable()) return QDir::cleanPath(candidate);
     }

@@ -14,8 +14,9 @@ public:
     LoggerSimLauncher(const LoggerSimLauncher&) = delete;
     LoggerSimLauncher& operator=(const LoggerSimLauncher&) = delete;
 
-    // MILELEDGER_LOGGERSIM, else "loggersim" beside the program or where the
-    // build tree puts it; empty when there is none.
+    // MILELEDGER_LOGGERSIM, else "loggersim" beside the program, where the
+    // package installs it (libexec/mileledger) or where the build tree puts
+    // it; empty when there is none.
     static QString FindSimulator(const QString& programDir);
 
     // Starts `program --demo kind` (plus `extraArgs`) and waits (at most

@@ -83,8 +83,10 @@ int main(int argc, char** argv) {
     InstallQtTranslations(app);
     QuitOnSignals();
     QApplication::setApplicationName(QStringLiteral("MileLedger"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QApplication::setApplicationVersion(QStringLiteral(ML_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mileledger/icon.svg")));
+    // Ties the windows to the menu entry (res/mileledger.desktop) for the task bar.
+    QApplication::setDesktopFileName(QStringLiteral("mileledger"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("MileLedger: trips of a company car from its GNSS data logger"));

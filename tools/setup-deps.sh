@@ -5,6 +5,9 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config      # compiler and build
+  dpkg-dev                                          # cpack -G DEB: dpkg-shlibdeps for Depends
+  clang-format                                      # tools/format.sh
+  librsvg2-bin                                      # rsvg-convert: the 256 px menu icon
   libgtest-dev libgmock-dev libbenchmark-dev        # tests and benchmarks
   clang libclang-rt-14-dev                          # libFuzzer targets
   libcurl4-openssl-dev nlohmann-json3-dev           # geocoding client

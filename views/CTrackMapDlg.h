@@ -26,6 +26,10 @@ public:
     // height).
     void setFixedHeightValue(int height) { fixedHeight_ = height; }
 
+    // The page itself, for windows that draw more on it than the track list
+    // (the ledger's map) and watch its title.
+    PageScriptView* pageView() const { return view_; }
+
 signals:
     // The view's new client width, after every size change; the track list
     // form answers with RelayoutBesideMap.

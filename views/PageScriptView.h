@@ -34,6 +34,8 @@ public:
     // its value to `done` (an invalid value when it failed).
     void EvaluatePageScript(const QString& expression, std::function<void(const QVariant&)> done);
 
+    bool isPageReady() const { return ready_; }
+
 signals:
     // The page has loaded and every statement kept for it has been sent.
     void pageReady();

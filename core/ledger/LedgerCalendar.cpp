@@ -131,6 +131,12 @@ Period BusinessYear(MonthDay start, int year) {
     return {FromCivil({year, start.month, start.day}), FromCivil({year + 1, start.month, start.day})};
 }
 
+int BusinessYearOf(MonthDay start, int64_t time) {
+    const CivilDate day = ToCivil(time).date;
+    const bool beforeStart = day.month < start.month || (day.month == start.month && day.day < start.day);
+    return beforeStart ? day.year - 1 : day.year;
+}
+
 Period DayPeriod(const CivilDate& from, const CivilDate& to) {
     // The day after `to`, normalised by the calendar (31 December + 1).
     const int64_t lastNoon = FromCivil(to, 12);

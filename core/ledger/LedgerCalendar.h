@@ -47,6 +47,8 @@ std::optional<MonthDay> MonthDayOfSettingsDate(std::string_view text);
 // The business year that starts in `year` on `start`, local midnight to
 // local midnight a year later.
 Period BusinessYear(MonthDay start, int year);
+// The business year (by the calendar year it starts in) that holds `time`.
+int BusinessYearOf(MonthDay start, int64_t time);
 // From the start of `from` to the end of `to` (both local days).
 Period DayPeriod(const CivilDate& from, const CivilDate& to);
 

@@ -22,10 +22,6 @@ std::string ReadingText(const OdometerReading& r) {
     return text;
 }
 
-std::string DriverText(const std::string& dept, const std::string& name) {
-    return dept.empty() && name.empty() ? std::string() : dept + "/" + name;
-}
-
 // One history entry per detail of the car that the edit changes.
 void ApplyCarEdit(Car& car, const CarEdit& edit, std::vector<std::pair<std::string, std::string>>& changes) {
     auto text = [&changes](const char* label, std::string& field, const std::optional<std::string>& value) {
@@ -122,61 +118,6 @@ Status Ledger::Trips(std::string_view regNo, const std::optional<Period>& period
     });
 }
 
-Status Ledger::EditTrip(LedgerTx& tx, Trip trip, const TripEdit& edit) {
-    const int64_t now = std::time(nullptr);
-    std::vector<HistoryEntry> entries;
-    auto record = [&](const char* field, const std::string& oldValue, const std::string& newValue) {
-        if (oldValue != newValue) entries.push_back({0, trip.carId, now, trip.id, trip.startTime, field, oldValue, newValue, by_});
-    };
-    if (edit.use) {
-        record("use", std::string(UseText(trip.use)), std::string(UseText(*edit.use)));
-        trip.use = *edit.use;
-    }
-    if (edit.purpose) {
-        record("purpose", trip.purpose, *edit.purpose);
-        trip.purpose = *edit.purpose;
-    }
-    if (edit.note) {
-        record("note", trip.note, *edit.note);
-        trip.note = *edit.note;
-    }
-    if (edit.driverDept || edit.driverName) {
-        const std::string dept = edit.driverDept.value_or(""), name = edit.driverName.value_or("");
-        record("driver", DriverText(trip.driverDept, trip.driverName), DriverText(dept, name));
-        trip.driverDept = dept;
-        trip.driverName = name;
-    }
-    if (entries.empty()) return Status::Ok();
-    ML_LEDGER_TRY(tx.UpdateTrip(trip));
-    for (HistoryEntry& e : entries) ML_LEDGER_TRY(tx.AddHistory(e));
-    return Status::Ok();
-}
-
-Status Ledger::Classify(std::span<const int64_t> tripIds, const TripEdit& edit) {
-    if (tripIds.empty()) return Status::Invalid("주행 번호가 없습니다");
-    return store().Run([&](LedgerTx& tx) {
-        for (const int64_t id : tripIds) {
-            std::optional<Trip> found;
-            ML_LEDGER_TRY(tx.GetTrip(id, found));
-            if (!found) return Status::Invalid(Format("주행 #%lld이(가) 없습니다", static_cast<long long>(id)));
-            ML_LEDGER_TRY(EditTrip(tx, *found, edit));
-        }
-        return Status::Ok();
-    });
-}
-
-Status Ledger::ClassifyTripStartingAt(std::string_view regNo, int64_t startTime, const TripEdit& edit) {
-    return WithCar(regNo, Access::Write, [&](LedgerTx& tx, const Car& car) {
-        std::vector<Trip> trips;
-        ML_LEDGER_TRY(tx.TripsOverlapping(car.id, startTime, startTime, trips));
-        for (const Trip& trip : trips) {
-            if (trip.startTime == startTime) return EditTrip(tx, trip, edit);
-        }
-        return Status::Invalid(Format("%s의 원장에 %s에 시작하는 주행이 없습니다", car.regNo.c_str(),
-                                      MinuteText(startTime).c_str()));
-    });
-}
-
 Status Ledger::AddReading(std::string_view regNo, int64_t time, double km, const std::string& note,
                           OdometerReading& added) {
     if (!std::isfinite(km) || km < 0) return Status::Invalid(Format("주행거리계 값이 올바르지 않습니다: %g", km));
@@ -225,7 +166,12 @@ Status Ledger::Log(std::string_view regNo, const Period& period, OfficialLog& lo
         ML_LEDGER_TRY(AllTrips(tx, car.id, trips));
         ML_LEDGER_TRY(tx.Readings(car.id, readings));
         ML_LEDGER_TRY(tx.History(car.id, history));
+        std::vector<NamedPlace> places;
+        std::string problem;
+        ML_LEDGER_TRY(PlacesOfCar(tx, car, places, problem));
+        NameTripEnds(trips, places);
         log = BuildOfficialLog(car, trips, readings, history, period);
+        if (!problem.empty()) log.warnings.push_back(problem);
         return Status::Ok();
     });
 }
@@ -235,6 +181,10 @@ Status Ledger::Refund(std::string_view regNo, const Period& period, double econo
     return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
         std::vector<Trip> trips;
         ML_LEDGER_TRY(tx.TripsOverlapping(car.id, period.from, period.to - 1, trips));
+        std::vector<NamedPlace> places;
+        std::string problem;
+        ML_LEDGER_TRY(PlacesOfCar(tx, car, places, problem));
+        NameTripEnds(trips, places);
         refund = BuildRefundRecord(car, trips, period, economyKmPerLitre, pricePerLitre);
         return Status::Ok();
     });

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/FixRecord.h"
+#include "core/ledger/ClassifyRules.h"
 #include "core/ledger/LedgerExport.h"
 #include "core/ledger/LedgerTypes.h"
 #include "core/ledger/OfficialLog.h"
@@ -53,6 +54,7 @@ struct ImportResult {
     int64_t fixCount = 0;      // fixes the download held (one per second)
     int64_t added = 0;         // of those, new to the ledger
     int64_t tripsRebuilt = 0;  // trips cut anew (inserted or changed)
+    int64_t ruleClassified = 0;  // of the new unclassified trips, classified by a rule
     bool carAdded = false;
     std::vector<std::string> warnings;  // fixes or tracks that could not be taken
 };
@@ -62,6 +64,23 @@ struct TripEdit {
     std::optional<Use> use;
     std::optional<std::string> purpose, note;
     std::optional<std::string> driverDept, driverName;  // both set together
+};
+
+// One trip's own edit, for changes that differ from trip to trip (rules,
+// undo). With `expect` set, the trip's fields named there must still hold
+// those values, or the whole change is refused (someone changed the trip
+// since).
+struct TripChange {
+    int64_t tripId = 0;
+    TripEdit edit;
+    std::optional<TripEdit> expect;
+};
+
+struct ClassifyResult {
+    int changedTrips = 0;
+    // Per trip changed: the edit that puts back what it held, expecting
+    // what it holds now; ClassifyEach with it is the undo.
+    std::vector<TripChange> undo;
 };
 
 struct CarTotals {
@@ -102,8 +121,26 @@ public:
 
     // Trips whose start lies in the period (all when none), time order.
     Status Trips(std::string_view regNo, const std::optional<Period>& period, std::vector<Trip>& trips);
+    // The business years (by the year they start in) that hold trips, in order.
+    Status TripYears(std::string_view regNo, std::vector<int>& years);
     // All trips or none: an unknown id changes nothing.
     Status Classify(std::span<const int64_t> tripIds, const TripEdit& edit);
+    Status Classify(std::span<const int64_t> tripIds, const TripEdit& edit, ClassifyResult& result);
+    // Per-trip edits in one transaction, each change in the history; `why`
+    // (for instance "되돌리기") is added to the author there.
+    Status ClassifyEach(std::span<const TripChange> changes, std::string_view why, ClassifyResult& result);
+
+    // The classification rules every car shares, and their revision (0:
+    // never saved). SaveRules is refused when the stored revision is no
+    // longer `revision` (another PC saved meanwhile) or the set has a
+    // problem (CheckRuleSet); `revision` is the new one afterwards.
+    Status Rules(RuleSet& rules, int64_t& revision);
+    Status SaveRules(const RuleSet& rules, int64_t& revision);
+    // Runs the rules over the trips (of the car) that are unclassified; the
+    // history names the rule that decided.
+    Status ApplyRules(std::string_view regNo, std::span<const int64_t> tripIds, ClassifyResult& result);
+    // The trips with their fixes, in the order asked.
+    Status TripFixes(std::span<const int64_t> tripIds, std::vector<TripWithFixes>& trips);
     // The car's trip that starts at `startTime` (how the track list names
     // it); Invalid when the ledger has no such trip.
     Status ClassifyTripStartingAt(std::string_view regNo, int64_t startTime, const TripEdit& edit);
@@ -114,6 +151,7 @@ public:
     Status RemoveReading(std::string_view regNo, int64_t readingId);
     Status Readings(std::string_view regNo, std::vector<OdometerReading>& readings);
 
+    // Trip ends at a named place show its name in the log and the record.
     Status Log(std::string_view regNo, const Period& period, OfficialLog& log);
     Status Refund(std::string_view regNo, const Period& period, double economyKmPerLitre, double pricePerLitre,
                   RefundRecord& refund);
@@ -149,7 +187,8 @@ public:
     // and span, fixes by time, trips by their first fix, readings by time,
     // value and note, history by its whole content. What `to` has already
     // stays; a trip's use, purpose, note and driver go over where this
-    // ledger's history changed them later than `to`'s did. Pushing again
+    // ledger's history changed them later than `to`'s did. The shared
+    // classification rules go over when `to` has none. Pushing again
     // changes nothing.
     Status Push(Ledger& to, const std::optional<std::string>& regNo, std::vector<PushResult>& results);
 
@@ -157,8 +196,6 @@ private:
     LedgerStore& store() { return *store_; }
     // One transaction with the car named `regNo` (Invalid when there is none).
     Status WithCar(std::string_view regNo, Access access, const std::function<Status(LedgerTx&, const Car&)>& work);
-    // Applies `edit` to `trip` with one history entry per changed field.
-    Status EditTrip(LedgerTx& tx, Trip trip, const TripEdit& edit);
     std::unique_ptr<LedgerStore> store_;
     std::string by_;
 };

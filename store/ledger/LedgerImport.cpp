@@ -121,7 +121,7 @@ Status TakeTrackClassification(LedgerTx& tx, const Car& car, const std::vector<c
 }  // namespace
 
 Status RebuildTrips(LedgerTx& tx, const Car& car, const std::optional<TimeRange>& changed, int64_t now,
-                    const std::string& by, int64_t& rebuilt) {
+                    const std::string& by, int64_t& rebuilt, TimeRange* cut) {
     std::vector<Trip> old;
     TimeRange window{-kAllTime, kAllTime};
     if (changed) {
@@ -140,6 +140,7 @@ Status RebuildTrips(LedgerTx& tx, const Car& car, const std::optional<TimeRange>
     for (Trip& trip : plan.inserts) ML_LEDGER_TRY(tx.InsertTrip(trip));
     for (HistoryEntry& entry : plan.history) ML_LEDGER_TRY(tx.AddHistory(entry));
     rebuilt = plan.Rebuilt();
+    if (cut) *cut = window;
     return Status::Ok();
 }
 
@@ -168,9 +169,12 @@ Status ImportFixesOfDownload(LedgerTx& tx, const Car& car, int64_t downloadId, c
     if (!fresh.empty()) changed.Add(fresh.front().time, fresh.back().time);
 
     if (!cutAgain && !changed.any) return Status::Ok();
+    TimeRange cut;
     ML_LEDGER_TRY(RebuildTrips(tx, car, cutAgain ? std::nullopt : std::optional<TimeRange>(changed.range), steps.now,
-                               steps.by, result.tripsRebuilt));
-    return TakeTrackClassification(tx, car, takenTracks, steps.now, steps.by);
+                               steps.by, result.tripsRebuilt, &cut));
+    ML_LEDGER_TRY(TakeTrackClassification(tx, car, takenTracks, steps.now, steps.by));
+    return ClassifyImportedTrips(tx, car, cut.from, cut.to, steps.now, steps.by, result.ruleClassified,
+                                 result.warnings);
 }
 
 Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportRequest& request, ImportResult& result) {

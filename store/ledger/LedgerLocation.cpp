@@ -36,7 +36,7 @@ std::string ChooseLedgerPath(const LedgerLocationInputs& inputs) {
 
 std::string LedgerPath(const std::string& explicitPath, const std::string& settingsUrl) {
     return ChooseLedgerPath(
-        {explicitPath, Env("MILELEDGER_LEDGER"), settingsUrl, ExecutableDir(), Env("XDG_DATA_HOME"), Env("HOME")});
+        {explicitPath, Env("MILELEDGER_LEDGER"), settingsUrl, PortableDir(), Env("XDG_DATA_HOME"), Env("HOME")});
 }
 
 std::string LedgerUser() {

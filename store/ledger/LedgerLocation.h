@@ -5,7 +5,8 @@
 //   2. the MILELEDGER_LEDGER environment variable;
 //   3. LEDGER_URL in the [services] section of Setting.ini (the company's
 //      PostgreSQL database, see LedgerUrl.h);
-//   4. ledger.sqlite3 beside the executable, when its folder is writable;
+//   4. ledger.sqlite3 beside the executable, when its folder is writable and
+//      not under /usr (see PortableDir);
 //   5. $XDG_DATA_HOME/MileLedger/ledger.sqlite3, by default
 //      ~/.local/share/MileLedger/ledger.sqlite3.
 // And who the history names for the changes made (the user's login name).

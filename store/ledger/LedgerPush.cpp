@@ -198,6 +198,16 @@ Status Ledger::Push(Ledger& to, const std::optional<std::string>& regNo, std::ve
     } else {
         ML_LEDGER_TRY(Cars(cars));
     }
+    // The company's rules stay as they are; a ledger without any gets ours.
+    std::optional<SharedValue> rules;
+    ML_LEDGER_TRY(store().Run([&](LedgerTx& tx) { return tx.GetShared(kRulesKey, rules); }, Access::Read));
+    if (rules) {
+        ML_LEDGER_TRY(to.store().Run([&](LedgerTx& tx) {
+            std::optional<SharedValue> there;
+            ML_LEDGER_TRY(tx.GetShared(kRulesKey, there));
+            return there ? Status::Ok() : tx.PutShared(kRulesKey, SharedValue{1, rules->text});
+        }));
+    }
     results.clear();
     for (const Car& car : cars) {
         CarRecords records;

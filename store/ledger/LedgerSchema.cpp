@@ -14,6 +14,7 @@ struct Statement {
     // Written once for every table that holds a car's data, with {TABLE}
     // and {CAR} (the column naming the car) filled in.
     bool perCarTable = false;
+    const char* table = nullptr;  // fills in {TABLE} otherwise
 };
 
 struct Step {
@@ -130,6 +131,20 @@ constexpr Statement kVersion2[] = {
      SqlDialect::Postgres, true},
 };
 
+// A step that adds a table gives it to the roles allowed cars before, as
+// `ledger grant` would have: every such role reads it, one that edits a car
+// writes it.
+constexpr const char* kGrantEarlierRoles = R"sql(DO $$
+DECLARE r RECORD;
+BEGIN
+    FOR r IN SELECT role_name, bool_or(car_id <> 0) AS edits FROM car_role GROUP BY role_name LOOP
+        EXECUTE format('GRANT SELECT ON {TABLE} TO %I', r.role_name);
+        IF r.edits THEN
+            EXECUTE format('GRANT INSERT, UPDATE, DELETE ON {TABLE} TO %I', r.role_name);
+        END IF;
+    END LOOP;
+END $$)sql";
+
 // Per logger of a car, what the ledger knows of its memory, so that a
 // download reads only what is new and an erase loses nothing: an MTK
 // logger's memory image as far as read (and how much of it is imported),
@@ -156,23 +171,36 @@ constexpr Statement kVersion3[] = {
     {"CREATE POLICY edit_assigned ON logger_memory USING (car_id IN (SELECT car_id FROM car_role)) "
      "WITH CHECK (car_id IN (SELECT car_id FROM car_role))",
      SqlDialect::Postgres},
-    {R"sql(DO $$
-DECLARE r RECORD;
-BEGIN
-    FOR r IN SELECT role_name, bool_or(car_id <> 0) AS edits FROM car_role GROUP BY role_name LOOP
-        EXECUTE format('GRANT SELECT ON logger_memory TO %I', r.role_name);
-        IF r.edits THEN
-            EXECUTE format('GRANT INSERT, UPDATE, DELETE ON logger_memory TO %I', r.role_name);
-        END IF;
-    END LOOP;
-END $$)sql",
+    {kGrantEarlierRoles, SqlDialect::Postgres, false, "logger_memory"},
+};
+
+// Values every car shares, kept whole under a key: the classification rules
+// (named places, working hours, rules) as one document, so that every PC
+// of a company classifies alike. The company's, not a car's: every role
+// reads them; a role that may edit some car may change them, one that only
+// reads (the accountant) may not, nor one whose cars were all taken back
+// (the policy asks car_role, which shows a role only its own rows). Roles
+// allowed cars before this step get the table's rights as `ledger grant`
+// gives them.
+constexpr Statement kVersion4[] = {
+    {R"sql(CREATE TABLE shared_value (
+    key TEXT PRIMARY KEY,
+    revision BIGINT NOT NULL,
+    value TEXT NOT NULL
+))sql"},
+    {"ALTER TABLE shared_value ENABLE ROW LEVEL SECURITY", SqlDialect::Postgres},
+    {"CREATE POLICY read_all ON shared_value FOR SELECT USING (true)", SqlDialect::Postgres},
+    {"CREATE POLICY edit_by_editors ON shared_value USING (EXISTS (SELECT 1 FROM car_role WHERE car_id <> 0)) "
+     "WITH CHECK (EXISTS (SELECT 1 FROM car_role WHERE car_id <> 0))",
      SqlDialect::Postgres},
+    {kGrantEarlierRoles, SqlDialect::Postgres, false, "shared_value"},
 };
 
 constexpr Step kSteps[] = {
     {1, kVersion1},
     {2, kVersion2},
     {3, kVersion3},
+    {4, kVersion4},
 };
 
 constexpr const char* kTables[] = {"car", "download", "fix", "trip", "odometer", "history"};
@@ -209,7 +237,9 @@ std::vector<std::string> SchemaStatements(int version, SqlDialect dialect) {
         for (const Statement& s : step.statements) {
             if (s.only && *s.only != dialect) continue;
             if (!s.perCarTable) {
-                out.push_back(ForDialect(s.sql, dialect));
+                std::string sql = ForDialect(s.sql, dialect);
+                if (s.table) ReplaceAll(sql, "{TABLE}", s.table);
+                out.push_back(std::move(sql));
                 continue;
             }
             for (const CarTable& t : kCarTables) {

@@ -31,6 +31,14 @@
 
 namespace ml::ledger {
 
+// A value the whole ledger shares (the classification rules), kept under a
+// key. Every write raises the revision, so a writer can tell that another
+// one got in first.
+struct SharedValue {
+    int64_t revision = 0;
+    std::string text;
+};
+
 class LedgerTx {
 public:
     virtual ~LedgerTx() = default;
@@ -88,6 +96,12 @@ public:
     // read every car), or takes that away; `changed` says whether it was
     // not so already. Invalid on an engine without roles.
     virtual Status AssignRole(std::string_view role, int64_t carId, bool assign, bool& changed) = 0;
+
+    // Values shared by every car; GetShared leaves `value` unset for a key
+    // never written. PutShared stores only a higher revision than the one
+    // stored: Conflict when another writer stored this one (or a later) first.
+    virtual Status GetShared(std::string_view key, std::optional<SharedValue>& value) = 0;
+    virtual Status PutShared(std::string_view key, const SharedValue& value) = 0;
 };
 
 enum class Access { Read, Write };

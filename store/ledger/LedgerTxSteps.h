@@ -4,10 +4,12 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/ledger/ClassifyRules.h"
 #include "core/ledger/ImportFixes.h"
 #include "core/ledger/TripRebuild.h"
 #include "store/ledger/Ledger.h"
@@ -28,9 +30,10 @@ Status AllTrips(LedgerTx& tx, int64_t carId, std::vector<Trip>& trips);
 
 // Cuts the car's trips again where fixes changed in `changed` (all of
 // them when unset), keeping what users typed on trips that start where they
-// did; `rebuilt` counts the trips inserted or changed.
+// did; `rebuilt` counts the trips inserted or changed, `cut` (when given)
+// is the span cut again.
 Status RebuildTrips(LedgerTx& tx, const Car& car, const std::optional<TimeRange>& changed, int64_t now,
-                    const std::string& by, int64_t& rebuilt);
+                    const std::string& by, int64_t& rebuilt, TimeRange* cut = nullptr);
 
 struct ImportSteps {
     int64_t now = 0;
@@ -60,5 +63,24 @@ Status AssembleMtkPieces(const std::optional<LoggerMemory>& memory, const Import
 // (cut short before) join `fixes`, which stays in time order.
 Status UpdateLoggerMemory(LedgerTx& tx, const Download& download, const std::optional<LoggerMemory>& memory,
                           const std::vector<uint8_t>& image, uint32_t intact, std::vector<LedgerFix>& fixes);
+
+// ClassifyEach inside a transaction; `author` goes into the history.
+Status ClassifyInTx(LedgerTx& tx, std::span<const TripChange> changes, const std::string& author, int64_t now,
+                    ClassifyResult& result);
+
+// The key of the classification rules among the shared values.
+inline constexpr std::string_view kRulesKey = "classify_rules";
+// The shared classification rules (an empty set and revision 0 when none
+// were saved); Refused when the stored document cannot be read.
+Status LoadRules(LedgerTx& tx, RuleSet& rules, int64_t& revision);
+// The named places that count for the car; when the rules cannot be read,
+// none, and `problem` says why (the log warns instead of failing).
+Status PlacesOfCar(LedgerTx& tx, const Car& car, std::vector<NamedPlace>& places, std::string& problem);
+
+// After an import: the rules classify the unclassified trips overlapping
+// [from, to] that no user has given or taken a use; counts them in
+// `classified`.
+Status ClassifyImportedTrips(LedgerTx& tx, const Car& car, int64_t from, int64_t to, int64_t now,
+                             const std::string& by, int64_t& classified, std::vector<std::string>& warnings);
 
 }  // namespace ml::ledger

@@ -32,12 +32,18 @@ std::string ExecutableDir() {
     return exe.parent_path().string();
 }
 
+std::string PortableDir() {
+    std::string dir = ExecutableDir();
+    if (dir.rfind("/usr/", 0) == 0) dir.clear();
+    return dir;
+}
+
 std::string SettingsPath(const std::string& explicitPath) {
     const auto env = [](const char* name) {
         const char* value = std::getenv(name);
         return value != nullptr ? std::string(value) : std::string();
     };
-    return ChooseSettingsPath({explicitPath, env("MILELEDGER_SETTINGS"), ExecutableDir(),
+    return ChooseSettingsPath({explicitPath, env("MILELEDGER_SETTINGS"), PortableDir(),
                                env("XDG_CONFIG_HOME"), env("HOME")});
 }
 

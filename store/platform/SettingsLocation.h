@@ -3,7 +3,8 @@
 //   1. an explicit path (--settings PATH of the command-line tool);
 //   2. the MILELEDGER_SETTINGS environment variable;
 //   3. beside the executable, when its folder is writable (portable use,
-//      as the Windows build keeps it);
+//      as the Windows build keeps it) and not a system folder under /usr
+//      (an installed program run as root must not write into /usr/bin);
 //   4. $XDG_CONFIG_HOME/MileLedger/Setting.ini, by default
 //      ~/.config/MileLedger/Setting.ini.
 #include <string>
@@ -29,5 +30,9 @@ std::string SettingsPath(const std::string& explicitPath = {});
 
 // Folder of the running executable, empty when it cannot be found.
 std::string ExecutableDir();
+
+// ExecutableDir() when the program runs from a folder of its own (a build
+// tree, an unpacked copy), empty when it is installed under /usr.
+std::string PortableDir();
 
 }  // namespace ml

@@ -122,6 +122,16 @@ TEST_F(FleetLedger, ADriverSeesOnlyHisCarsAndTheAccountantReadsThemAll) {
 
     auto accountant = As("accountant");
     EXPECT_EQ(accountant->Classify(own, edit).code(), Status::Code::Invalid);
+    // The rules are the company's: a driver may change them, the accountant
+    // reads them only.
+    RuleSet rules;
+    int64_t revision = 0;
+    ASSERT_TRUE(kim->Rules(rules, revision).ok());
+    const Status saved = kim->SaveRules(test::OfficeRules(), revision);
+    EXPECT_TRUE(saved.ok()) << saved.message();
+    ASSERT_TRUE(accountant->Rules(rules, revision).ok());
+    EXPECT_EQ(rules, test::OfficeRules());
+    EXPECT_NE(accountant->SaveRules(rules, revision).message().find("권한이 없습니다"), std::string::npos);
     const std::string kimSummary = Cli(server->Url(database, "kim"), {"summary", "--year", "2026"});
     const std::string allSummary = Cli(server->Url(database, "accountant"), {"summary", "--year", "2026"});
     EXPECT_EQ(std::count(kimSummary.begin(), kimSummary.end(), '\n'), 1) << kimSummary;
@@ -172,6 +182,8 @@ TEST_F(FleetLedger, PushingTwiceGivesTheSameDatabase) {
     ASSERT_TRUE(local->Classify(second, edit).ok());
     OdometerReading reading;
     ASSERT_TRUE(local->AddReading("12가3456", kMonday - 60, 25000.0, "", reading).ok());
+    int64_t revision = 0;
+    ASSERT_TRUE(local->SaveRules(test::OfficeRules(), revision).ok());
     local.reset();
 
     const std::string first = Cli(pc, {"push", "--to", server->Url(database)});
@@ -179,6 +191,10 @@ TEST_F(FleetLedger, PushingTwiceGivesTheSameDatabase) {
         << first;
     const std::string pushed = Dump(*company, "12가3456");
     EXPECT_NE(pushed.find(Format("%lld 300 일반업무용 납품\n", (long long)(kMonday + 3899))), std::string::npos) << pushed;
+    RuleSet rules;
+    ASSERT_TRUE(company->Rules(rules, revision).ok());
+    EXPECT_EQ(rules, test::OfficeRules());
+    EXPECT_EQ(revision, 1);
     EXPECT_EQ(Cli(pc, {"push", "--to", server->Url(database)}),
               "12가3456\t0 downloads\t0 fixes\t0 trips rebuilt\t0 classified\t0 readings\t0 history\n");
     EXPECT_EQ(Dump(*company, "12가3456"), pushed);

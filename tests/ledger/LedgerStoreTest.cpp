@@ -228,23 +228,28 @@ TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     EXPECT_EQ(ImportImage(LedgerDrive(kMonday + 3600, 20000)).added, 20000);
 }
 
-// A ledger the previous version wrote gains what it lacks when it is brought
-// up to date, and keeps what it holds.
-TEST_P(LedgerStore, ALedgerOfThePreviousVersionGainsTheLoggersMemory) {
+// A ledger of version 2 (before the logger's memory and the shared values)
+// gains what it lacks when it is brought up to date, and keeps what it holds.
+TEST_P(LedgerStore, ALedgerOfVersionTwoGainsTheLoggersMemoryAndTheSharedRules) {
     ImportImage(LedgerDrive(kMonday, 600));
     ledger.reset();
-    const std::string previous = std::to_string(LatestSchemaVersion() - 1);
+    const std::string dropped = "DROP TABLE logger_memory; DROP TABLE shared_value; ";
     if (server != nullptr) {
-        ASSERT_EQ(server->Sql(database, "DROP TABLE logger_memory; UPDATE schema_version SET version = " + previous), "");
+        ASSERT_EQ(server->Sql(database, dropped + "UPDATE schema_version SET version = 2"), "");
     } else {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(location.c_str(), &db), SQLITE_OK);
-        const std::string sql = "DROP TABLE logger_memory; PRAGMA user_version = " + previous;
+        const std::string sql = dropped + "PRAGMA user_version = 2";
         ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
     ASSERT_TRUE(OpenLedger(location, "tester", ledger, true).ok());
     EXPECT_EQ(Trips().size(), 1u);
+    RuleSet rules;
+    int64_t revision = 0;
+    ASSERT_TRUE(ledger->Rules(rules, revision).ok());
+    ASSERT_TRUE(ledger->SaveRules(test::OfficeRules(), revision).ok());
+    EXPECT_EQ(revision, 1);
     std::optional<LoggerMemory> memory;
     ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
     EXPECT_FALSE(memory);

@@ -8,6 +8,7 @@
 
 #include "core/FixCsv.h"
 #include "core/FixRecord.h"
+#include "core/ledger/ClassifyRules.h"
 #include "tools/imagewriter/MtkImageWriter.h"
 
 namespace ml::test {
@@ -26,6 +27,39 @@ inline FixList LedgerDrive(int32_t start, int seconds, float latitude = 37.5f) {
         fixes.push_back(f);
     }
     return fixes;
+}
+
+// A drive in a straight line from one point to another, one fix a second.
+struct LedgerPoint {
+    double latitude, longitude;
+};
+inline FixList StraightDrive(int64_t start, int seconds, LedgerPoint from, LedgerPoint to) {
+    FixList fixes;
+    for (int i = 0; i < seconds; ++i) {
+        const double t = seconds > 1 ? double(i) / (seconds - 1) : 0;
+        FixRecord f;
+        f.time = static_cast<int32_t>(start + i);
+        f.latitude = static_cast<float>(from.latitude + (to.latitude - from.latitude) * t);
+        f.longitude = static_cast<float>(from.longitude + (to.longitude - from.longitude) * t);
+        f.speed = 40.0f;
+        fixes.push_back(f);
+    }
+    return fixes;
+}
+
+// An office day's places, and its two routine rules: 자택 ↔ 회사 on working
+// days is commuting, a trip to or from 거래처 한빛 is business. `workCar`:
+// the car 회사 belongs to ("" = every car).
+inline constexpr LedgerPoint kOfficeHome{37.50, 127.00}, kOfficeWork{37.53, 127.03}, kOfficeClient{37.51, 127.06};
+inline ledger::RuleSet OfficeRules(const std::string& workCar = {}) {
+    using namespace ledger;
+    RuleSet set;
+    set.places = {{"자택", kOfficeHome.latitude, kOfficeHome.longitude, 200, ""},
+                  {"회사", kOfficeWork.latitude, kOfficeWork.longitude, 200, workCar},
+                  {"거래처 한빛", kOfficeClient.latitude, kOfficeClient.longitude, 200, ""}};
+    set.rules = {{RulePlaces::Between, "자택", "회사", RuleTime::WorkingDays, Use::Commute, ""},
+                 {RulePlaces::StartsOrEnds, "거래처 한빛", "", RuleTime::Always, Use::Business, "한빛 방문"}};
+    return set;
 }
 
 inline FixList LedgerJoin(const std::vector<FixList>& drives) {

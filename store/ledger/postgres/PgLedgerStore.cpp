@@ -24,8 +24,8 @@ enum : int { kInsertFixArrays = 1000, kLockCar, kRoleExists, kAssign, kUnassign 
 
 // Tables a role needs to read, and those a driver writes.
 constexpr const char* kReadTables =
-    "car, download, fix, trip, odometer, history, logger_memory, car_role, schema_version";
-constexpr const char* kWriteTables = "download, fix, trip, odometer, history, logger_memory";
+    "car, download, fix, trip, odometer, history, logger_memory, shared_value, car_role, schema_version";
+constexpr const char* kWriteTables = "download, fix, trip, odometer, history, logger_memory, shared_value";
 
 // One-dimensional array in PostgreSQL's binary form: header, then each
 // element as its length and its big-endian bytes.

@@ -16,6 +16,7 @@ enum Sql : int {
     kAddReading, kRemoveReading, kReadings,
     kAddHistory, kHistory,
     kGetLoggerMemory, kPutLoggerMemory,
+    kGetShared, kPutShared,
     kSqlCount
 };
 
@@ -80,6 +81,13 @@ constexpr const char* kSqlText[] = {
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT (car_id, logger_id) DO UPDATE SET kind = excluded.kind, "
     "download_id = excluded.download_id, changed_at = excluded.changed_at, image = excluded.image, "
     "imported_bytes = excluded.imported_bytes, logs = excluded.logs",
+
+    "SELECT revision, value FROM shared_value WHERE key = ?1",
+    // Only a higher revision goes in: of two writers that read the same
+    // revision, the later one changes nothing.
+    "INSERT INTO shared_value (key, revision, value) VALUES (?1, ?2, ?3) "
+    "ON CONFLICT (key) DO UPDATE SET revision = excluded.revision, value = excluded.value "
+    "WHERE shared_value.revision < excluded.revision",
 };
 static_assert(std::size(kSqlText) == kSqlCount);
 
@@ -508,6 +516,23 @@ Status SqlLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries) {
 Status SqlLedgerTx::AssignRole(std::string_view, int64_t, bool, bool&) {
     return Status::Invalid(session_.location() +
                            ": 이 원장에는 데이터베이스 역할이 없습니다 (PostgreSQL 원장에서만 권한을 줍니다)");
+}
+
+Status SqlLedgerTx::GetShared(std::string_view key, std::optional<SharedValue>& value) {
+    SqlStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kGetShared, s, key));
+    value.reset();
+    Status status;
+    if (s->Step(status)) value = SharedValue{s->Int(0), s->Text(1)};
+    return status;
+}
+
+Status SqlLedgerTx::PutShared(std::string_view key, const SharedValue& value) {
+    SqlStatement* s = nullptr;
+    ML_LEDGER_TRY(Use(kPutShared, s, key, value.revision, value.text));
+    ML_LEDGER_TRY(s->Run());
+    if (session_.Changes() == 0) return Status::Conflict(std::string(key) + ": 다른 곳에서 먼저 저장했습니다");
+    return Status::Ok();
 }
 
 }  // namespace ml::ledger

@@ -56,6 +56,9 @@ public:
 
     Status AssignRole(std::string_view role, int64_t carId, bool assign, bool& changed) override;
 
+    Status GetShared(std::string_view key, std::optional<SharedValue>& value) override;
+    Status PutShared(std::string_view key, const SharedValue& value) override;
+
 protected:
     // Locks the car for the rest of the transaction; `locked` says that the
     // engine took a lock (and may have waited for another writer).

@@ -1,0 +1,245 @@
+// The 연간 운행기록 window over a ledger file the test makes: the table and
+// its footer, edits and their undo, rules over a selection, named places,
+// odometer readings, and the forms and exports.
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "core/FixCsv.h"
+#include "core/ledger/LedgerCalendar.h"
+#include "store/ledger/Ledger.h"
+#include "tests/gui/FakePrompts.h"
+#include "tests/support/LedgerTestData.h"
+#include "tests/support/TestSupport.h"
+#include "views/CHtmlDlgTrackOutNew.h"
+#include "views/ClassifyRulesDialog.h"
+#include "views/LedgerHistoryModel.h"
+#include "views/OdometerDialog.h"
+#include "views/YearFilterModel.h"
+#include "views/YearLedgerWindow.h"
+#include "views/YearTableModel.h"
+
+using namespace ml;
+using test::LedgerPoint;
+
+namespace {
+
+constexpr int64_t kMonday9 = 1772409600;  // 2026-03-02 09:00 in Seoul
+constexpr const char* kCar = "12가3456";
+constexpr LedgerPoint kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient;
+
+// Four trips in March (home to work, a customer at noon and back, home
+// again) and one in April; every one unclassified.
+struct YearWindow {
+    YearWindow() {
+        const FixList fixes = test::LedgerJoin({
+            test::StraightDrive(kMonday9 - 3000, 600, kHome, kWork),
+            test::StraightDrive(kMonday9 + 3 * 3600, 600, kWork, kClient),
+            test::StraightDrive(kMonday9 + 4 * 3600, 600, kClient, kWork),
+            test::StraightDrive(kMonday9 + 9 * 3600 + 1800, 600, kWork, kHome),
+            test::StraightDrive(kMonday9 + 35 * 86400, 600, kHome, kWork),
+        });
+        ledger::Status s = ledger::OpenLedger(dir.File("ledger.sqlite3"), "tester", ledger);
+        ledger::ImportRequest request;
+        request.kind = ledger::DownloadKind::FixCsv;
+        request.raw = test::LedgerCsv(fixes);
+        ledger::ImportResult result;
+        if (s.ok()) s = ledger->Import(kCar, ledger::Car{}, request, result);
+        if (!s.ok()) qFatal("%s", s.message().c_str());
+        YearWindowOptions options;
+        options.ledger = ledger.get();
+        options.prompts = &prompts;
+        options.settings = [] {
+            Settings settings = DefaultSettings();
+            settings.carMileage = "12";
+            settings.oilBill = "1800";
+            return settings;
+        };
+        options.showMap = false;
+        window = std::make_unique<YearLedgerWindow>(options);
+        window->RefreshCars(kCar);
+    }
+    QString Cell(int row, int column) const { return window->filterModel()->index(row, column).data().toString(); }
+    int Kind(int row) const { return window->filterModel()->index(row, 0).data(YearTableModel::KindRole).toInt(); }
+    void SelectRows(std::initializer_list<int> rows) {
+        window->table()->clearSelection();
+        for (int row : rows) {
+            window->table()->selectionModel()->select(window->filterModel()->index(row, 0),
+                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    void Settle() {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    std::vector<ledger::Trip> Trips() {
+        std::vector<ledger::Trip> trips;
+        ledger->Trips(kCar, std::nullopt, trips);
+        return trips;
+    }
+
+    test::ScopedTimeZone zone{"Asia/Seoul"};
+    test::TempDir dir;
+    test::FakePrompts prompts;
+    std::unique_ptr<ledger::Ledger> ledger;
+    std::unique_ptr<YearLedgerWindow> window;
+};
+
+}  // namespace
+
+class YearLedgerWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void theTableShowsTheYearWithMonthlySubtotals() {
+        YearWindow w;
+        QCOMPARE(w.window->year(), 2026);
+        const int trip = int(ledger::LogRow::Kind::Trip), month = int(ledger::LogRow::Kind::MonthTotal);
+        struct Row {
+            int kind;
+            const char* date;
+            const char* start;
+            const char* use;
+        };
+        const Row rows[] = {{trip, "2026-03-02(월)", "08:10", "미분류"}, {trip, "2026-03-02(월)", "12:00", "미분류"},
+                            {trip, "2026-03-02(월)", "13:00", "미분류"}, {trip, "2026-03-02(월)", "18:30", "미분류"},
+                            {month, "2026-03 소계", "", ""},              {trip, "2026-04-06(월)", "09:00", "미분류"},
+                            {month, "2026-04 소계", "", ""}};
+        QCOMPARE(w.window->filterModel()->rowCount(), int(std::size(rows)));
+        for (int r = 0; r < int(std::size(rows)); ++r) {
+            QCOMPARE(w.Kind(r), rows[r].kind);
+            QCOMPARE(w.Cell(r, YearTableModel::kDate), QString(rows[r].date));
+            QCOMPARE(w.Cell(r, YearTableModel::kStart), QString(rows[r].start));
+            QCOMPARE(w.Cell(r, YearTableModel::kUse), QString(rows[r].use));
+        }
+        QVERIFY2(w.window->footerText().endsWith("⑬ 업무사용비율 0.0 %    분류되지 않은 주행 5건"),
+                 qPrintable(w.window->footerText()));
+
+        // The filter narrows to a month, then to text in an address.
+        YearFilter april;
+        april.kind = YearFilter::Kind::Month;
+        april.month = "2026-04";
+        w.window->SetFilter(april);
+        QCOMPARE(w.window->filterModel()->rowCount(), 2);
+    }
+
+    void anEditChangesTheSubtotalsTheFooterAndTheHistory() {
+        YearWindow w;
+        const QString before = w.Cell(4, YearTableModel::kDistance);
+        QVERIFY(w.window->filterModel()->setData(w.window->filterModel()->index(0, YearTableModel::kUse), "출퇴근용"));
+        w.Settle();
+        QCOMPARE(w.Cell(0, YearTableModel::kUse), QString("출퇴근용"));
+        QVERIFY2(w.Cell(4, YearTableModel::kPurpose).startsWith("출퇴근용 " + w.Cell(0, YearTableModel::kDistance)),
+                 qPrintable(w.Cell(4, YearTableModel::kPurpose)));
+        QCOMPARE(w.Cell(4, YearTableModel::kDistance), before);
+        QVERIFY(w.window->footerText().contains("분류되지 않은 주행 4건"));
+        QVERIFY(!w.window->footerText().contains("⑫ 업무용 사용거리 0.0 km"));
+        const QModelIndex newest = w.window->historyModel()->index(0, LedgerHistoryModel::kField);
+        QCOMPARE(newest.data().toString(), QString("사용용도"));
+        QCOMPARE(newest.siblingAtColumn(LedgerHistoryModel::kNew).data().toString(), QString("출퇴근용"));
+    }
+
+    void aSelectionIsClassifiedInOneStepAndUndone() {
+        YearWindow w;
+        YearFilter unclassified;
+        unclassified.kind = YearFilter::Kind::Unclassified;
+        w.window->SetFilter(unclassified);
+        w.window->SelectAllShown();
+        QCOMPARE(w.window->SelectedTripIds().size(), size_t(5));
+        w.window->bulkUse()->setCurrentText("일반업무용");
+        w.window->bulkPurpose()->setText("현장 점검");
+        QVERIFY(w.window->ApplyPanelToSelection());
+        w.Settle();
+        for (const auto& t : w.Trips()) QCOMPARE(t.purpose, std::string("현장 점검"));
+        QVERIFY(w.window->footerText().contains("⑬ 업무사용비율 100.0 %"));
+
+        w.window->show();
+        w.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QTest::keyClick(w.window.get(), Qt::Key_Z, Qt::ControlModifier);
+        w.Settle();
+        for (const auto& t : w.Trips()) QCOMPARE(int(t.use), int(ledger::Use::Unclassified));
+        QCOMPARE(w.window->historyModel()->index(0, LedgerHistoryModel::kBy).data().toString(), QString("tester (되돌리기)"));
+        QVERIFY(!w.window->canUndo());
+    }
+
+    void rulesClassifyASelectionButKeepAUsersChoiceAndNamePlaces() {
+        YearWindow w;
+        QVERIFY(w.window->filterModel()->setData(w.window->filterModel()->index(3, YearTableModel::kUse), "비업무용"));
+        ClassifyRulesDialog dialog(*w.ledger, w.prompts, kCar, {}, false);
+        dialog.ShowRules(test::OfficeRules(kCar));
+        QVERIFY(dialog.Save());
+        w.window->Reload();
+        w.window->SelectAllShown();
+        QVERIFY(w.window->ApplyRulesToSelection());
+        w.Settle();
+        const char* uses[] = {"출퇴근용", "일반업무용", "일반업무용", "비업무용", "", "출퇴근용"};
+        for (int r = 0; r < 6; ++r) {
+            if (*uses[r]) QCOMPARE(w.Cell(r, YearTableModel::kUse), QString(uses[r]));
+        }
+        QCOMPARE(w.Cell(1, YearTableModel::kPurpose), QString("한빛 방문"));
+        QCOMPARE(w.Cell(0, YearTableModel::kFrom), QString("자택"));
+        QCOMPARE(w.Cell(0, YearTableModel::kTo), QString("회사"));
+        QVERIFY(w.prompts.messages.empty());
+    }
+
+    void anOdometerReadingAddsARowOfUnrecordedDriving() {
+        YearWindow w;
+        OdometerDialog dialog(*w.ledger, w.prompts, kCar);
+        QObject::connect(&dialog, &OdometerDialog::readingsChanged, w.window.get(), &YearLedgerWindow::Reload);
+        dialog.timeEdit()->setDateTime(QDateTime(QDate(2026, 3, 20), QTime(9, 0)));
+        dialog.kmEdit()->setText("1,000");
+        dialog.addButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 1);
+        // Far above the chain: the driving between becomes a row of its own.
+        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::Unrecorded));
+        QCOMPARE(w.Cell(4, YearTableModel::kNote), QString("기록되지 않은 주행"));
+
+        dialog.list()->selectRow(0);
+        w.prompts.answers = {QMessageBox::No, QMessageBox::Yes};
+        dialog.removeButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 1);
+        dialog.removeButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 0);
+        QCOMPARE(w.prompts.questions.size(), 2);
+        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::MonthTotal));
+    }
+
+    void printingAYearWithUnclassifiedTripsAsksFirst() {
+        YearWindow w;
+        w.prompts.answers = {QMessageBox::No};
+        w.window->ShowLogReport();
+        QCOMPARE(w.prompts.questions.value(0), QString("분류되지 않은 주행이 5건 있습니다. 그래도 인쇄하시겠습니까?"));
+        QVERIFY(!w.window->logPopup()->isVisible());
+        w.prompts.answers = {QMessageBox::Yes};
+        w.window->ShowLogReport();
+        QVERIFY(w.window->logPopup()->isVisible());
+        w.window->logPopup()->Cancel();
+    }
+
+    void theYearIsSavedForSpreadsheetsAndMapTools() {
+        YearWindow w;
+        struct Case {
+            bool (YearLedgerWindow::*save)();
+            const char* typed;    // as typed into the file dialog
+            const char* written;  // the extension added where missing
+            QByteArray head;
+        };
+        const Case cases[] = {{&YearLedgerWindow::SaveCsv, "year", "year.csv", "\xEF\xBB\xBF"},
+                              {&YearLedgerWindow::SaveXlsx, "year.xlsx", "year.xlsx", "PK"},
+                              {&YearLedgerWindow::SaveGpx, "year", "year.gpx", "<?xml"}};
+        for (const Case& c : cases) {
+            w.prompts.files = {QString::fromStdString(w.dir.File(c.typed))};
+            QVERIFY((w.window.get()->*c.save)());
+            QFile file(QString::fromStdString(w.dir.File(c.written)));
+            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+            QVERIFY(file.readAll().startsWith(c.head));
+        }
+    }
+};
+
+QTEST_MAIN(YearLedgerWindowTest)
+#include "YearLedgerWindowTest.moc"

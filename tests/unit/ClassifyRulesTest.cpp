@@ -1,0 +1,156 @@
+// Classification rules without a database: which rule decides a trip, named
+// places, the checks on a rule set and its stored form.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/ledger/ClassifyRules.h"
+#include "core/ledger/LedgerCalendar.h"
+#include "tests/support/TestSupport.h"
+
+namespace ml::ledger {
+namespace {
+
+constexpr int64_t kMonday9 = 1772409600;  // 2026-03-02 09:00 in Seoul, a Monday
+
+struct Point {
+    double lat, lon;
+};
+constexpr Point kHome{37.5000, 127.0000}, kWork{37.5500, 127.0500}, kClient{37.5200, 127.1000},
+    kElsewhere{37.6000, 126.9000};
+
+RuleSet WeekRules() {
+    RuleSet set;
+    set.places = {{"자택", kHome.lat, kHome.lon, 200, ""},
+                  {"회사", kWork.lat, kWork.lon, 300, ""},
+                  {"거래처A", kClient.lat, kClient.lon, 200, ""}};
+    set.rules = {{RulePlaces::Between, "자택", "회사", RuleTime::WorkingDays, Use::Commute, ""},
+                 {RulePlaces::StartsOrEnds, "거래처A", "", RuleTime::WorkingHours, Use::Business, "거래처A 방문"},
+                 {RulePlaces::Any, "", "", RuleTime::OutsideWorkingHours, Use::Unclassified, ""},
+                 {RulePlaces::Any, "", "", RuleTime::Always, Use::Business, "업무"}};
+    return set;
+}
+
+Trip TripAt(int64_t start, Point from, Point to) {
+    Trip t;
+    t.id = 1;
+    t.startTime = start;
+    t.endTime = start + 1800;
+    t.startLatitude = static_cast<float>(from.lat);
+    t.startLongitude = static_cast<float>(from.lon);
+    t.endLatitude = static_cast<float>(to.lat);
+    t.endLongitude = static_cast<float>(to.lon);
+    t.startAddress = "서울 어딘가";
+    t.endAddress = "서울 다른 곳";
+    return t;
+}
+
+class ClassifyRules : public ::testing::Test {
+    test::ScopedTimeZone zone_{"Asia/Seoul"};
+};
+
+TEST_F(ClassifyRules, AWeekOfTripsClassifiesAsTheRulesSay) {
+    struct Case {
+        const char* what;
+        int64_t start;
+        Point from, to;
+        std::optional<Use> use;  // nullopt: left unclassified
+        const char* purpose;
+    };
+    const int64_t hour = 3600, sunday = kMonday9 - 86400;
+    const Case cases[] = {
+        {"Monday morning home to work", kMonday9 - 50 * 60, kHome, kWork, Use::Commute, ""},
+        {"Monday evening work to home", kMonday9 + 9 * hour + 1800, kWork, kHome, Use::Commute, ""},
+        {"Monday noon customer visit", kMonday9 + 3 * hour, kWork, kClient, Use::Business, "거래처A 방문"},
+        {"Monday afternoon elsewhere", kMonday9 + 5 * hour, kWork, kElsewhere, Use::Business, "업무"},
+        {"Sunday trip", sunday + 2 * hour, kHome, kElsewhere, std::nullopt, ""},
+        {"Sunday home to work", sunday + hour, kHome, kWork, std::nullopt, ""},
+        {"Saturday customer", sunday - 86400 + 3 * hour, kClient, kHome, std::nullopt, ""},
+    };
+    const RuleSet set = WeekRules();
+    const auto places = PlacesForCar(set, "12가3456");
+    for (const Case& c : cases) {
+        const auto outcome = ClassifyByRules(set, places, TripAt(c.start, c.from, c.to));
+        ASSERT_EQ(outcome.has_value(), c.use.has_value()) << c.what;
+        if (!outcome) continue;
+        EXPECT_EQ(outcome->use, *c.use) << c.what;
+        EXPECT_EQ(outcome->purpose.value_or(""), c.purpose) << c.what;
+    }
+}
+
+TEST_F(ClassifyRules, RulesNeverOverwriteAUseNorAPurpose) {
+    const RuleSet set = WeekRules();
+    const auto places = PlacesForCar(set, "");
+    Trip chosen = TripAt(kMonday9 + 3 * 3600, kWork, kClient);
+    chosen.use = Use::Private;
+    EXPECT_FALSE(ClassifyByRules(set, places, chosen));
+    chosen.use = Use::Unclassified;
+    chosen.purpose = "견적 협의";
+    const auto outcome = ClassifyByRules(set, places, chosen);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->use, Use::Business);
+    EXPECT_FALSE(outcome->purpose);
+}
+
+TEST_F(ClassifyRules, PlacesOfACarAndNamedTripEnds) {
+    RuleSet set = WeekRules();
+    set.places.push_back({"자택", kElsewhere.lat, kElsewhere.lon, 200, "34나5678"});
+    const auto own = PlacesForCar(set, "34나5678");
+    ASSERT_EQ(own.size(), 3u);
+    EXPECT_EQ(own[0].regNo, "34나5678");  // the car's own 자택 replaces the shared one
+
+    std::vector<Trip> trips = {TripAt(kMonday9, kHome, kElsewhere)};
+    trips[0].startLatitude += 0.0015f;  // about 167 m north: inside 200 m
+    NameTripEnds(trips, PlacesForCar(set, "12가3456"));
+    EXPECT_EQ(trips[0].startAddress, "자택");
+    EXPECT_EQ(trips[0].endAddress, "서울 다른 곳");
+    EXPECT_NEAR(GroundDistanceM(37.5, 127.0, 37.5015, 127.0), 166.8, 0.5);
+}
+
+TEST_F(ClassifyRules, ASetWithAProblemIsNamed) {
+    struct Case {
+        std::function<void(RuleSet&)> change;
+        const char* message;
+    };
+    const Case cases[] = {
+        {[](RuleSet&) {}, ""},
+        {[](RuleSet& s) { s.rules[0].use = Use::Private; }, "규칙 1: 비업무용은 규칙으로 정하지 않습니다"},
+        {[](RuleSet& s) { s.rules[1].placeA = "거래처B"; }, "규칙 2: 장소 '거래처B'이(가) 없습니다"},
+        {[](RuleSet& s) { s.places[1].name = "자택"; }, "장소 '자택'이(가) 두 번 있습니다"},
+        {[](RuleSet& s) { s.places[0].radiusM = 0; }, "장소 '자택'의 반경이 올바르지 않습니다"},
+        {[](RuleSet& s) { s.places[0].latitude = 91; }, "장소 '자택'의 위치가 올바르지 않습니다"},
+        {[](RuleSet& s) { s.hours.endMinute = s.hours.startMinute; }, "근무 시간이 올바르지 않습니다"},
+    };
+    for (const Case& c : cases) {
+        RuleSet set = WeekRules();
+        c.change(set);
+        EXPECT_EQ(CheckRuleSet(set), c.message);
+    }
+    EXPECT_EQ(RuleText(WeekRules().rules[1]), "거래처A 출발 또는 도착, 근무 시간 → 일반업무용 '거래처A 방문'");
+}
+
+TEST_F(ClassifyRules, StoredFormReadsBackAndRefusesWhatItCannotRead) {
+    RuleSet set = WeekRules();
+    set.hours = {8 * 60 + 30, 17 * 60 + 30, 0b1111110};
+    RuleSet back;
+    std::string error;
+    ASSERT_TRUE(ParseRuleSet(RuleSetText(set), back, error)) << error;
+    EXPECT_EQ(back, set);
+    ASSERT_TRUE(ParseRuleSet("{}", back, error));
+    EXPECT_EQ(back, RuleSet{});
+    for (const char* bad : {"", "[]", "{\"format\":2}", "{\"places\":{}}", "{\"places\":[{\"lat\":\"x\"}]}",
+                            "{\"rules\":[{\"use\":\"아무거나\"}]}", "{\"work\":{\"start\":\"9시\"}}",
+                            "{\"work\":{\"days\":[7]}}"}) {
+        EXPECT_FALSE(ParseRuleSet(bad, back, error)) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST_F(ClassifyRules, BusinessYearOfATime) {
+    EXPECT_EQ(BusinessYearOf({1, 1}, kMonday9), 2026);
+    EXPECT_EQ(BusinessYearOf({4, 1}, kMonday9), 2025);
+    EXPECT_EQ(BusinessYearOf({3, 2}, kMonday9 - 9 * 3600), 2026);  // local midnight of the first day
+}
+
+}  // namespace
+}  // namespace ml::ledger
