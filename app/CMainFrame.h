@@ -99,17 +99,13 @@ public:
     QAction* action(Command id) const { return actions_.value(id); }
     CMainDialog* mainDialog() const { return mainDialog_; }
     CSettingDlg* settingDlg() const { return settingDlg_; }
-    CComConnectDlg* connectDlg() const { return connectDlg_; }
     CLoadingPopup* loadingPopup() const { return loadingPopup_.get(); }
     CProgressDlg* progressDlg() const { return progressDlg_; }
     Session& session() { return session_; }
     const Settings& activeSettings() const;
-    const Settings& fileSettings() const { return fileSettings_; }
     bool geocodingEnabled() const { return session_.geocodingEnabled != 0; }
     const std::string& settingsPath() const { return options_.settingsPath; }
     LedgerImporter* ledgerImporter() const { return ledgerImporter_.get(); }
-    // The last log files loaded or saved, newest first.
-    const QStringList& recentFiles() const { return recentFiles_; }
 
 signals:
     void tracksUpdated();          // after the views were refreshed
