@@ -41,9 +41,9 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     // check and the address lookups go.
     const SettingsFileState settings = StartSettings(options_.settingsPath);
     for (const std::string& warning : settings.warnings) DiagPrintf("settings: %s\n", warning.c_str());
-    geocoder_ = std::make_unique<GeocodingClient>(GeocodingConfigFrom(settings.services));
-    const bool handleReady = geocoder_->OpenInternet();
-    const bool online = options_.online.has_value() ? *options_.online : (handleReady && geocoder_->CheckConnectivity());
+    Geocoder geocoder = SetUpGeocoder(settings.services, options_.online);
+    geocoder_ = std::move(geocoder.client);
+    const bool online = geocoder.online;
     session_.geocodingEnabled = online ? 1 : 0;
     session_.geocoder = geocoder_.get();
     session_.discovery.extraPorts = options_.extraPorts;

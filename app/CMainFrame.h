@@ -14,6 +14,7 @@
 
 #include "acquire/PortProbe.h"
 #include "acquire/ReadLogOutcome.h"
+#include "acquire/ReadLogWorker.h"
 #include "acquire/Session.h"
 #include "store/Settings.h"
 
@@ -86,7 +87,7 @@ public:
     // Read-log steps, used by the connect dialog.
     int RefreshPortList();
     void StartReadLog(int portIndex);
-    bool IsDownloading() const { return worker_.joinable(); }
+    bool IsDownloading() const { return downloading_; }
     // Stops a running download and waits for its worker (events keep flowing).
     void StopDownload();
 
@@ -98,17 +99,13 @@ public:
     QAction* action(Command id) const { return actions_.value(id); }
     CMainDialog* mainDialog() const { return mainDialog_; }
     CSettingDlg* settingDlg() const { return settingDlg_; }
-    CComConnectDlg* connectDlg() const { return connectDlg_; }
     CLoadingPopup* loadingPopup() const { return loadingPopup_.get(); }
     CProgressDlg* progressDlg() const { return progressDlg_; }
     Session& session() { return session_; }
     const Settings& activeSettings() const;
-    const Settings& fileSettings() const { return fileSettings_; }
     bool geocodingEnabled() const { return session_.geocodingEnabled != 0; }
     const std::string& settingsPath() const { return options_.settingsPath; }
     LedgerImporter* ledgerImporter() const { return ledgerImporter_.get(); }
-    // The last log files loaded or saved, newest first.
-    const QStringList& recentFiles() const { return recentFiles_; }
 
 signals:
     void tracksUpdated();          // after the views were refreshed
@@ -173,9 +170,8 @@ private:
     CProgressDlg* progressDlg_ = nullptr;
     std::unique_ptr<QtAcquireUi> acquireUi_;
     std::unique_ptr<ReadLogFlow> readFlow_;
-    std::thread worker_;
-    std::atomic<bool> workerDone_{false};
-    ReadLogOutcome lastOutcome_ = ReadLogOutcome::NoPortSelected;  // set by the worker before it ends
+    ReadLogWorker worker_;
+    bool downloading_ = false;  // from StartReadLog until the window has taken the worker's end
     std::unique_ptr<LedgerImporter> ledgerImporter_;
     std::unique_ptr<ledger::Ledger> uiLedger_;
     YearLedgerWindow* yearWindow_ = nullptr;

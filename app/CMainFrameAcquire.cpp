@@ -95,23 +95,21 @@ void CMainFrame::StartReadLog(int portIndex) {
     readFlow_->StartReadLog(portIndex);
     session_.cutSeconds = activeSettings().trackCutTime;
     SetDownloading(true);
-    workerDone_ = false;
-    worker_ = std::thread([this] {
-        const ReadLogOutcome outcome = readFlow_->RunReadLog();
+    downloading_ = true;
+    worker_.Start(*readFlow_, [this](ReadLogOutcome outcome) {
         DiagPrintf("read-log ended: %s\n", std::string(ToString(outcome)).c_str());
-        lastOutcome_ = outcome;
-        workerDone_ = true;
         QMetaObject::invokeMethod(this, [this] { OnWorkerFinished(); }, Qt::QueuedConnection);
     });
 }
 
 void CMainFrame::OnWorkerFinished() {
-    if (worker_.joinable()) worker_.join();
+    const ReadLogOutcome outcome = worker_.Join();
+    downloading_ = false;
     SetDownloading(false);
     // After a download the reports print the live settings again, even if
     // a log file had been loaded before.
     mainDialog_->setListSettings(&activeSettings());
-    const bool succeeded = Succeeded(lastOutcome_);
+    const bool succeeded = Succeeded(outcome);
     if (succeeded) lastWorkingPort_ = session_.SelectedDevicePath();
     const QString note = loadingPopup_->NoteText();
     if (note.startsWith(QStringLiteral("로거 메모리"))) loggerMemory_ = note;
@@ -121,12 +119,13 @@ void CMainFrame::OnWorkerFinished() {
 }
 
 void CMainFrame::StopDownload() {
-    if (!worker_.joinable()) return;
-    readFlow_->RequestCancel();
+    if (!downloading_) return;
+    worker_.Cancel();
     // The worker may be waiting for this thread (a stage text, a message):
     // keep serving it until it has ended.
-    while (!workerDone_) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    worker_.join();
+    while (worker_.Running()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    worker_.Join();
+    downloading_ = false;
     SetDownloading(false);
 }
 

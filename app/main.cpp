@@ -24,8 +24,7 @@
 namespace {
 
 bool CheckOnline(const ml::ServiceSettings& services) {
-    ml::GeocodingClient client(ml::GeocodingConfigFrom(services));
-    return client.OpenInternet() && client.CheckConnectivity();
+    return ml::SetUpGeocoder(services).online;
 }
 
 // Loggers come on USB serial adapters (ttyUSB, ttyACM); a built-in UART

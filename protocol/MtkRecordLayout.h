@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <span>
 
+#include "core/Bytes.h"
+
 namespace ml {
 
 namespace mtk {
@@ -54,18 +56,14 @@ enum MarkerType : uint8_t {
 // Byte 2 of the first SID field; 0xFF is how the logger writes "none".
 constexpr size_t kSatCountOffsetInSid = 2;
 
-// Little-endian reads; callers check the bounds first.
-inline uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+// Fields at a pointer into a record; callers check the bounds first.
+inline uint16_t ReadU16(const uint8_t* p) { return ReadLe16({p, 2}); }
+inline uint32_t ReadU32(const uint8_t* p) { return ReadLe32({p, 4}); }
 inline float ReadFloat(const uint8_t* p) { return std::bit_cast<float>(ReadU32(p)); }
 // HGT keeps only the upper three bytes of a float; the lowest byte is 0.
 inline float ReadHeight(const uint8_t* p) {
-    return std::bit_cast<float>((static_cast<uint32_t>(p[0]) << 8) |
-                                (static_cast<uint32_t>(p[1]) << 16) |
-                                (static_cast<uint32_t>(p[2]) << 24));
+    const uint8_t bytes[4] = {0, p[0], p[1], p[2]};
+    return std::bit_cast<float>(ReadLe32(bytes));
 }
 }  // namespace mtk
 

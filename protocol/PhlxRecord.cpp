@@ -2,20 +2,11 @@
 
 #include <bit>
 
+#include "core/Bytes.h"
 #include "core/GpsWeekRollover.h"
 #include "core/LocalTime.h"
 
 namespace ml {
-
-namespace {
-uint32_t U32(std::span<const uint8_t> b, size_t at) {
-    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-           static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-uint16_t U16(std::span<const uint8_t> b, size_t at) {
-    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
-}  // namespace
 
 int32_t PhlxTimeBase() {
     LocalDateTime base;
@@ -29,22 +20,22 @@ int32_t PhlxTimeBase() {
 HistoryEntry ParseHistoryEntry(std::span<const uint8_t> entry) {
     HistoryEntry e;
     if (entry.size() < kPhlxHistoryEntrySize) return e;
-    e.logIndex = U32(entry, 28);
-    e.recordCount = U32(entry, 32);
+    e.logIndex = ReadLe32(entry, 28);
+    e.recordCount = ReadLe32(entry, 32);
     return e;
 }
 
 FixRecord ParsePhlxRecord(std::span<const uint8_t> record, int32_t timeBase, bool* timeMoved) {
     FixRecord fix;
     if (record.size() < kPhlxRecordSize) return fix;
-    fix.time = static_cast<int32_t>(U32(record, 0) + static_cast<uint32_t>(timeBase));
+    fix.time = static_cast<int32_t>(ReadLe32(record, 0) + static_cast<uint32_t>(timeBase));
     const bool moved = CorrectGpsWeekRollover(fix.time);
     if (timeMoved != nullptr) *timeMoved = moved;
-    fix.latitude = std::bit_cast<float>(U32(record, 4));
-    fix.longitude = std::bit_cast<float>(U32(record, 8));
-    fix.height = static_cast<float>(static_cast<int16_t>(U16(record, 12)));
-    fix.speed = static_cast<float>(U16(record, 14));
-    fix.distance = static_cast<float>(U32(record, 24));  // unsigned on purpose
+    fix.latitude = std::bit_cast<float>(ReadLe32(record, 4));
+    fix.longitude = std::bit_cast<float>(ReadLe32(record, 8));
+    fix.height = static_cast<float>(static_cast<int16_t>(ReadLe16(record, 12)));
+    fix.speed = static_cast<float>(ReadLe16(record, 14));
+    fix.distance = static_cast<float>(ReadLe32(record, 24));  // unsigned on purpose
     return fix;
 }
 

@@ -3,20 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/Bytes.h"
+
 namespace ml {
 
 namespace {
-void PutInt32(uint8_t* out, int32_t value) {
-    const auto bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
-
-int32_t GetInt32(const uint8_t* in) {
-    uint32_t bits = 0;
-    for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(in[i]) << (8 * i);
-    return static_cast<int32_t>(bits);
-}
-
 constexpr size_t kNumbersOffset = SettingBlock::kTextCount * SettingBlock::kTextSize;
 }  // namespace
 
@@ -42,9 +33,9 @@ std::array<uint8_t, SettingBlock::kSize> EncodeSettingBlock(const SettingBlock& 
     for (size_t i = 0; i < SettingBlock::kTextCount; ++i) {
         std::memcpy(bytes.data() + i * SettingBlock::kTextSize, block.texts[i].data(), SettingBlock::kTextSize);
     }
-    PutInt32(bytes.data() + kNumbersOffset, block.trackCutMode);
-    PutInt32(bytes.data() + kNumbersOffset + 4, block.trackCutTime);
-    PutInt32(bytes.data() + kNumbersOffset + 8, block.trackCutDis);
+    WriteLe32(bytes, kNumbersOffset, static_cast<uint32_t>(block.trackCutMode));
+    WriteLe32(bytes, kNumbersOffset + 4, static_cast<uint32_t>(block.trackCutTime));
+    WriteLe32(bytes, kNumbersOffset + 8, static_cast<uint32_t>(block.trackCutDis));
     return bytes;
 }
 
@@ -55,9 +46,9 @@ SettingBlock DecodeSettingBlock(std::span<const uint8_t> bytes) {
     for (size_t i = 0; i < SettingBlock::kTextCount; ++i) {
         std::memcpy(block.texts[i].data(), padded.data() + i * SettingBlock::kTextSize, SettingBlock::kTextSize);
     }
-    block.trackCutMode = GetInt32(padded.data() + kNumbersOffset);
-    block.trackCutTime = GetInt32(padded.data() + kNumbersOffset + 4);
-    block.trackCutDis = GetInt32(padded.data() + kNumbersOffset + 8);
+    block.trackCutMode = static_cast<int32_t>(ReadLe32(padded, kNumbersOffset));
+    block.trackCutTime = static_cast<int32_t>(ReadLe32(padded, kNumbersOffset + 4));
+    block.trackCutDis = static_cast<int32_t>(ReadLe32(padded, kNumbersOffset + 8));
     return block;
 }
 

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "core/Bytes.h"
 #include "core/TextFormat.h"
 #include "core/TrackBuilder.h"
 
@@ -31,30 +32,9 @@ std::string SafeField(const std::string& text) {
     return out;
 }
 
-void PutUint32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
+void PutDouble(std::vector<uint8_t>& out, double value) { AppendLe64(out, std::bit_cast<uint64_t>(value)); }
 
-void PutDouble(std::vector<uint8_t>& out, double value) {
-    const auto bits = std::bit_cast<uint64_t>(value);
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-}
-
-uint32_t GetUint32(const uint8_t* in) {
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(in[i]) << (8 * i);
-    return value;
-}
-
-double GetDouble(const uint8_t* in) {
-    uint64_t bits = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&bits, in, sizeof(bits));
-    } else {
-        for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(in[i]) << (8 * i);
-    }
-    return std::bit_cast<double>(bits);
-}
+double GetDouble(std::span<const uint8_t> bytes, size_t at) { return std::bit_cast<double>(ReadLe64(bytes, at)); }
 
 void AppendTrack(std::vector<uint8_t>& out, const TrackRecord& track, const TextCodec& codec,
                  size_t* replaced) {
@@ -66,7 +46,7 @@ void AppendTrack(std::vector<uint8_t>& out, const TrackRecord& track, const Text
     }
     line += "\r\n";
     for (char c : line) out.push_back(static_cast<uint8_t>(static_cast<uint8_t>(c) + kShift));
-    PutUint32(out, static_cast<uint32_t>(track.fixes.size()));
+    AppendLe32(out, static_cast<uint32_t>(track.fixes.size()));
     for (const FixRecord& fix : track.fixes) {
         PutDouble(out, static_cast<double>(fix.latitude));
         PutDouble(out, static_cast<double>(fix.longitude));
@@ -138,7 +118,7 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
                                       trackNumber, pos);
             break;
         }
-        const uint32_t count = GetUint32(bytes.data() + pos);
+        const uint32_t count = ReadLe32(bytes, pos);
         pos += 4;
         // Checked before anything is allocated: a count larger than the rest
         // of the file is a cut file or a hostile one, never a real track.
@@ -156,8 +136,8 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
         track.selected = 1;
         track.fixes.resize(count);
         for (FixRecord& fix : track.fixes) {
-            fix.latitude = static_cast<float>(GetDouble(bytes.data() + pos));
-            fix.longitude = static_cast<float>(GetDouble(bytes.data() + pos + 8));
+            fix.latitude = static_cast<float>(GetDouble(bytes, pos));
+            fix.longitude = static_cast<float>(GetDouble(bytes, pos + 8));
             pos += kFixBytes;
         }
         contents.tracks.push_back(std::move(track));

@@ -30,7 +30,6 @@ public:
     QString note() const;
     // "전체 읽기": read the logger whole, whatever earlier downloads left known.
     bool fullRead() const;
-    QComboBox* portCombo() const { return combo_; }
 
 signals:
     void refreshRequested();

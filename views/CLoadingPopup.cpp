@@ -69,7 +69,6 @@ CLoadingPopup::CLoadingPopup(QWidget* parent)
 
 void CLoadingPopup::OnStage(int line, const QString& text) {
     ML_ASSERT_UI_THREAD();
-    emit stageChanged(line, text);
     if (line == 0) {
         for (int i = 0; i < kLineCount; ++i) labels_[size_t(i)]->setText(QString::fromUtf8(kLines[i].resetText));
         note_->clear();
@@ -77,16 +76,6 @@ void CLoadingPopup::OnStage(int line, const QString& text) {
     }
     if (line < 1 || line > kLineCount) return;
     statuses_[size_t(line - 1)]->setText(text);
-}
-
-QString CLoadingPopup::LabelText(int line) const {
-    if (line < 1 || line > kLineCount) return {};
-    return labels_[size_t(line - 1)]->text();
-}
-
-QString CLoadingPopup::StatusText(int line) const {
-    if (line < 1 || line > kLineCount) return {};
-    return statuses_[size_t(line - 1)]->text();
 }
 
 void CLoadingPopup::SetNote(const QString& text) {

@@ -23,21 +23,15 @@ public:
     // other line: nothing.
     Q_INVOKABLE void OnStage(int line, const QString& text);
 
-    QString LabelText(int line) const;   // line 1 to 5
-    QString StatusText(int line) const;  // line 1 to 5
     // The line under the five: what is read ("새 데이터만 읽는 중: ..."), then
     // how full the logger's memory is. A reset (line 0) empties it.
     void SetNote(const QString& text);
     QString NoteText() const;
-    QPushButton* cancelButton() const { return cancelButton_; }
     // Re-enables the cancel button for the next download.
     void ResetCancel();
 
 signals:
     void cancelRequested();
-    // Every stage change as OnStage received it, for whoever follows the
-    // download (tests, a log).
-    void stageChanged(int line, const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

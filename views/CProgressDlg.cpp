@@ -38,6 +38,5 @@ void CProgressDlg::SetPosition(int position) {
 }
 
 QString CProgressDlg::Text() const { return text_->text(); }
-int CProgressDlg::Position() const { return bar_->value(); }
 
 }  // namespace ml

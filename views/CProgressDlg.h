@@ -17,7 +17,6 @@ public:
     Q_INVOKABLE void SetTotal(int total);
     Q_INVOKABLE void SetPosition(int position);
     QString Text() const;
-    int Position() const;
 
 private:
     QProgressBar* bar_ = nullptr;

@@ -88,13 +88,6 @@ void CSettingDlg::ShowSettings() {
     for (int i = 0; i < kFieldCount; ++i) edits_[size_t(i)]->setText(ToQString(settings_.*(kFields[i].value)));
 }
 
-QLineEdit* CSettingDlg::fieldEdit(int controlId) const {
-    for (int i = 0; i < kFieldCount; ++i) {
-        if (kFields[i].id == controlId) return edits_[size_t(i)];
-    }
-    return nullptr;
-}
-
 void CSettingDlg::accept() {
     ML_ASSERT_UI_THREAD();
     Settings edited = settings_;

@@ -31,7 +31,6 @@ public:
     // Copies the twelve texts of the settings into the edits.
     void ShowSettings();
     // The edit of a field by its control id (1003 ... 1029); null if none.
-    QLineEdit* fieldEdit(int controlId) const;
     // The line that asks a new user for the company, the car and the driver
     // (shown when the settings file was just created with sample values),
     // until the next OK.

@@ -29,10 +29,6 @@ public:
     // Owned by `form`. tileUrl: the settings' map tile template.
     MapAndReportWiring(CMainDialog* form, const QString& tileUrl);
 
-    CTrackMapDlg* mapView() const { return map_; }  // null without a map
-    CHtmlDlgTrackOutNew* logReport() const { return logReport_; }
-    CHtmlDlgTrackOutOld* refundReport() const { return refundReport_; }
-
     // The buttons "운행기록부 생성" and "차량운행기록 생성". False when the
     // form was not made.
     bool ShowLogReport();

@@ -35,8 +35,6 @@ public:
     void EvaluatePageScript(const QString& expression, std::function<void(const QVariant&)> done);
 
     bool isPageReady() const { return ready_; }
-    // Statements and evaluations not yet handed to the page.
-    int pendingStatementCount() const { return static_cast<int>(pending_.size() + batch_.size()); }
 
 signals:
     // The page has loaded and every statement kept for it has been sent.

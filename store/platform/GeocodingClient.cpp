@@ -23,6 +23,14 @@ GeocodingConfig GeocodingConfigFrom(const ServiceSettings& services) {
     return config;
 }
 
+Geocoder SetUpGeocoder(const ServiceSettings& services, std::optional<bool> online) {
+    Geocoder geocoder;
+    geocoder.client = std::make_unique<GeocodingClient>(GeocodingConfigFrom(services));
+    const bool handleReady = geocoder.client->OpenInternet();
+    geocoder.online = online.has_value() ? *online : (handleReady && geocoder.client->CheckConnectivity());
+    return geocoder;
+}
+
 GeocodingClient::GeocodingClient(GeocodingConfig config) : config_(std::move(config)) {}
 
 bool GeocodingClient::OpenInternet() {

@@ -9,6 +9,8 @@
 // remaining track wait out its own time-out.
 #include <chrono>
 #include <cstddef>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "core/TrackBuilder.h"
@@ -81,5 +83,16 @@ private:
     int failuresInRow_ = 0;
     std::chrono::steady_clock::time_point pausedUntil_{};
 };
+
+// The address lookups as the [services] section sets them up, the one way
+// the program and the command-line tool make them: the client with its HTTP
+// handle prepared, and whether lookups are on for the run. The connectivity
+// check is made once, unless `online` already says (the program's --online
+// and --offline).
+struct Geocoder {
+    std::unique_ptr<GeocodingClient> client;
+    bool online = false;
+};
+Geocoder SetUpGeocoder(const ServiceSettings& services, std::optional<bool> online = std::nullopt);
 
 }  // namespace ml

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "core/FixRecord.h"
 #include "tests/support/TestSupport.h"
@@ -12,10 +11,6 @@ namespace {
 
 using test::CliPath;
 using test::RunProcess;
-
-bool IsOneLine(const std::string& text) {
-    return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
-}
 
 class CliDecodeCapture : public ::testing::TestWithParam<const char*> {};
 
@@ -70,15 +65,6 @@ TEST(CliDecode, RolloverDatesMoveForwardUnlessRawTimeIsAsked) {
     const auto raw = RunProcess({CliPath(), "decode", "--raw-time", dir.File("log.bin")});
     EXPECT_EQ(raw.out.substr(raw.out.find('\n') + 1, 10), "946684800,");
     EXPECT_EQ(raw.err, "");
-}
-
-TEST(CliDecode, WrongArgumentsAreAUsageError) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{CliPath(), "decode"}, {CliPath(), "decode", "a.bin", "b.bin"}}) {
-        const auto result = RunProcess(args);
-        EXPECT_EQ(result.exitCode, 2);
-        EXPECT_TRUE(IsOneLine(result.err)) << result.err;
-    }
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// mileledger-cli read against the logger simulator.
+// mileledger-cli read and erase against the logger simulator: what is
+// printed and saved, and the exit status and message of each failure.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
-
-#include <chrono>
 
 #include "tests/support/AcquireSimData.h"
 #include "tests/support/LoggerSimProcess.h"
@@ -16,27 +15,24 @@ class CliRead : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!FileExists(LoggerSimPath()) || !FileExists(CliPath())) GTEST_SKIP() << "tools not built";
-        drives = AcquireDrives(3, 40);
-        image = AcquireMtkImage(drives);
         WriteBytes(dir.File("log.bin"), image);
         WriteText(dir.File("records.txt"), AcquirePhlxRecords(drives));
     }
-
-    ProcessResult Cli(std::vector<std::string> args, double limit = 60) {
+    ProcessResult Cli(std::vector<std::string> args) {
         args.insert(args.begin(), CliPath());
-        const auto start = std::chrono::steady_clock::now();
-        ProcessResult result =
-            RunProcess(args, {"MILELEDGER_SETTINGS=" + dir.File("Setting.ini"), "TZ=Asia/Seoul"}, {}, limit);
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        return result;
+        return RunProcess(args, {"MILELEDGER_SETTINGS=" + dir.File("Setting.ini"), "TZ=Asia/Seoul"}, {}, 60);
+    }
+    static size_t Lines(const std::string& text) { return size_t(std::count(text.begin(), text.end(), '\n')); }
+    // What the simulator received once it holds `needle`.
+    static std::string ReceivedOnce(const LoggerSimProcess& sim, const std::string& needle) {
+        std::string got;
+        for (int i = 0; i < 200 && (got = sim.Received()).find(needle) == std::string::npos; ++i) usleep(10000);
+        return got;
     }
 
-    static size_t Lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
-
     TempDir dir;
-    std::vector<FixList> drives;
-    std::vector<uint8_t> image;
-    double seconds = 0;
+    std::vector<FixList> drives = AcquireDrives(3, 40);
+    std::vector<uint8_t> image = AcquireMtkImage(drives);
 };
 
 TEST_F(CliRead, DownloadsAnMtkLoggerPrintsTracksSavesAndDumps) {
@@ -48,12 +44,18 @@ TEST_F(CliRead, DownloadsAnMtkLoggerPrintsTracksSavesAndDumps) {
     EXPECT_EQ(result.out.rfind("Track2026/11/30_", 0), 0u) << result.out;
     EXPECT_EQ(result.err.find('\r'), std::string::npos) << "no progress line when stderr is not a terminal";
     EXPECT_NE(result.err.find("120 fixes, 3 tracks"), std::string::npos) << result.err;
+    EXPECT_TRUE(FileExists(dir.File("trips.dat")));
     // The dump is the logger's memory as received, ready for `decode`.
     EXPECT_EQ(ReadBytes(dir.File("dump.bin")), image);
-    EXPECT_TRUE(FileExists(dir.File("trips.dat")));
-    const auto decoded = RunProcess({CliPath(), "decode", dir.File("dump.bin")});
-    EXPECT_EQ(decoded.exitCode, 0);
-    EXPECT_EQ(Lines(decoded.out), 121u);
+    EXPECT_EQ(Lines(Cli({"decode", dir.File("dump.bin")}).out), 121u);
+    // A PHLX logger has no memory image to dump.
+    LoggerSimProcess phlx({"--phlx-records", dir.File("records.txt")});
+    ASSERT_TRUE(phlx.ok()) << phlx.error();
+    const auto records = Cli({"read", "--port", phlx.port(), "--dump", dir.File("phlx.bin")});
+    ASSERT_EQ(records.exitCode, 0) << records.err;
+    EXPECT_EQ(Lines(records.out), 3u);
+    EXPECT_NE(records.err.find("no memory image"), std::string::npos) << records.err;
+    EXPECT_FALSE(FileExists(dir.File("phlx.bin")));
 }
 
 TEST_F(CliRead, TheFileIsSavedBeforeOutputAndAFailedDumpCancelsNothing) {
@@ -71,78 +73,80 @@ TEST_F(CliRead, TheFileIsSavedBeforeOutputAndAFailedDumpCancelsNothing) {
     // A link planted where a fixed temporary name would be is not followed.
     WriteText(dir.File("victim"), "victim");
     ASSERT_EQ(symlink(dir.File("victim").c_str(), dir.File("dump.bin.part").c_str()), 0);
-    const auto dumped = Cli({"read", "--port", sim.port(), "--dump", dir.File("dump.bin")});
-    EXPECT_EQ(dumped.exitCode, 0) << dumped.err;
+    EXPECT_EQ(Cli({"read", "--port", sim.port(), "--dump", dir.File("dump.bin")}).exitCode, 0);
     EXPECT_EQ(ReadText(dir.File("victim")), "victim");
     EXPECT_EQ(ReadBytes(dir.File("dump.bin")), image);
 }
 
-TEST_F(CliRead, AnIncompleteDownloadSaysWhatWasLostAndEndsWithItsOwnStatus) {
-    LoggerSimProcess sim({"--mtk-image", dir.File("log.bin"), "--chunk-size", "256", "--drop-chunk", "10"});
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    const auto result = Cli({"read", "--port", sim.port(), "--out", dir.File("trips.dat")});
-    EXPECT_EQ(result.exitCode, 3) << result.err;
-    EXPECT_NE(result.err.find("경고: 로그 데이터 일부를 받지 못했습니다: " + std::to_string(image.size()) + "바이트 중 " +
-                              std::to_string(image.size() - 256) + "바이트 수신, 데이터 문장 1개 누락"),
-              std::string::npos)
-        << result.err;
-    EXPECT_TRUE(FileExists(dir.File("trips.dat")));
+// With no ledger nothing of the log is stored: erase refuses without --yes
+// (sending nothing), and --force erases after saying what is lost.
+TEST_F(CliRead, EraseNeedsYesAndForceErasesEitherLoggerAfterTheWarning) {
+    for (const char* flag : {"--mtk-image", "--phlx-records"}) {
+        const bool mtk = std::string(flag) == "--mtk-image";
+        LoggerSimProcess sim({flag, dir.File(mtk ? "log.bin" : "records.txt")});
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        const auto refused = Cli({"erase", "--port", sim.port()});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_NE(refused.err.find("--yes"), std::string::npos) << refused.err;
+        const auto result = Cli({"erase", "--port", sim.port(), "--yes", "--force"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.err.find("경고: 로거에 원장에 아직 없는 데이터가 있습니다"), std::string::npos) << result.err;
+        const std::string erase = mtk ? "$PMTK182,6,1*3E\r\n" : "$PHLX839*3E\r\n";
+        const std::string received = ReceivedOnce(sim, erase);
+        EXPECT_TRUE(received.ends_with(erase)) << received;
+        // The model queries of the forced erase only (a PHLX logger is asked
+        // twice): the refused one sent nothing.
+        size_t queries = 0;
+        for (size_t at = 0; (at = received.find("$PHLX810*35", at)) != std::string::npos; ++at) ++queries;
+        EXPECT_EQ(queries, mtk ? 1u : 2u) << received;
+    }
 }
 
-TEST_F(CliRead, TheCutTimeComesFromTheOption) {
-    LoggerSimProcess sim({"--mtk-image", dir.File("log.bin")});
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    const auto result = Cli({"read", "--port", sim.port(), "--cut", "700"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Lines(result.out), 1u);
+// Failures: the exit status and the line on stderr ("@" is the port).
+struct Failure {
+    const char* name;
+    std::vector<std::string> simFlags;  // none: a port that does not exist
+    std::vector<std::string> args;
+    int exitCode;
+    std::string message;
+    friend void PrintTo(const Failure& f, std::ostream* out) { *out << f.name; }
+};
+
+class CliReadFails : public CliRead, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(CliReadFails, WithItsStatusAndMessage) {
+    const Failure& f = GetParam();
+    std::string port = "/dev/mileledger-none";
+    std::unique_ptr<LoggerSimProcess> sim;
+    if (!f.simFlags.empty()) {
+        std::vector<std::string> flags = {"--mtk-image", dir.File("log.bin")};
+        flags.insert(flags.end(), f.simFlags.begin(), f.simFlags.end());
+        sim = std::make_unique<LoggerSimProcess>(flags);
+        ASSERT_TRUE(sim->ok()) << sim->error();
+        port = sim->port();
+    }
+    std::vector<std::string> args = {f.args[0], "--port", port};
+    if (f.args[0] == "read") args.insert(args.end(), {"--out", dir.File("trips.dat")});
+    args.insert(args.end(), f.args.begin() + 1, f.args.end());
+    const auto result = Cli(args);
+    EXPECT_EQ(result.exitCode, f.exitCode) << result.err;
+    std::string message = f.message;
+    for (size_t at; (at = message.find('@')) != std::string::npos;) message.replace(at, 1, port);
+    EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    EXPECT_EQ(FileExists(dir.File("trips.dat")), f.exitCode == 3) << "only an incomplete read saves";
 }
 
-TEST_F(CliRead, DownloadsAPhlxLogger) {
-    LoggerSimProcess sim({"--phlx-records", dir.File("records.txt")});
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    const auto result = Cli({"read", "--port", sim.port(), "--dump", dir.File("dump.bin")});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Lines(result.out), 3u);
-    EXPECT_NE(result.err.find("no memory image"), std::string::npos) << result.err;
-    EXPECT_FALSE(FileExists(dir.File("dump.bin")));
-}
-
-TEST_F(CliRead, APortThatCannotBeOpenedFailsWithTheProgramsMessage) {
-    const auto result = Cli({"read", "--port", "/dev/mileledger-none"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("오류: /dev/mileledger-none Serial open 실패 (No such file or directory)"),
-              std::string::npos)
-        << result.err;
-    EXPECT_EQ(result.out, "");
-}
-
-TEST_F(CliRead, ASilentLoggerFailsWithinTheTimeOutNamingThePort) {
-    LoggerSimProcess sim({"--mtk-image", dir.File("log.bin"), "--silence-after", "0"});
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    const auto result = Cli({"read", "--port", sim.port(), "--timeout", "1", "--out", dir.File("trips.dat")}, 20);
-    EXPECT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("오류: " + sim.port() + " 포트에서 응답이 없습니다"), std::string::npos) << result.err;
-    EXPECT_LT(seconds, 1.0 + 5.0);
-    EXPECT_FALSE(FileExists(dir.File("trips.dat")));
-}
-
-TEST_F(CliRead, AHangUpFailsWithASerialError) {
-    LoggerSimProcess sim({"--mtk-image", dir.File("log.bin"), "--chunk-size", "256", "--hangup-after", "2500"});
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    const auto result = Cli({"read", "--port", sim.port()}, 20);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("오류: " + sim.port() + " 시리얼 오류"), std::string::npos) << result.err;
-}
-
-TEST_F(CliRead, BadCommandLinesAreUsageErrors) {
-    EXPECT_EQ(Cli({"read"}).exitCode, 2);
-    EXPECT_EQ(Cli({"read", "--port"}).exitCode, 2);
-    EXPECT_EQ(Cli({"read", "--port", "x", "--cut", "soon"}).exitCode, 2);
-    EXPECT_EQ(Cli({"read", "--port", "x", "--timeout", "-3"}).exitCode, 2);
-    EXPECT_EQ(Cli({"read", "--port", "x", "--colour"}).exitCode, 2);
-    EXPECT_EQ(Cli({"read", "--port", "x", "--out", ""}).exitCode, 2);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CliReadFails,
+    ::testing::Values(
+        Failure{"Incomplete", {"--chunk-size", "256", "--drop-chunk", "10"}, {"read"}, 3,
+                "바이트 수신, 데이터 문장 1개 누락"},
+        Failure{"NoPort", {}, {"read"}, 1, "오류: @ Serial open 실패 (No such file or directory)"},
+        Failure{"Silent", {"--silence-after", "0"}, {"read", "--timeout", "1"}, 1, "오류: @ 포트에서 응답이 없습니다"},
+        Failure{"HangUp", {"--chunk-size", "256", "--hangup-after", "2500"}, {"read"}, 1, "오류: @ 시리얼 오류"},
+        Failure{"EraseNoPort", {}, {"erase", "--yes"}, 1, "@ Serial open 실패"},
+        Failure{"EraseSilent", {"--silence-after", "0"}, {"erase", "--yes"}, 1, "@ 포트에서 응답이 없습니다"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace ml::test

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "store/platform/TrackFileStore.h"
 #include "tests/support/TestSupport.h"
 
 namespace ml {
@@ -16,11 +15,9 @@ namespace {
 using test::CliPath;
 using test::FileExists;
 using test::ProcessResult;
-using test::ReadBytes;
 using test::RunProcess;
 using test::SamplesDir;
 using test::TempDir;
-using test::WriteBytes;
 using test::WriteText;
 
 const std::vector<std::string> kEnv = {"TZ=Asia/Seoul"};
@@ -65,27 +62,6 @@ TEST(CliShowTest, ShowsWhatTracksSavedFromARealCapture) {
     EXPECT_EQ(Section(show.out, 2), "fixes: 378 9 8\n");
 }
 
-TEST(CliShowTest, DamagedFileShowsItsCompleteTracksAndWarns) {
-    TempDir dir;
-    WriteText(dir.File("fixes.csv"), kFixes);
-    ASSERT_EQ(Cli(dir, {"tracks", "--fixes", dir.File("fixes.csv"), "--out", dir.File("t.dat")}).exitCode, 0);
-    auto bytes = ReadBytes(dir.File("t.dat"));
-    bytes.resize(bytes.size() - 3);
-    WriteBytes(dir.File("t.dat"), bytes);
-    const ProcessResult show = Cli(dir, {"show", dir.File("t.dat")});
-    EXPECT_EQ(show.exitCode, 0);
-    EXPECT_EQ(Section(show.out, 2), "fixes: 3\n");
-    EXPECT_NE(show.err.find("로그 파일이 손상되어"), std::string::npos) << show.err;
-}
-
-TEST(CliShowTest, EmptyFileShowsTheHeaderAndNoTracks) {
-    TempDir dir;
-    ASSERT_TRUE(SaveTrackFile(dir.File("e.dat"), DefaultSettings(), {}, false).ok);
-    const ProcessResult show = Cli(dir, {"show", dir.File("e.dat")});
-    EXPECT_EQ(show.exitCode, 0);
-    EXPECT_EQ(show.out, kDefaultHeader + "\n\nfixes:\n");
-}
-
 TEST(CliShowTest, EnvironmentNamesTheSettingsFileAndTheOptionWins) {
     TempDir dir;
     const std::string envFile = dir.File("env.ini");
@@ -105,15 +81,6 @@ TEST(CliShowTest, EnvironmentNamesTheSettingsFileAndTheOptionWins) {
     ASSERT_EQ(two.exitCode, 0) << two.err;
     EXPECT_EQ(std::count(two.out.begin(), two.out.end(), '\n'), 2) << "the default 60 s cuts at the gap";
     EXPECT_FALSE(FileExists(dir.File("Setting.ini"))) << "tracks only reads files";
-}
-
-TEST(CliShowTest, ZeroCutTimeMakesEveryFixATrack) {
-    TempDir dir;
-    WriteText(dir.File("Setting.ini"), "[]\r\nTRACK_CUT_MODE=2\r\nTRACK_CUT_TIME=abc\r\n");
-    WriteText(dir.File("fixes.csv"), kFixes);
-    const ProcessResult tracks = Cli(dir, {"tracks", "--fixes", dir.File("fixes.csv")});
-    ASSERT_EQ(tracks.exitCode, 0) << tracks.err;
-    EXPECT_EQ(std::count(tracks.out.begin(), tracks.out.end(), '\n'), 4);
 }
 
 }  // namespace

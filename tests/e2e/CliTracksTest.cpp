@@ -40,7 +40,9 @@ protected:
     TempDir dir_;
 };
 
-TEST_F(CliTracks, CsvOfFixesGivesElevenTextsPerTrackInRecordOrder) {
+// The eleven texts of a track, in record order, in the computer's time zone;
+// --cut decides where tracks end.
+TEST_F(CliTracks, CsvOfFixesGivesElevenTextsPerTrack) {
     test::WriteText(dir_.File("fixes.csv"),
                     "time,latitude,longitude,speed,height\n"
                     "1367881559,37.5,127,0,0\n"
@@ -50,36 +52,14 @@ TEST_F(CliTracks, CsvOfFixesGivesElevenTextsPerTrackInRecordOrder) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto lines = Lines(result.out);
     ASSERT_EQ(lines.size(), 2u);
-    const auto first = Fields(lines[0]);
-    ASSERT_EQ(first.size(), 11u);
-    EXPECT_EQ(first[0], "Track2013/05/07_08:05");
-    EXPECT_EQ(first[1], "");  // use
-    EXPECT_EQ(first[2], "");  // purpose
-    EXPECT_EQ(first[3], "0시간 00분 10초");
-    EXPECT_EQ(first[4], "0.111 Km");
-    EXPECT_EQ(first[5], "2013-05-07_08:05:59");
-    EXPECT_EQ(first[6], "2013-05-07_08:06:09");
-    EXPECT_EQ(first[7], "위도:37.500000 경도:127.000000");
-    EXPECT_EQ(first[8], "위도:37.500999 경도:127.000000");
-    EXPECT_EQ(first[9], "");  // no geocoding asked for
-    EXPECT_EQ(first[10], "");
+    EXPECT_EQ(lines[0],
+              "Track2013/05/07_08:05\t\t\t0시간 00분 10초\t0.111 Km\t2013-05-07_08:05:59\t2013-05-07_08:06:09\t"
+              "위도:37.500000 경도:127.000000\t위도:37.500999 경도:127.000000\t\t");
     EXPECT_EQ(Fields(lines[1])[7], "위도:-33.868820 경도:151.209290");
-}
-
-TEST_F(CliTracks, TimeZoneOfTheComputerDecidesTheTexts) {
-    test::WriteText(dir_.File("fixes.csv"), "time,latitude,longitude,speed,height\n1367881559,37.5,127,0,0\n");
-    const auto result = Run({"tracks", "--fixes", dir_.File("fixes.csv")}, "UTC");
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Fields(Lines(result.out).at(0))[0], "Track2013/05/06_23:05");
-}
-
-TEST_F(CliTracks, CutOptionDecidesWhereTracksEnd) {
-    test::WriteText(dir_.File("fixes.csv"),
-                    "time,latitude,longitude,speed,height\n"
-                    "1000,37.5,127,0,0\n1030,37.5,127,0,0\n1095,37.5,127,0,0\n1100,37.5,127,0,0\n");
-    EXPECT_EQ(Lines(Run({"tracks", "--fixes", dir_.File("fixes.csv"), "--cut", "60"}).out).size(), 2u);
-    EXPECT_EQ(Lines(Run({"tracks", "--fixes", dir_.File("fixes.csv"), "--cut", "100"}).out).size(), 1u);
-    EXPECT_EQ(Lines(Run({"tracks", "--fixes", dir_.File("fixes.csv"), "--cut", "0"}).out).size(), 4u);
+    const auto utc = Run({"tracks", "--fixes", dir_.File("fixes.csv")}, "UTC");
+    EXPECT_EQ(Fields(Lines(utc.out).at(0))[0], "Track2013/05/06_23:05");
+    EXPECT_EQ(Lines(Run({"tracks", "--fixes", dir_.File("fixes.csv"), "--cut", "0"}).out).size(), 3u);
+    EXPECT_EQ(Lines(Run({"tracks", "--fixes", dir_.File("fixes.csv"), "--cut", "4000"}).out).size(), 1u);
 }
 
 TEST_F(CliTracks, ImageAndItsDecodedCsvGiveTheSameTracks) {
@@ -94,11 +74,15 @@ TEST_F(CliTracks, ImageAndItsDecodedCsvGiveTheSameTracks) {
     EXPECT_EQ(fromImage.out, fromCsv.out);
 }
 
-// Inputs the read-only commands refuse: one line on stderr, nothing on
-// stdout, an existing output left as it was, no settings file or folder made.
+// Command lines and inputs the commands refuse: one line on stderr, nothing
+// on stdout, an existing output left as it was, no settings file or folder
+// made; 2 for a command line that is wrong, 1 for an input.
 struct BadInput {
+    const char* name;
     std::vector<std::string> args;  // "@" stands for the test's folder
     std::string message;            // part of the line on stderr, "@" likewise
+    int exitCode = 1;
+    friend void PrintTo(const BadInput& b, std::ostream* out) { *out << b.name; }
 };
 
 class CliBadInput : public CliTracks, public ::testing::WithParamInterface<BadInput> {};
@@ -121,7 +105,7 @@ TEST_P(CliBadInput, IsRefusedInOneLineLeavingTheOutputAndSettingsAlone) {
     std::vector<std::string> args;
     for (const auto& arg : GetParam().args) args.push_back(InFolder(arg, dir_.path()));
     const auto result = Run(args);
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, GetParam().exitCode);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
     EXPECT_NE(result.err.find(InFolder(GetParam().message, dir_.path())), std::string::npos) << result.err;
@@ -132,21 +116,31 @@ TEST_P(CliBadInput, IsRefusedInOneLineLeavingTheOutputAndSettingsAlone) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, CliBadInput,
     ::testing::Values(
-        BadInput{{"decode", "@/missing.bin"}, "cannot open @/missing.bin: No such file or directory"},
-        BadInput{{"decode", "@"}, "cannot read @: it is a folder"},
-        BadInput{{"decode", "/dev/zero"}, "cannot read /dev/zero: not a regular file"},
-        BadInput{{"decode", "/proc/self/mem"}, "cannot read /proc/self/mem: Input/output error"},
-        BadInput{{"tracks", "@/huge.bin"}, "cannot read @/huge.bin: larger than 256 MiB"},
-        BadInput{{"decode", "@/notes.txt"}, "@/notes.txt: not an MTK log image"},
-        BadInput{{"tracks", "@/trips.dat", "--out", "@/trips.dat"}, "@/trips.dat: not an MTK log image"},
-        BadInput{{"tracks", "--fixes", "@/header.csv", "--out", "@/trips.dat"}, "@/header.csv: holds no fix"},
-        BadInput{{"tracks", "--fixes", "@/nan.csv"}, "line 2: latitude 'nan' is not a finite number"},
-        BadInput{{"tracks", "--fixes", "@/far.csv"}, "line 2: longitude '181' is outside -180..180"},
-        BadInput{{"tracks", "--fixes", "@/bad.csv", "--out", ""}, "--out needs a value"},
-        BadInput{{"tracks", "--fixes", "@/bad.csv"}, "line 3: expected 5 fields, found 2"},
-        BadInput{{"tracks", "--fixes", "@/bad.csv", "--cut", "soon"}, "--cut needs a whole number"},
-        BadInput{{"tracks"}, "tracks needs either a memory image or --fixes CSV"},
-        BadInput{{"show", "@/none.dat"}, "@/none.dat"}));
+        BadInput{"MissingFile", {"decode", "@/missing.bin"}, "cannot open @/missing.bin: No such file or directory"},
+        BadInput{"Folder", {"decode", "@"}, "cannot read @: it is a folder"},
+        BadInput{"Device", {"decode", "/dev/zero"}, "cannot read /dev/zero: not a regular file"},
+        BadInput{"Unreadable", {"decode", "/proc/self/mem"}, "cannot read /proc/self/mem: Input/output error"},
+        BadInput{"Huge", {"tracks", "@/huge.bin"}, "cannot read @/huge.bin: larger than 256 MiB"},
+        BadInput{"NotAnImage", {"decode", "@/notes.txt"}, "@/notes.txt: not an MTK log image"},
+        BadInput{"OutputIsTheInput", {"tracks", "@/trips.dat", "--out", "@/trips.dat"}, "@/trips.dat: not an MTK log image"},
+        BadInput{"HeaderOnly", {"tracks", "--fixes", "@/header.csv", "--out", "@/trips.dat"}, "@/header.csv: holds no fix"},
+        BadInput{"NotANumber", {"tracks", "--fixes", "@/nan.csv"}, "line 2: latitude 'nan' is not a finite number"},
+        BadInput{"Longitude", {"tracks", "--fixes", "@/far.csv"}, "line 2: longitude '181' is outside -180..180"},
+        BadInput{"EmptyOut", {"tracks", "--fixes", "@/bad.csv", "--out", ""}, "--out needs a value"},
+        BadInput{"ShortLine", {"tracks", "--fixes", "@/bad.csv"}, "line 3: expected 5 fields, found 2"},
+        BadInput{"BadCut", {"tracks", "--fixes", "@/bad.csv", "--cut", "soon"}, "--cut needs a whole number"},
+        BadInput{"NoInput", {"tracks"}, "tracks needs either a memory image or --fixes CSV"},
+        BadInput{"MissingShow", {"show", "@/none.dat"}, "@/none.dat"},
+        BadInput{"DecodeNoFile", {"decode"}, "", 2},
+        BadInput{"DecodeTwoFiles", {"decode", "a.bin", "b.bin"}, "", 2},
+        BadInput{"ReadNoPort", {"read"}, "", 2},
+        BadInput{"ReadPortNoValue", {"read", "--port"}, "", 2},
+        BadInput{"ReadBadCut", {"read", "--port", "x", "--cut", "soon"}, "", 2},
+        BadInput{"ReadNegativeTimeout", {"read", "--port", "x", "--timeout", "-3"}, "", 2},
+        BadInput{"ReadUnknownOption", {"read", "--port", "x", "--colour"}, "", 2},
+        BadInput{"ReadEmptyOut", {"read", "--port", "x", "--out", ""}, "", 2},
+        BadInput{"EraseNoPort", {"erase"}, "", 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace ml

@@ -15,32 +15,13 @@
 #include "views/CMainDialog.h"
 #include "views/CTrackMapDlg.h"
 #include "views/MapAndReportWiring.h"
-#include "views/PageScriptView.h"
+#include "tests/gui/PageEval.h"
 
 namespace ml {
 namespace {
 
-QVariant Eval(PageScriptView* view, const QString& expression) {
-    QVariant result;
-    bool done = false;
-    view->EvaluatePageScript(expression, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("no answer to %s", qPrintable(expression));
-    return result;
-}
-
-QVariant EvalMap(CTrackMapDlg& map, const QString& expression) {
-    QVariant result;
-    bool done = false;
-    map.findChild<PageScriptView*>()->EvaluatePageScript(expression, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("no answer to %s", qPrintable(expression));
-    return result;
-}
+using test::Eval;
+QVariant EvalMap(CTrackMapDlg& map, const QString& expression) { return Eval(map.findChild<PageScriptView*>(), expression); }
 
 QStringList Column(PageScriptView* view, const QString& selector, int cell) {
     const QJsonArray values = QJsonDocument::fromJson(
@@ -103,11 +84,11 @@ class FormWiringPageTest : public QObject {
 private slots:
     void listRefreshDrawsAndTicksDriveTheMap() {
         CMainDialog form(true);
-        auto* wiring = new MapAndReportWiring(&form, QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
+        new MapAndReportWiring(&form, QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
         form.resize(1200, 800);
         form.show();
-        QVERIFY(wiring->mapView() != nullptr);
-        CTrackMapDlg& map = *wiring->mapView();
+        QVERIFY(form.findChild<CTrackMapDlg*>() != nullptr);
+        CTrackMapDlg& map = *form.findChild<CTrackMapDlg*>();
 
         TrackList tracks = Tracks();
         form.RefreshTracks(tracks);  // before the page has loaded
@@ -132,7 +113,7 @@ private slots:
     void reportButtonsFillTheFormsFromTheTickedRows() {
         CMainDialog form(false);  // the forms do not need the map
         auto* wiring = new MapAndReportWiring(&form, QString());
-        QVERIFY(wiring->mapView() == nullptr);
+        QVERIFY(form.findChild<CTrackMapDlg*>() == nullptr);
         const Settings settings = SampleSettings();
         form.setListSettings(&settings);
         form.show();
@@ -146,7 +127,7 @@ private slots:
         QPushButton* refundButton = form.findChild<QPushButton*>("button1001");
 
         logButton->click();
-        CHtmlDlgTrackOutNew* log = wiring->logReport();
+        CHtmlDlgTrackOutNew* log = form.findChild<CHtmlDlgTrackOutNew*>();
         QVERIFY(log->isVisible());
         PageScriptView* page = log->pageView();
         QCOMPARE(Column(page, "#list_ctrl tr.trip", 0),
@@ -158,7 +139,7 @@ private slots:
         QCOMPARE(Column(page, "#list_ctrl tr.total", 0), (QStringList{"50.0"}));
 
         refundButton->click();
-        CHtmlDlgTrackOutOld* refund = wiring->refundReport();
+        CHtmlDlgTrackOutOld* refund = form.findChild<CHtmlDlgTrackOutOld*>();
         QVERIFY(refund->isVisible());
         QCOMPARE(Column(refund->pageView(), "#list_ctrl tr.trip", 0), (QStringList{"1", "2"}));
         QCOMPARE(Column(refund->pageView(), "#list_ctrl tr.trip", 3), (QStringList{"출발지 2", "출발지 3"}));

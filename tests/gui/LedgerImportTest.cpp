@@ -8,12 +8,12 @@
 #include <QtTest>
 
 #include "app/CMainFrame.h"
-#include "app/LedgerImporter.h"
 #include "app/LoggerSimLauncher.h"
 #include "store/platform/SettingsFile.h"
 #include "store/platform/TrackFileStore.h"
 #include "tests/gui/FakePrompts.h"
 #include "core/ledger/TrackEntries.h"
+#include "store/ledger/Ledger.h"
 #include "tests/support/TestSupport.h"
 #include "views/CMainDialog.h"
 #include "views/TrackListModel.h"
@@ -35,13 +35,7 @@ struct LedgerFrame {
         if (!port.empty()) options.extraPorts = {port};
         frame = std::make_unique<CMainFrame>(options);
     }
-    // Waits for the queued imports; the status line's text.
-    QString WaitForLedger() {
-        QSignalSpy idle(frame->ledgerImporter(), &LedgerImporter::idle);
-        if (frame->ledgerImporter()->Busy()) idle.wait(60000);
-        QCoreApplication::processEvents();
-        return frame->statusBar()->currentMessage();
-    }
+    QString Status() { return frame->statusBar()->currentMessage(); }
     std::unique_ptr<ledger::Ledger> Open() {
         std::unique_ptr<ledger::Ledger> opened;
         ledger::OpenLedger(options.ledgerPath, "test", opened);
@@ -84,7 +78,7 @@ private slots:
         QVERIFY(finished.wait(60000));
         const size_t tracks = f.frame->session().tracks.size();
         QVERIFY(tracks > 0);
-        QVERIFY2(f.WaitForLedger().startsWith("원장(12가3456)에 위치 "), qPrintable(f.frame->statusBar()->currentMessage()));
+        QTRY_VERIFY_WITH_TIMEOUT(f.Status().startsWith("원장(12가3456)에 위치 "), 60000);
         std::vector<ledger::Trip> trips = f.LedgerTrips();
         QCOMPARE(trips.size(), tracks);
 
@@ -126,15 +120,14 @@ private slots:
         QTRY_COMPARE(f.frame->session().tracks.size(), size_t(2));
 
         command->trigger();
-        QCOMPARE(f.WaitForLedger(), QString("원장(12가3456)에 위치 600개를 더했습니다 (주행 2개 다시 만듦)"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.Status(), QString("원장(12가3456)에 위치 600개를 더했습니다 (주행 2개 다시 만듦)"), 60000);
         QCOMPARE(f.LedgerTrips().size(), size_t(2));
         QCOMPARE(f.frame->session().tracks.size(), size_t(2));  // the list is as it was
 
         // A purpose typed in the list goes into the ledger with its history,
         // and then nothing is left to ask about on closing.
         f.model()->setData(f.model()->index(1, 4), "현장 점검");
-        f.WaitForLedger();
-        QCOMPARE(f.LedgerTrips()[1].purpose, std::string("현장 점검"));
+        QTRY_COMPARE(f.LedgerTrips()[1].purpose, std::string("현장 점검"));
         std::vector<ledger::HistoryEntry> history;
         QVERIFY(f.Open()->History("12가3456", history).ok());
         QCOMPARE(history.back().field, std::string("purpose"));

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QtTest>
@@ -40,6 +41,8 @@ void OnNextModal(std::function<void(QDialog*)> answer) {
     QTimer::singleShot(0, *poll);
 }
 
+QLineEdit* Field(QWidget* dialog, int id) { return dialog->findChild<QLineEdit*>(QStringLiteral("edit%1").arg(id)); }
+
 struct Frame {
     Frame() {
         options.settingsPath = dir.File("Setting.ini");
@@ -62,6 +65,15 @@ struct Frame {
         editor->setText(text);
     }
     bool Editing(int row, int column) { return list()->indexWidget(model()->index(row, column)) != nullptr; }
+    // The 최근 파일 menu's entries ("&1 path"), paths only.
+    QStringList Recent() {
+        QStringList paths;
+        for (QMenu* menu : frame->findChildren<QMenu*>()) {
+            if (menu->title() != "최근 파일") continue;
+            for (QAction* a : menu->actions()) paths << a->text().section(' ', 1);
+        }
+        return paths;
+    }
     test::TempDir dir;
     test::FakePrompts prompts;
     FrameOptions options;
@@ -82,14 +94,12 @@ private slots:
         QStringList menus;
         for (QAction* a : f.frame->menuBar()->actions()) menus << a->text();
         QCOMPARE(menus, (QStringList{"파일(&F)", "설정", "도움말(&H)"}));
-        QCOMPARE(f.frame->action(CMainFrame::kReadLog)->text(), QString("로그읽기"));
-        QCOMPARE(f.frame->action(CMainFrame::kEraseLog)->text(), QString("로그삭제"));
-        QCOMPARE(f.frame->action(CMainFrame::kLoadFile)->text(), QString("로그파일 불러오기"));
-        QCOMPARE(f.frame->action(CMainFrame::kSaveFile)->text(), QString("로그파일 저장하기"));
-        QCOMPARE(f.frame->action(CMainFrame::kExit)->text(), QString("끝내기(&X)"));
-        QCOMPARE(f.frame->action(CMainFrame::kVehicleInfo)->text(), QString("차량정보설정"));
-        QCOMPARE(f.frame->action(CMainFrame::kTrackSetting)->text(), QString("트랙설정(시간)"));
-        QCOMPARE(f.frame->action(CMainFrame::kAbout)->text(), QString("MileLedger 정보(&A)..."));
+        const std::pair<CMainFrame::Command, const char*> texts[] = {
+            {CMainFrame::kReadLog, "로그읽기"}, {CMainFrame::kEraseLog, "로그삭제"},
+            {CMainFrame::kLoadFile, "로그파일 불러오기"}, {CMainFrame::kSaveFile, "로그파일 저장하기"},
+            {CMainFrame::kExit, "끝내기(&X)"}, {CMainFrame::kVehicleInfo, "차량정보설정"},
+            {CMainFrame::kTrackSetting, "트랙설정(시간)"}, {CMainFrame::kAbout, "MileLedger 정보(&A)..."}};
+        for (const auto& [id, text] : texts) QCOMPARE(f.frame->action(id)->text(), QString(text));
         QCOMPARE(f.frame->action(CMainFrame::kLoadFile)->shortcut(), QKeySequence("Ctrl+O"));
         QCOMPARE(f.frame->action(CMainFrame::kSaveFile)->shortcut(), QKeySequence("Ctrl+S"));
         QCOMPARE(f.frame->action(CMainFrame::kPrintLog)->shortcut(), QKeySequence("Ctrl+P"));
@@ -120,21 +130,6 @@ private slots:
         QCOMPARE(frame.activeSettings().trackCutTime, 60);
     }
 
-    void trackSettingWithoutTracksAsksNothing() {
-        Frame f;
-        OnNextModal([](QDialog* d) {
-            auto* dialog = qobject_cast<CTrackSettingDlg*>(d);
-            QVERIFY(dialog);
-            QCOMPARE(dialog->edit()->text(), QString("60"));
-            dialog->edit()->setText("90");
-            dialog->accept();
-        });
-        f.frame->TrackSettingCommand();
-        QVERIFY(f.prompts.questions.isEmpty());
-        QCOMPARE(f.frame->activeSettings().trackCutTime, 90);
-        QCOMPARE(LoadSettings(f.options.settingsPath).settings.trackCutTime, 90);
-    }
-
     void trackSettingNoKeepsEverything() {
         Frame f;
         f.frame->session().fixes = test::SampleFixes(3);
@@ -162,49 +157,20 @@ private slots:
         f.frame->OnTracksUpdated();
         f.frame->session().tracks[0].purpose = "typed";
         f.model()->SetChecked(2, false);
-        OnNextModal([](QDialog* d) { d->accept(); });  // value unchanged
-        f.frame->TrackSettingCommand();
-        QVERIFY(f.prompts.questions.isEmpty());  // nothing is lost: nothing to ask
-        QCOMPARE(f.frame->session().tracks.size(), size_t(3));
-        QCOMPARE(f.frame->session().tracks[0].purpose, std::string("typed"));
-        QCOMPARE(f.Cell(0, 4), QString("typed"));
-        QVERIFY(!f.model()->IsChecked(2));
-        QCOMPARE(f.frame->session().tracks[2].selected, 0);
-        QCOMPARE(f.model()->rowCount(), 3);
-
-        // An empty edit means 0 seconds: every fix is a track of its own.
+        // An empty edit means 0 seconds: every fix is a track of its own;
+        // the entries and ticks stay with the tracks that start where theirs did.
         OnNextModal([](QDialog* d) {
             qobject_cast<CTrackSettingDlg*>(d)->edit()->clear();
             d->accept();
         });
         f.frame->TrackSettingCommand();
-        QVERIFY(f.prompts.questions.isEmpty());
-        QCOMPARE(f.frame->activeSettings().trackCutTime, 0);
-        QCOMPARE(f.frame->session().tracks.size(), size_t(15));
+        QVERIFY(f.prompts.questions.isEmpty());  // nothing is lost: nothing to ask
+        QCOMPARE(LoadSettings(f.options.settingsPath).settings.trackCutTime, 0);
         QCOMPARE(f.model()->rowCount(), 15);
-        QCOMPARE(f.frame->session().tracks[0].purpose, std::string("typed"));
+        QCOMPARE(f.Cell(0, 4), QString("typed"));
         QVERIFY(f.model()->IsChecked(1));
         QVERIFY(!f.model()->IsChecked(10));
-    }
-
-    void trackSettingDropsTracksLoadedFromAFile() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(2);  // as if loaded: no fixes behind them
-        f.prompts.answers = {QMessageBox::Yes};
-        OnNextModal([](QDialog* d) { d->accept(); });
-        f.frame->TrackSettingCommand();
-        QCOMPARE(f.prompts.questions, QStringList{"트랙을 재설정하면 다음 기록이 사라집니다.\n"
-                                                  "- 파일에서 불러온 트랙 2개 (수신기에서 받아온 데이터에 없는 트랙)\n"
-                                                  "진행 하시겠습니까?"});
-        QVERIFY(f.frame->session().tracks.empty());
-        QCOMPARE(f.model()->rowCount(), 0);
-    }
-
-    void trackSettingEditTakesDigitsOnly() {
-        CTrackSettingDlg dialog(60);
-        dialog.edit()->clear();
-        QTest::keyClicks(dialog.edit(), "-12a3");
-        QCOMPARE(dialog.edit()->text(), QString("123"));
+        QCOMPARE(f.frame->session().tracks[10].selected, 0);
     }
 
     void saveAndLoadThroughTheCommands() {
@@ -236,10 +202,10 @@ private slots:
         QCOMPARE(f.model()->rowCount(), 5);
         QCOMPARE(f.Cell(4, 4), QString("고객 방문"));
         QVERIFY(f.model()->IsChecked(4));
-        QCOMPARE(f.frame->recentFiles(), QStringList{QString::fromStdString(f.dir.File("trip.dat"))});
+        QCOMPARE(f.Recent(), QStringList{QString::fromStdString(f.dir.File("trip.dat"))});
         // The reports now print the file's header.
-        QCOMPARE(f.frame->mainDialog()->listSettings(), &f.frame->fileSettings());
-        QCOMPARE(f.frame->fileSettings().corporateName, f.frame->activeSettings().corporateName);
+        QVERIFY(f.frame->mainDialog()->listSettings() != &f.frame->activeSettings());
+        QCOMPARE(f.frame->mainDialog()->listSettings()->corporateName, f.frame->activeSettings().corporateName);
 
         // Loading again with Yes replaces the list.
         f.prompts.answers = {QMessageBox::Yes};
@@ -276,51 +242,38 @@ private slots:
         QCOMPARE(f.Cell(1, 4), QString());
     }
 
-    void saveCancelledWritesNothing() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(1);
-        f.prompts.answers = {QMessageBox::Cancel};
-        f.prompts.files = {QString::fromStdString(f.dir.File("never.dat"))};
-        f.frame->SaveCommand();
-        QVERIFY(!test::FileExists(f.dir.File("never.dat")));
-        QVERIFY(f.prompts.messages.empty());
-        f.prompts.answers = {QMessageBox::No};
-        f.prompts.files = {QString()};  // file dialog cancelled
-        f.frame->SaveCommand();
-        QVERIFY(f.prompts.messages.empty());
-    }
-
-    void saveWithNothingTickedWritesTheHeaderOnly() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(2);
-        f.frame->OnTracksUpdated();
-        f.model()->SetAllChecked(false);
-        f.prompts.answers = {QMessageBox::Yes};
-        f.prompts.files = {QString::fromStdString(f.dir.File("empty.dat"))};
-        f.frame->SaveCommand();
-        QCOMPARE(test::ReadBytes(f.dir.File("empty.dat")).size(), size_t(1548));
-    }
-
-    void saveToAnUnwritablePlaceSaysSo() {
-        Frame f;
-        f.prompts.answers = {QMessageBox::No};
-        f.prompts.files = {QString::fromStdString(f.dir.File("missing-folder/x.dat"))};
-        f.frame->SaveCommand();
-        QCOMPARE(f.prompts.messages.size(), size_t(1));
-        QCOMPARE(f.prompts.messages[0].text, QString("파일이 사용중인지 확인하시기 바랍니다"));
-        QCOMPARE(f.prompts.messages[0].caption, QString("파일 열기 실패"));
-    }
-
-    void loadOfAMissingFileSaysSo() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(1);
-        f.prompts.files = {QString::fromStdString(f.dir.File("nope.dat"))};
-        f.frame->LoadCommand();
-        QTRY_COMPARE(f.prompts.messages.size(), size_t(1));
-        QCOMPARE(f.prompts.messages[0].text, QString("파일 Open 실패"));
-        QCOMPARE(f.prompts.messages[0].caption, QString("오류"));
-        QVERIFY(f.prompts.questions.isEmpty());
-        QCOMPARE(f.frame->session().tracks.size(), size_t(1));
+    // Save and load that end early: the message (none when the user
+    // cancelled), no question after a failed load, the list unchanged.
+    void fileCommandsThatEndEarly() {
+        const struct {
+            bool save;
+            QMessageBox::StandardButton answer;
+            const char* file;
+            const char* text;
+            const char* caption;
+        } cases[] = {
+            {true, QMessageBox::Cancel, "never.dat", nullptr, nullptr},
+            {true, QMessageBox::No, "", nullptr, nullptr},  // file dialog cancelled
+            {true, QMessageBox::No, "missing-folder/x.dat", "파일이 사용중인지 확인하시기 바랍니다", "파일 열기 실패"},
+            {false, QMessageBox::No, "nope.dat", "파일 Open 실패", "오류"},
+        };
+        for (const auto& c : cases) {
+            Frame f;
+            f.frame->session().tracks = test::SampleTracks(1);
+            f.prompts.answers = {c.answer};
+            f.prompts.files = {*c.file ? QString::fromStdString(f.dir.File(c.file)) : QString()};
+            c.save ? f.frame->SaveCommand() : f.frame->LoadCommand();
+            if (c.text) {
+                QTRY_COMPARE(f.prompts.messages.size(), size_t(1));
+                QCOMPARE(f.prompts.messages[0].text, QString(c.text));
+                QCOMPARE(f.prompts.messages[0].caption, QString(c.caption));
+            } else {
+                QVERIFY(f.prompts.messages.empty());
+            }
+            if (!c.save) QVERIFY(f.prompts.questions.isEmpty());
+            QVERIFY(!test::FileExists(f.dir.File("never.dat")));
+            QCOMPARE(f.frame->session().tracks.size(), size_t(1));
+        }
     }
 
     void closingAsksOnlyWhenAnEditIsUnsaved() {
@@ -365,7 +318,7 @@ private slots:
         f.Open();
         QCOMPARE(f.frame->size(), QSize(1000, 700));
         QCOMPARE(f.list()->columnWidth(4), 222);
-        QCOMPARE(f.frame->recentFiles(), QStringList{QString::fromStdString(f.dir.File("a.dat"))});
+        QCOMPARE(f.Recent(), QStringList{QString::fromStdString(f.dir.File("a.dat"))});
         QVERIFY(!f.frame->settingDlg()->findChild<QLabel*>("firstStartNote")->isVisible());  // not the first start
     }
 
@@ -384,23 +337,23 @@ private slots:
         f.frame->VehicleInfoCommand();
         CSettingDlg* dialog = f.frame->settingDlg();
         QVERIFY(dialog->isVisible());
-        QCOMPARE(dialog->fieldEdit(1026)->text(), QString("누리테크"));
-        dialog->fieldEdit(1026)->setText("새 법인");
+        QCOMPARE(Field(dialog, 1026)->text(), QString("누리테크"));
+        Field(dialog, 1026)->setText("새 법인");
         // A value refused is said in a message box and keeps the dialog open
         // on its field; numbers are stored plain.
-        dialog->fieldEdit(1021)->setText("1,459");
-        dialog->fieldEdit(1022)->setText("구.8");
+        Field(dialog, 1021)->setText("1,459");
+        Field(dialog, 1022)->setText("구.8");
         dialog->accept();
         QVERIFY(dialog->isVisible());
-        QCOMPARE(dialog->focusWidget(), dialog->fieldEdit(1022));
+        QCOMPARE(dialog->focusWidget(), Field(dialog, 1022));
         QCOMPARE(f.prompts.messages.size(), size_t(1));
         QCOMPARE(f.prompts.messages[0].caption, QString("경고"));
         QCOMPARE(f.prompts.messages[0].text, QString("차량 연비에는 숫자를 입력하세요 (예: 9.8).\n입력한 값: \"구.8\""));
         QCOMPARE(f.frame->activeSettings().corporateName, std::string("누리테크"));
-        dialog->fieldEdit(1022)->setText("9,8");
+        Field(dialog, 1022)->setText("9,8");
         dialog->accept();
         QCOMPARE(f.frame->activeSettings().carMileage, std::string("9.8"));
-        QCOMPARE(dialog->fieldEdit(1021)->text(), QString("1459"));
+        QCOMPARE(Field(dialog, 1021)->text(), QString("1459"));
         QVERIFY(!dialog->isVisible());
         QCOMPARE(f.frame->activeSettings().corporateName, std::string("새 법인"));
         QCOMPARE(LoadSettings(f.options.settingsPath).settings.corporateName, std::string("새 법인"));

@@ -1,11 +1,10 @@
-// A whole read-log through the main window against the logger simulator on
-// a pseudo-terminal: the connect dialog, the popup's lines, the worker, the
-// filled and ticked list; then a cancelled download and a close during a
-// download.
+// Read-logs through the main window against the logger simulator on a
+// pseudo-terminal: the connect dialog, the popup, the filled and ticked list,
+// the erase of the logger read last, a cancel and a close during a download.
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include "acquire/AcquireTexts.h"
@@ -14,11 +13,11 @@
 #include "tests/gui/FakePrompts.h"
 #include "tests/support/TestSupport.h"
 #include "views/CComConnectDlg.h"
-#include "views/TrackListModel.h"
-#include "views/CLoadingPopup.h"
 #include "views/CComboListCtrl.h"
+#include "views/CLoadingPopup.h"
 #include "views/CMainDialog.h"
 #include "views/CProgressDlg.h"
+#include "views/TrackListModel.h"
 
 using namespace ml;
 
@@ -44,31 +43,22 @@ struct SimulatedRead {
         options.ledgerPath = dir.File("ledger.sqlite3");
         frame = std::make_unique<CMainFrame>(options);
         frame->show();
-        QObject::connect(frame->loadingPopup(), &CLoadingPopup::stageChanged,
-                         [this](int line, const QString& text) {
-                             stages[line] << text;
-                             offUiThread += QThread::currentThread() != qApp->thread() ? 1 : 0;
-                         });
+        finished = std::make_unique<QSignalSpy>(frame.get(), &CMainFrame::downloadFinished);
     }
-    // Picks the simulator's port in the connect dialog and presses OK.
-    void ReadFromSimulator() {
+    // Picks the simulator's port in the connect dialog, as it offers it, and presses OK.
+    void ReadFromSimulator(bool searched = true) {
         frame->ReadLogCommand();
-        CComConnectDlg* dialog = frame->connectDlg();
+        auto* dialog = frame->findChild<CComConnectDlg*>();
         QVERIFY(dialog->isVisible());
+        auto* combo = dialog->findChild<QComboBox*>("combo1019");
         const auto& ports = frame->session().portList;
-        int index = -1;
-        for (size_t i = 0; i < ports.size(); ++i) {
-            if (ports[i].devicePath == port.toStdString()) index = int(i);
-        }
-        QVERIFY(index >= 0);
-        QCOMPARE(dialog->portCombo()->itemText(index).section(' ', 0, 1),
-                 QString::fromStdString(ports[size_t(index)].portName) + " (시뮬레이터)");
-        QCOMPARE(dialog->portCombo()->currentIndex(), index);  // the simulator's port is offered first
-        // The search for the logger finds it there.
-        QTRY_VERIFY(dialog->portCombo()->itemText(index).endsWith(" (로거)"));
-        dialog->portCombo()->setCurrentIndex(index);
+        const auto entry = std::find_if(ports.begin(), ports.end(), [&](auto& p) { return p.devicePath == port.toStdString(); });
+        QVERIFY(entry != ports.end());
+        QCOMPARE(combo->currentText().section(' ', 0, 1), QString::fromStdString(entry->portName) + " (시뮬레이터)");
+        if (searched) QTRY_VERIFY(combo->currentText().endsWith(" (로거)"));  // the search found it there
         QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
     }
+    QString Status(const char* name) { return frame->loadingPopup()->findChild<QLabel*>(name)->text(); }
     TrackListModel* list() { return frame->mainDialog()->model(); }
 
     test::TempDir dir;
@@ -78,8 +68,7 @@ struct SimulatedRead {
     test::FakePrompts prompts;
     FrameOptions options;
     std::unique_ptr<CMainFrame> frame;
-    QMap<int, QStringList> stages;
-    int offUiThread = 0;  // stage texts that reached the popup off its thread
+    std::unique_ptr<QSignalSpy> finished;
 };
 
 }  // namespace
@@ -87,98 +76,7 @@ struct SimulatedRead {
 class ReadLogWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void wholeReadLogFillsTheList() {
-        SimulatedRead read;
-        if (!read.frame) QSKIP("logger simulator not built");
-        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
-        QSignalSpy updated(read.frame.get(), &CMainFrame::tracksUpdated);
-        read.ReadFromSimulator();
-        QVERIFY(read.frame->IsDownloading());
-        QVERIFY(read.frame->loadingPopup()->isVisible());
-        QVERIFY(!read.frame->action(CMainFrame::kReadLog)->isEnabled());
-        QVERIFY(!read.frame->action(CMainFrame::kSaveFile)->isEnabled());
-        QVERIFY(finished.wait(60000));
-        QCOMPARE(updated.size(), 1);
-        QVERIFY2(read.prompts.messages.empty(), read.prompts.messages.empty() ? "" : qPrintable(read.prompts.messages[0].text));
-
-        // The popup went through its five lines, then was hidden and emptied.
-        QVERIFY(read.stages[0].size() >= 1);
-        QCOMPARE(read.stages[1].first(), QString("OK"));
-        QVERIFY(QRegularExpression("^\\d+$").match(read.stages[2].first()).hasMatch());
-        QVERIFY(QRegularExpression("^\\(0/\\d+\\)$").match(read.stages[3].first()).hasMatch());
-        const QStringList decoded = read.stages[4].filter(QRegularExpression("^\\(\\d+/\\d+\\)$"));
-        QVERIFY(!decoded.isEmpty());
-        QVERIFY(!read.stages[5].filter(QRegularExpression("^\\(\\d+/\\d+\\)$")).isEmpty());
-        QVERIFY(!read.frame->loadingPopup()->isVisible());
-        for (int line = 1; line <= 5; ++line) QCOMPARE(read.frame->loadingPopup()->StatusText(line), QString());
-        QVERIFY(read.frame->loadingPopup()->NoteText().startsWith("로거 메모리: "));
-        QCOMPARE(read.offUiThread, 0);  // the worker's texts were set by the UI thread
-
-        // Every track listed and ticked; the commands are back.
-        const size_t tracks = read.frame->session().tracks.size();
-        QVERIFY(tracks > 0);
-        QCOMPARE(read.list()->rowCount(), int(tracks));
-        for (int r = 0; r < read.list()->rowCount(); ++r) {
-            QVERIFY(read.list()->IsChecked(r));
-            QCOMPARE(read.frame->session().tracks[size_t(r)].selected, 1);
-        }
-        QVERIFY(read.frame->action(CMainFrame::kReadLog)->isEnabled());
-        QVERIFY(read.frame->mainDialog()->listControl()->isEnabled());
-
-        // A second read asks about the tracks in memory; Yes replaces them.
-        read.prompts.answers = {QMessageBox::Yes};
-        read.ReadFromSimulator();
-        QCOMPARE(read.prompts.questions,
-                 QStringList{"기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다"});
-        QVERIFY(finished.wait(60000));
-        QCOMPARE(read.frame->session().tracks.size(), tracks);
-    }
-
-    void phlxLoggerFollowsTheProgressDialog() {
-        SimulatedRead read({}, "phlx");
-        if (!read.frame) QSKIP("logger simulator not built");
-        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
-        CProgressDlg* dialog = read.frame->progressDlg();
-        read.ReadFromSimulator();
-        QVERIFY(finished.wait(60000));
-        QVERIFY2(read.prompts.messages.empty(), read.prompts.messages.empty() ? "" : qPrintable(read.prompts.messages[0].text));
-        for (int line = 1; line <= 4; ++line) QCOMPARE(read.stages[line].first(), QString("OK"));
-        QVERIFY(!dialog->isVisible());
-        QVERIFY(QRegularExpression("^\\d+/(\\d+)$").match(dialog->Text()).hasMatch());
-        const QStringList parts = dialog->Text().split('/');
-        QCOMPARE(parts[0], parts[1]);  // the last record counted
-        QVERIFY(read.frame->session().tracks.size() > 0);
-        QCOMPARE(read.list()->rowCount(), int(read.frame->session().tracks.size()));
-    }
-
-    void cancelStopsTheDownloadAndKeepsTheLists() {
-        SimulatedRead read({"--pace"});
-        if (!read.frame) QSKIP("logger simulator not built");
-        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
-        read.ReadFromSimulator();
-        QTRY_VERIFY_WITH_TIMEOUT(read.stages[3].size() >= 2, 20000);  // data is arriving
-        QTest::mouseClick(read.frame->loadingPopup()->cancelButton(), Qt::LeftButton);
-        QVERIFY(finished.wait(20000));
-        QVERIFY(read.frame->session().tracks.empty());
-        QVERIFY(read.frame->session().fixes.empty());
-        QVERIFY(!read.frame->loadingPopup()->isVisible());
-        QCOMPARE(read.list()->rowCount(), 0);
-    }
-
-    void closingDuringADownloadStopsItFirst() {
-        SimulatedRead read({"--pace"});
-        if (!read.frame) QSKIP("logger simulator not built");
-        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
-        read.ReadFromSimulator();
-        QTRY_VERIFY_WITH_TIMEOUT(read.stages[3].size() >= 2, 20000);
-        read.frame->close();
-        QVERIFY(read.frame->isVisible());  // waits for the worker
-        QVERIFY(finished.wait(20000));
-        QTRY_VERIFY(!read.frame->isVisible());
-        QVERIFY(!read.frame->IsDownloading());
-    }
-
-    void eraseGoesToTheLoggerOfTheLastDownload() {
+    void readFillsTheListAndEraseGoesToThatLogger() {
         SimulatedRead read;
         if (!read.frame) QSKIP("logger simulator not built");
         // Before any download there is no logger to erase: refused, nothing asked.
@@ -188,11 +86,27 @@ private slots:
         QCOMPARE(read.prompts.messages[0].text, QString(texts::kEraseNoPort));
         read.prompts.messages.clear();
 
-        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
+        QSignalSpy updated(read.frame.get(), &CMainFrame::tracksUpdated);
         read.ReadFromSimulator();
-        QVERIFY(finished.wait(60000));
+        QVERIFY(read.frame->IsDownloading());
+        QVERIFY(read.frame->loadingPopup()->isVisible());
+        QVERIFY(!read.frame->action(CMainFrame::kReadLog)->isEnabled());
+        QVERIFY(!read.frame->action(CMainFrame::kSaveFile)->isEnabled());
+        QVERIFY(read.finished->wait(60000));
+        QCOMPARE(updated.size(), 1);
+        QVERIFY2(read.prompts.messages.empty(), qPrintable(read.prompts.messages.empty() ? "" : read.prompts.messages[0].text));
+        // The popup was hidden and emptied; it keeps the memory note.
+        QVERIFY(!read.frame->loadingPopup()->isVisible());
+        for (const char* status : {"status1033", "status1034", "status1035", "status1036", "status1041"})
+            QCOMPARE(read.Status(status), QString());
+        QVERIFY(read.frame->loadingPopup()->NoteText().startsWith("로거 메모리: "));
+        // Every track listed and ticked; the commands are back.
         const size_t tracks = read.frame->session().tracks.size();
         QVERIFY(tracks > 0);
+        QCOMPARE(read.list()->rowCount(), int(tracks));
+        for (int r = 0; r < read.list()->rowCount(); ++r) QVERIFY(read.list()->IsChecked(r));
+        QVERIFY(read.frame->action(CMainFrame::kReadLog)->isEnabled());
+        QVERIFY(read.frame->mainDialog()->listControl()->isEnabled());
 
         // Everything the logger holds is in the ledger now: the question
         // says how much it is.
@@ -200,31 +114,57 @@ private slots:
         read.frame->EraseLogCommand();
         QVERIFY(read.prompts.questions.last().startsWith(QString(texts::kEraseQuestion) + "\n\n로거에 위치 기록 "));
         QVERIFY(read.prompts.messages.empty());
-        // The logger has taken the erase before the next read opens (and
-        // purges) the port again.
         QTRY_VERIFY(test::ReadText(read.logPath.toStdString()).find("$PMTK182,6,1*3E\r\n") != std::string::npos);
-        QCOMPARE(read.frame->session().tracks.size(), tracks);  // memory untouched
 
-        // The logger is empty now: the next read says so and keeps the list.
+        // The logger is empty now: the next read asks about the list, says
+        // so and keeps the list.
         read.prompts.answers = {QMessageBox::No};
         read.ReadFromSimulator();
-        QVERIFY(finished.wait(60000));
+        QVERIFY(read.finished->wait(60000));
+        QCOMPARE(read.prompts.questions.last(),
+                 QString("기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다"));
         QCOMPARE(read.prompts.messages.size(), size_t(1));
         QCOMPARE(read.prompts.messages[0].text, QString("데이터가 없습니다."));
-        QCOMPARE(read.prompts.messages[0].caption, QString("경고"));
-        QCOMPARE(read.frame->session().tracks.size(), tracks);
         QCOMPARE(read.list()->rowCount(), int(tracks));
         QVERIFY(!read.frame->loadingPopup()->isVisible());
     }
 
-    void noPortSelectedEndsAtOnce() {
-        SimulatedRead read;
+    void phlxLoggerFollowsTheProgressDialog() {
+        SimulatedRead read({}, "phlx");
         if (!read.frame) QSKIP("logger simulator not built");
-        QSignalSpy finished(read.frame.get(), &CMainFrame::downloadFinished);
-        read.frame->StartReadLog(-1);
-        QVERIFY(finished.wait(10000));
+        read.ReadFromSimulator();
+        QVERIFY(read.finished->wait(60000));
+        QVERIFY(read.prompts.messages.empty());
+        CProgressDlg* dialog = read.frame->progressDlg();
+        QVERIFY(!dialog->isVisible());
+        const QStringList parts = dialog->Text().split('/');
+        QCOMPARE(parts.size(), 2);
+        QCOMPARE(parts[0], parts[1]);  // the last record counted
+        QVERIFY(parts[0].toInt() > 0);
+        QCOMPARE(read.list()->rowCount(), int(read.frame->session().tracks.size()));
+    }
+
+    void cancelKeepsTheListsAndClosingWaitsForTheDownload() {
+        SimulatedRead read({"--pace"});
+        if (!read.frame) QSKIP("logger simulator not built");
+        read.ReadFromSimulator();
+        // The download line counts the bytes as they arrive.
+        QTRY_VERIFY_WITH_TIMEOUT(read.Status("status1035").startsWith("(") && !read.Status("status1035").startsWith("(0/"),
+                                 20000);
+        QTest::mouseClick(read.frame->loadingPopup()->findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
+        QVERIFY(read.finished->wait(20000));
+        QVERIFY(read.frame->session().tracks.empty());
+        QVERIFY(read.frame->session().fixes.empty());
         QVERIFY(!read.frame->loadingPopup()->isVisible());
         QVERIFY(read.prompts.messages.empty());
+
+        read.ReadFromSimulator(false);  // the logger may still be sending the cancelled log
+        QTRY_VERIFY_WITH_TIMEOUT(read.Status("status1035").startsWith("("), 20000);
+        read.frame->close();
+        QVERIFY(read.frame->isVisible());  // waits for the worker
+        QVERIFY(read.finished->wait(20000));
+        QTRY_VERIFY(!read.frame->isVisible());
+        QVERIFY(!read.frame->IsDownloading());
     }
 };
 

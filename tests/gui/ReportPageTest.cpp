@@ -21,21 +21,12 @@
 #include "tests/gui/GuiTestData.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
-#include "views/PageScriptView.h"
+#include "tests/gui/PageEval.h"
 
 namespace ml {
 namespace {
 
-QVariant Eval(ReportPopup& popup, const QString& expression) {
-    QVariant result;
-    bool done = false;
-    popup.pageView()->EvaluatePageScript(expression, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("no answer to %s", qPrintable(expression));
-    return result;
-}
+QVariant Eval(ReportPopup& popup, const QString& expression) { return test::Eval(popup.pageView(), expression); }
 
 // The text of every cell of the rows matched by `selector`, row by row.
 QList<QStringList> Rows(ReportPopup& popup, const QString& selector) {
@@ -95,15 +86,18 @@ class ReportPageTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Where the page puts what the statements carry (their figures are
+    // tested with the statements): the log's tables, escaping, the page
+    // number, and a Cancel that empties it.
     void logReportTablesFromTheStatements() {
         CHtmlDlgTrackOutNew popup;
         QCOMPARE(popup.windowTitle(), QStringLiteral("운행기록부 - 미리보기"));
         QCOMPARE(popup.size(), QSize(740, 760));
-        QPushButton* print = popup.findChild<QPushButton*>("printButton");
-        QCOMPARE(print->text(), QStringLiteral("인쇄"));
-        QCOMPARE(print->geometry(), QRect(660, 710, 50, 30));
+        QCOMPARE(popup.findChild<QPushButton*>("printButton")->geometry(), QRect(660, 710, 50, 30));
         const auto rows = SampleRows();
         popup.setSourceList([&] { return rows; });
+        popup.FillLogReport();  // no settings yet: nothing happens
+        QCOMPARE(Eval(popup, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
         popup.setSettings(SampleSettings());
         popup.FillLogReport();  // before the page has loaded: kept and run
         popup.show();
@@ -112,52 +106,24 @@ private slots:
         QCOMPARE(head.size(), 2);
         QCOMPARE(head[0], (QStringList{"사업연도", "2026-01-01 ~ 2026-12-31", "업무용승용차 운행기록부",
                                        "법\u00a0\u00a0\u00a0인\u00a0\u00a0\u00a0명", "(주)마일레저"}));
-        QCOMPARE(head[1], (QStringList{"사업자등록번호", "123-45-67890"}));
         QCOMPARE(Rows(popup, "#list_ctrl table.car tr"),
                  (QList<QStringList>{{"차 종", "자동차등록번호"}, {"쏘나타", "12가3456"}}));
-
         const auto header = Rows(popup, "#list_ctrl table.list thead tr");
         QCOMPARE(header.size(), 3);
-        QCOMPARE(header[0], (QStringList{"사용일자(요일)", "사용자", "운행 내역"}));
         QCOMPARE(header[1], (QStringList{"부서", "성명", "주행 전계기판의 거리(Km)", "주행 후계기판의 거리(Km)",
                                          "주행거리", "업무용 사용거리(km)", "비고"}));
-        QCOMPARE(header[2], (QStringList{"출·퇴근용(Km)", "일반 업무용(Km)"}));
-
         const auto trips = Rows(popup, "#list_ctrl tr.trip");
         QCOMPARE(trips.size(), 3);
-        QCOMPARE(trips[0], (QStringList{"2026-03-01(일)08:10", "영업부", "홍길동", "1,000.0", "1,010.5", "10.5",
-                                        "10.5", "", "출근"}));
         QCOMPARE(trips[1], (QStringList{"2026-03-03(화)08:10", "영업부", "홍길동", "1,010.5", "1,015.0", "4.5", "",
                                         "4.5", "it's <b>"}));
-        QCOMPARE(trips[2][3], QStringLiteral("1,015.0"));
-        QCOMPARE(trips[2][4], QStringLiteral("1,098.0"));
         QCOMPARE(trips[2][8], QStringLiteral("a\\b"));
-        // The day and its time stay on their two lines.
-        QCOMPARE(Eval(popup, "document.querySelector('td.day').getClientRects()[0].height < 40").toBool(), true);
-        QCOMPARE(Eval(popup, "document.querySelector('.sheet .page-no').textContent").toString(),
-                 QStringLiteral("쪽 1 / 1"));
         QCOMPARE(Eval(popup, "document.querySelectorAll('#list_ctrl b').length").toInt(), 0);
-
-        QCOMPARE(Rows(popup, "#list_ctrl tr.total-head")[0],
-                 (QStringList{"", "사업연도 총주행 거리(Km)", "사업연도 업무용 사용거리(Km)", "업무용 사용비율(%)"}));
+        // The day and its time stay on their two lines.
+        QVERIFY(Eval(popup, "document.querySelector('td.day').getClientRects()[0].height < 40").toBool());
+        QCOMPARE(Eval(popup, "document.querySelector('.sheet .page-no').textContent").toString(), QStringLiteral("쪽 1 / 1"));
         QCOMPARE(Rows(popup, "#list_ctrl tr.total")[0], (QStringList{"98.0", "98.0", "100.0"}));
-        QCOMPARE(Eval(popup, "getComputedStyle(document.querySelector('table.car th')).backgroundColor")
-                     .toString(),
+        QCOMPARE(Eval(popup, "getComputedStyle(document.querySelector('table.car th')).backgroundColor").toString(),
                  QStringLiteral("rgb(146, 208, 80)"));
-    }
-
-    void logReportWithoutTickedRowsAndCancel() {
-        CHtmlDlgTrackOutNew popup;
-        std::vector<ReportRow> rows = {Row(false, 1, "", "3 Km", "")};
-        popup.setSourceList([&] { return rows; });
-        popup.FillLogReport();  // no settings yet: nothing happens
-        QCOMPARE(Eval(popup, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
-        popup.setSettings(SampleSettings());
-        popup.FillLogReport();
-        QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 0);
-        QCOMPARE(Rows(popup, "#list_ctrl tr.total")[0], (QStringList{"0.0", "0.0", "0.0"}));
-        QCOMPARE(Rows(popup, "#list_ctrl table.list tr").size(), 5);
-        popup.show();
         popup.Cancel();
         QVERIFY(!popup.isVisible());
         QCOMPARE(Eval(popup, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
@@ -171,47 +137,26 @@ private slots:
         popup.setSettings(SampleSettings());
         popup.FillRefundReport();
         popup.show();
-
         QCOMPARE(Eval(popup, "document.querySelector('h1').textContent").toString(),
                  QStringLiteral("차량 운행 기록(마일리지 환급 신청)"));
-        QCOMPARE(Eval(popup, "document.title").toString(), QStringLiteral("MileLedger"));
-        QCOMPARE(Rows(popup, "#list_ctrl table.name tr"),
-                 (QList<QStringList>{{"사번 :", "A-17"}, {"이름 :", "홍길동"}}));
+        QCOMPARE(Rows(popup, "#list_ctrl table.name tr"), (QList<QStringList>{{"사번 :", "A-17"}, {"이름 :", "홍길동"}}));
         QCOMPARE(Rows(popup, "#list_ctrl table.head tr"),
                  (QList<QStringList>{{"법인명", "(주)마일레저", "자동차등록번호", "12가3456"},
                                      {"기간", "2026-03-01 ~ 2026-03-04", "부서", "영업부"}}));
-        QCOMPARE(Rows(popup, "#list_ctrl table.approval tr")[0], (QStringList{"결재", "담당", "확인"}));
         QCOMPARE(Rows(popup, "#list_ctrl tr.header")[0],
                  (QStringList{"트랙", "구분", "시간", "위치", "운행(Km)", "사용용도", "운행목적/Comment"}));
         // The whole table fits the preview: nothing to scroll sideways.
         QVERIFY(Eval(popup, "document.documentElement.scrollWidth <= window.innerWidth").toBool());
         const auto starts = Rows(popup, "#list_ctrl tr.trip");
-        const auto ends = Rows(popup, "#list_ctrl tr.trip-end");
         QCOMPARE(starts.size(), 3);
-        QCOMPARE(ends.size(), 3);
-        // Rows 1, 3 and 4 are ticked: they are numbered 1, 2, 3.
         QCOMPARE(starts[0], (QStringList{"1", "시작", "2026-03-01(일) 08:10", "서울특별시 중구 세종대로 110",
                                          "10.5", "출퇴근용", "출근"}));
-        QCOMPARE(starts[1][0], QStringLiteral("2"));
-        QCOMPARE(starts[1][6], QStringLiteral("it's <b>"));
-        QCOMPARE(ends[1], (QStringList{"종료", "2026-03-03(화) 08:55", "No Data"}));
-        QCOMPARE(starts[2][0], QStringLiteral("3"));
-        // 98 km at 9.8 km per litre is 10 litres at 1459 won.
-        QCOMPARE(Rows(popup, "#list_ctrl table.total tr"),
-                 (QList<QStringList>{{"총 주행거리(Km)", "98.0"},
-                                     {"평균 연비(Km/L)", "9.80"},
-                                     {"리터당 금액(KRW)", "1,459원"},
-                                     {"청구금액(KRW)", "14,590원"}}));
-
+        QCOMPARE(Rows(popup, "#list_ctrl tr.trip-end")[1], (QStringList{"종료", "2026-03-03(화) 08:55", "No Data"}));
+        QCOMPARE(Rows(popup, "#list_ctrl table.total tr")[3], (QStringList{"청구금액(KRW)", "14,590원"}));
         // Closing only hides it; the content stays until the next fill.
         popup.Cancel();
         QVERIFY(!popup.isVisible());
         QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 3);
-        std::vector<ReportRow> none;
-        popup.setSourceList([&] { return none; });
-        popup.FillRefundReport();
-        QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 0);
-        QCOMPARE(Rows(popup, "#list_ctrl table.total tr")[3][1], QStringLiteral("0원"));
     }
 
     void printButtonOpensThePrintDialogThroughThePage() {

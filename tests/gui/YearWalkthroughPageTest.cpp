@@ -12,6 +12,7 @@
 #include "store/ledger/Ledger.h"
 #include "store/platform/SettingsFile.h"
 #include "tests/gui/FakePrompts.h"
+#include "tests/gui/PageEval.h"
 #include "tests/support/LedgerTestData.h"
 #include "tests/support/TestSupport.h"
 #include "views/CHtmlDlgTrackOutNew.h"
@@ -23,21 +24,11 @@
 #include "views/YearTableModel.h"
 
 using namespace ml;
+using test::Eval;
 
 namespace {
 
 constexpr const char* kCar = "12가3456";
-
-QVariant Eval(PageScriptView* view, const QString& expression) {
-    QVariant result;
-    bool done = false;
-    view->EvaluatePageScript(expression, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("no answer to %s", qPrintable(expression));
-    return result;
-}
 
 }  // namespace
 

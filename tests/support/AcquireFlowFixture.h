@@ -36,15 +36,22 @@ protected:
         return *sim;
     }
 
+    // True once `condition` holds, false after `limitMs`.
+    template <typename Condition>
+    static bool WaitFor(Condition condition, int limitMs = 10000) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+
     // What the simulator received, once it holds `needle` (the simulator
-    // logs a moment after the bytes arrive), or after two seconds.
+    // logs a moment after the bytes arrive).
     std::string ReceivedOnce(const std::string& needle) const {
         std::string got;
-        for (int i = 0; i < 40; ++i) {
-            got = sim->Received();
-            if (got.find(needle) != std::string::npos) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        WaitFor([&] { return (got = sim->Received()).find(needle) != std::string::npos; }, 2000);
         return got;
     }
 
@@ -59,14 +66,11 @@ protected:
     }
 
     // One whole read-log as the window runs it: the port chosen, the
-    // question, the worker's run. `seconds` is how long it took.
+    // question, the worker's run.
     ReadLogOutcome ReadLog(AcquireRecordingUi& ui, int portIndex = 0) {
         ReadLogFlow flow(session, ui);
         flow.StartReadLog(portIndex);
-        const auto start = std::chrono::steady_clock::now();
-        const ReadLogOutcome outcome = flow.RunReadLog();
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        return outcome;
+        return flow.RunReadLog();
     }
 
     // Something in memory before a download: one track of two fixes.
@@ -121,7 +125,6 @@ protected:
     TempDir dir;
     Session session;
     std::unique_ptr<LoggerSimProcess> sim;
-    double seconds = 0;
 };
 
 // Counts the non-overlapping occurrences of `needle`.

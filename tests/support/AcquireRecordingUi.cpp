@@ -22,7 +22,6 @@ bool AcquireRecordingUi::AskYesNo(const std::string& question) {
 void AcquireRecordingUi::SetLoadingStage(int line, const std::string& text) {
     std::lock_guard lock(mutex_);
     Count();
-    ++stageCalls_;
     if (line == 0) {
         stages_.fill({});
     } else if (line >= 1 && line <= 5) {
@@ -87,10 +86,6 @@ std::vector<std::string> AcquireRecordingUi::questions() const {
 std::string AcquireRecordingUi::stage(int line) const {
     std::lock_guard lock(mutex_);
     return line >= 1 && line <= 5 ? stages_[static_cast<size_t>(line)] : std::string();
-}
-int AcquireRecordingUi::stageCalls() const {
-    std::lock_guard lock(mutex_);
-    return stageCalls_;
 }
 bool AcquireRecordingUi::popupVisible() const {
     std::lock_guard lock(mutex_);

@@ -34,10 +34,8 @@ public:
 
     std::vector<Message> messages() const;
     std::vector<std::string> questions() const;
-    // The status text each popup line shows now (index 1..5), and how many
-    // times any line was set.
+    // The status text each popup line shows now (index 1..5).
     std::string stage(int line) const;
-    int stageCalls() const;
     bool popupVisible() const;
     bool progressVisible() const;
     uint32_t progressTotal() const;
@@ -55,7 +53,6 @@ private:
     std::vector<Message> messages_;
     std::vector<std::string> questions_;
     std::array<std::string, 6> stages_{};
-    int stageCalls_ = 0;
     bool popupVisible_ = false;
     bool progressVisible_ = false;
     uint32_t progressTotal_ = 0;

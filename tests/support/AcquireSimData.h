@@ -39,13 +39,6 @@ inline std::vector<FixList> AcquireDrives(int driveCount, int fixesPerDrive) {
     return drives;
 }
 
-// The drives one after the other.
-inline FixList AcquireJoin(const std::vector<FixList>& drives) {
-    FixList all;
-    for (const auto& drive : drives) all.insert(all.end(), drive.begin(), drive.end());
-    return all;
-}
-
 // The used part of an MTK memory image (format 0x0000003D) of the drives.
 inline std::vector<uint8_t> AcquireMtkImage(const std::vector<FixList>& drives) {
     MtkImageWriter writer(0x0000003D);

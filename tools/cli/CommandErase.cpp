@@ -27,9 +27,9 @@ constexpr const char* kUsage =
     "mileledger-cli: usage: erase --port (PORT|auto) [--yes] [--force] [--car REGNO] [--ledger PATH]\n";
 
 int RunErase(CliContext& context, const std::vector<std::string>& args) {
-    const SettingsFileState settings = LoadCliSettings(context, true);
-    std::string port, car = settings.settings.carNum, ledgerOption;
+    std::string port, car, ledgerOption;
     bool yes = false, force = false;
+    bool carGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string* value = arg == "--port" ? &port : arg == "--car" ? &car : arg == "--ledger" ? &ledgerOption : nullptr;
@@ -37,6 +37,7 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
             (arg == "--yes" ? yes : force) = true;
         } else if (value != nullptr && i + 1 < args.size()) {
             *value = args[++i];
+            carGiven = carGiven || value == &car;
         } else {
             std::fputs(kUsage, stderr);
             return kExitUsage;
@@ -46,6 +47,9 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }
+    // A wrong command line changes nothing: the settings file is made only now.
+    const SettingsFileState settings = LoadCliSettings(context, true);
+    if (!carGiven) car = settings.settings.carNum;
     // Erasing cannot be undone: without a terminal to ask on, only an
     // explicit --yes may do it.
     if (!yes && isatty(STDIN_FILENO) != 1) {

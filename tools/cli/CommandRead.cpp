@@ -106,16 +106,15 @@ int RunRead(CliContext& context, const std::vector<std::string>& args) {
     session.cutSeconds = parsed.cut >= 0 ? parsed.cut : settings.settings.trackCutTime;
     if (parsed.timeoutSeconds > 0) session.options.replyTimeoutMs = static_cast<int>(parsed.timeoutSeconds * 1000);
 
-    std::unique_ptr<GeocodingClient> geocoder;
+    Geocoder geocoder;
     if (parsed.geocode) {
-        const GeocodingConfig config = GeocodingConfigFrom(settings.services);
-        geocoder = std::make_unique<GeocodingClient>(config);
-        if (geocoder->OpenInternet() && geocoder->CheckConnectivity()) {
+        geocoder = SetUpGeocoder(settings.services);
+        if (geocoder.online) {
             session.geocodingEnabled = 1;
-            session.geocoder = geocoder.get();
+            session.geocoder = geocoder.client.get();
         } else {
             std::fprintf(stderr, "mileledger-cli: no connection to %s; addresses are not looked up\n",
-                         config.connectivityCheckUrl.c_str());
+                         settings.services.connectivityCheckUrl.c_str());
         }
     }
 

@@ -83,11 +83,12 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
     TrackList tracks;
     TrackBuildOptions options;
     options.cutSeconds = cut;
-    GeocodingClient geocoder(GeocodingConfigFrom(settings.services));
+    Geocoder geocoder;
     if (geocode) {
-        if (geocoder.OpenInternet() && geocoder.CheckConnectivity()) {
+        geocoder = SetUpGeocoder(settings.services);
+        if (geocoder.online) {
             options.geocodingEnabled = 1;
-            options.geocoder = &geocoder;
+            options.geocoder = geocoder.client.get();
             if (settings.services.geocodingKey.empty()) {
                 std::fprintf(stderr, "mileledger-cli: warning: no GEOCODING_KEY in [services]; addresses are \"No Data\"\n");
             }

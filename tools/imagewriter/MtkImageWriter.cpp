@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/Bytes.h"
 #include "protocol/MtkRecordLayout.h"
 
 namespace ml {
@@ -13,24 +14,7 @@ using namespace mtk;
 
 namespace {
 
-void PutU16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        out.push_back(static_cast<uint8_t>(value >> shift));
-    }
-}
-
-void PutFloat(std::vector<uint8_t>& out, float value) { PutU32(out, std::bit_cast<uint32_t>(value)); }
-
-void PutU32At(uint8_t* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<uint8_t>(value >> (8 * i));
-    }
-}
+void PutFloat(std::vector<uint8_t>& out, float value) { AppendLe32(out, std::bit_cast<uint32_t>(value)); }
 
 // The satellite block: the count rides in byte 2 of every SID field; with
 // no satellite the block is one SID field carrying count 0 (or 0xFF).
@@ -44,9 +28,9 @@ void PutSatellites(std::vector<uint8_t>& out, uint32_t format, const MtkRecordEx
     for (size_t i = 0; i < count; ++i) {
         out.insert(out.end(), {sats[i].id, static_cast<uint8_t>(sats[i].inUse ? 1 : 0),
                                static_cast<uint8_t>(count), 0});
-        if (format & Bit(kEle)) PutU16(out, static_cast<uint16_t>(sats[i].elevation));
-        if (format & Bit(kAzi)) PutU16(out, static_cast<uint16_t>(sats[i].azimuth));
-        if (format & Bit(kSnr)) PutU16(out, sats[i].snr);
+        if (format & Bit(kEle)) AppendLe16(out, static_cast<uint16_t>(sats[i].elevation));
+        if (format & Bit(kAzi)) AppendLe16(out, static_cast<uint16_t>(sats[i].azimuth));
+        if (format & Bit(kSnr)) AppendLe16(out, sats[i].snr);
     }
 }
 
@@ -71,26 +55,26 @@ std::vector<uint8_t> MtkImageWriter::EncodeRecord(uint32_t format, const FixReco
                                                   const MtkRecordExtras& extras, Checksum checksum) {
     std::vector<uint8_t> out;
     const auto has = [format](Field field) { return (format & Bit(field)) != 0; };
-    if (has(kUtc)) PutU32(out, extras.rawUtc.value_or(static_cast<uint32_t>(fix.time)));
-    if (has(kVal)) PutU16(out, extras.valid);
+    if (has(kUtc)) AppendLe32(out, extras.rawUtc.value_or(static_cast<uint32_t>(fix.time)));
+    if (has(kVal)) AppendLe16(out, extras.valid);
     if (has(kLat)) PutFloat(out, fix.latitude);
     if (has(kLon)) PutFloat(out, fix.longitude);
-    if (has(kSpd)) PutU32(out, static_cast<uint32_t>(extras.rawSpeed.value_or(StoredSpeed(fix.speed))));
+    if (has(kSpd)) AppendLe32(out, static_cast<uint32_t>(extras.rawSpeed.value_or(StoredSpeed(fix.speed))));
     if (has(kHgt)) {
         const uint32_t bits = std::bit_cast<uint32_t>(fix.height);
         out.insert(out.end(), {static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits >> 16),
                                static_cast<uint8_t>(bits >> 24)});
     }
     if (has(kTrk)) PutFloat(out, extras.track);
-    if (has(kDsta)) PutU16(out, extras.dgpsStation);
+    if (has(kDsta)) AppendLe16(out, extras.dgpsStation);
     if (has(kDage)) PutFloat(out, extras.dgpsAge);
-    if (has(kPdop)) PutU16(out, extras.pdop);
-    if (has(kHdop)) PutU16(out, extras.hdop);
-    if (has(kVdop)) PutU16(out, extras.vdop);
+    if (has(kPdop)) AppendLe16(out, extras.pdop);
+    if (has(kHdop)) AppendLe16(out, extras.hdop);
+    if (has(kVdop)) AppendLe16(out, extras.vdop);
     if (has(kNsat)) out.insert(out.end(), {extras.inView, extras.inUse});
     if (has(kSid)) PutSatellites(out, format, extras);
-    if (has(kRcr)) PutU16(out, extras.reason);
-    if (has(kMs)) PutU16(out, extras.milliseconds);
+    if (has(kRcr)) AppendLe16(out, extras.reason);
+    if (has(kMs)) AppendLe16(out, extras.milliseconds);
     uint8_t sum = 0;
     for (uint8_t b : out) {
         sum ^= b;
@@ -120,7 +104,7 @@ void MtkImageWriter::AddErasedRecord() {
 void MtkImageWriter::AddMarker(uint8_t type, uint32_t value) {
     std::vector<uint8_t> marker(kMarkerSize, 0xAA);
     marker[kMarkerTypeOffset] = type;
-    PutU32At(marker.data() + kMarkerValueOffset, value);
+    WriteLe32(marker, kMarkerValueOffset, value);
     std::fill(marker.begin() + 12, marker.end(), 0xBB);
     AppendEntry(marker, false);
     if (type == kChangeFormat) {
@@ -190,17 +174,16 @@ void MtkImageWriter::AppendEntry(std::span<const uint8_t> entry, bool isRecord) 
 void MtkImageWriter::WriteHeaders(std::vector<uint8_t>& image) const {
     for (size_t i = 0; i < sectors_.size(); ++i) {
         const Sector& sector = sectors_[i];
-        uint8_t* h = image.data() + i * kSectorSize;
+        const std::span<uint8_t> h(image.data() + i * kSectorSize, kSectorSize);
         const uint16_t count = sector.headerCount.value_or(sector.recordCount);
-        h[0] = static_cast<uint8_t>(count);
-        h[1] = static_cast<uint8_t>(count >> 8);
-        PutU32At(h + 2, sector.format);
+        WriteLe16(h, 0, count);
+        WriteLe32(h, 2, sector.format);
         h[6] = 0x00;  // recording mode: overwrite when full, log by time
         h[7] = 0x01;
-        PutU32At(h + 8, 50);   // every 5 s (tenths)
-        PutU32At(h + 12, 0);   // no distance criterion
-        PutU32At(h + 16, 0);   // no speed criterion
-        PutU32At(h + kMarkOffset, sector.mark ? kSectorMark : 0xFFFFFFFFu);
+        WriteLe32(h, 8, 50);   // every 5 s (tenths)
+        WriteLe32(h, 12, 0);   // no distance criterion
+        WriteLe32(h, 16, 0);   // no speed criterion
+        WriteLe32(h, kMarkOffset, sector.mark ? kSectorMark : 0xFFFFFFFFu);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "core/Bytes.h"
 #include "tools/loggersim/SimSentence.h"
 
 namespace ml::sim {
@@ -21,12 +22,6 @@ bool ParseDecimal(const std::string& text, int& value) {
     if (text.empty()) return false;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
     return error == std::errc() && end == text.data() + text.size();
-}
-
-uint32_t ReadU32(const std::vector<uint8_t>& bytes, size_t offset) {
-    if (offset + 4 > bytes.size()) return 0;
-    return static_cast<uint32_t>(bytes[offset]) | static_cast<uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<uint32_t>(bytes[offset + 2]) << 16 | static_cast<uint32_t>(bytes[offset + 3]) << 24;
 }
 
 std::string Hex8(uint32_t value) {
@@ -49,8 +44,8 @@ std::string MtkLoggerModel::Stats() const {
 uint32_t MtkLoggerModel::RecordCount() const {
     uint32_t total = 0;
     for (size_t sector = 0; sector + 0x200 <= image_.size(); sector += kSectorSize) {
-        if (ReadU32(image_, sector + 0x1FC) != 0xBBBBBBBBu) continue;
-        const uint32_t count = image_[sector] | static_cast<uint32_t>(image_[sector + 1]) << 8;
+        if (ReadLe32(image_, sector + 0x1FC) != 0xBBBBBBBBu) continue;
+        const uint32_t count = ReadLe16(image_, sector);
         if (count != 0xFFFF) total += count;
     }
     return total;
@@ -128,7 +123,7 @@ std::string MtkLoggerModel::AnswerPmtk182(const std::vector<std::string>& fields
 std::string MtkLoggerModel::StatusValue(int item) const {
     switch (item) {
     case 2: {
-        const uint32_t format = image_.size() >= 6 ? ReadU32(image_, 2) : 0x8800003Du;
+        const uint32_t format = image_.size() >= 6 ? ReadLe32(image_, 2) : 0x8800003Du;
         return Hex8(format == 0xFFFFFFFFu ? 0x8800003Du : format);
     }
     case 3: return "50";

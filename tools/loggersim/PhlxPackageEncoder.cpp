@@ -1,29 +1,18 @@
 #include "tools/loggersim/PhlxPackageEncoder.h"
 
-#include <cstring>
+#include <bit>
+
+#include "core/Bytes.h"
 
 namespace ml::sim {
 
 namespace {
 
-void PutU32(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-    at[2] = static_cast<uint8_t>(value >> 16);
-    at[3] = static_cast<uint8_t>(value >> 24);
-}
+void PutU32(uint8_t* at, uint32_t value) { WriteLe32({at, 4}, 0, value); }
 
-void PutU16(uint8_t* at, uint16_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
+void PutU16(uint8_t* at, uint16_t value) { WriteLe16({at, 2}, 0, value); }
 
-void PutFloat(uint8_t* at, float value) {
-    static_assert(sizeof(float) == 4);
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, 4);
-    PutU32(at, bits);
-}
+void PutFloat(uint8_t* at, float value) { PutU32(at, std::bit_cast<uint32_t>(value)); }
 
 }  // namespace
 

@@ -8,11 +8,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 
+#include "store/platform/FileIo.h"
 #include "tools/loggersim/DemoLog.h"
 #include "tools/loggersim/MtkLoggerModel.h"
 #include "tools/loggersim/PhlxLoggerModel.h"
@@ -32,17 +31,9 @@ int Fail(const std::string& message) {
 }
 
 std::optional<std::string> ReadFile(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return std::nullopt;
-    }
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
-    return bytes;
+    std::vector<uint8_t> bytes;
+    if (ml::ReadFileBytes(path, bytes, error) != ml::ReadStatus::Ok) return std::nullopt;
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::unique_ptr<ml::sim::SimulatedLogger> MakeLogger(const ml::sim::SimOptions& options, std::string& error) {

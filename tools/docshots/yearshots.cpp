@@ -1,7 +1,7 @@
 // Makes the year window's pictures (docs/screenshots): the simulated logger
 // read into a ledger, places named and picked on the map in 분류 규칙, the
 // rules run over the year, two business trips on the map, a printed page.
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/gui/tools/yearshots/yearshots docs/screenshots
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/gui/tools/docshots/yearshots docs/screenshots
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
