@@ -9,6 +9,7 @@ packages=(
   clang-format                                      # tools/format.sh
   librsvg2-bin                                      # rsvg-convert: the 256 px menu icon
   libgtest-dev libgmock-dev libbenchmark-dev        # tests and benchmarks
+  libcpp-httplib-dev                                # the tests' HTTP server
   clang libclang-rt-14-dev                          # libFuzzer targets
   libcurl4-openssl-dev nlohmann-json3-dev           # geocoding client
   libsqlite3-dev                                    # the year ledger

@@ -1,6 +1,6 @@
 // The 연간 운행기록 window over a ledger file the test makes: the table and
-// its footer, edits and their undo, rules over a selection, named places,
-// odometer readings, and the forms and exports.
+// its footer, edits and their undo, odometer readings, and the forms and
+// exports. Rules over a selection are the walk-through's.
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
@@ -16,7 +16,6 @@
 #include "tests/support/LedgerTestData.h"
 #include "tests/support/TestSupport.h"
 #include "views/CHtmlDlgTrackOutNew.h"
-#include "views/ClassifyRulesDialog.h"
 #include "views/LedgerHistoryModel.h"
 #include "views/OdometerDialog.h"
 #include "views/YearFilterModel.h"
@@ -24,29 +23,18 @@
 #include "views/YearTableModel.h"
 
 using namespace ml;
-using test::LedgerPoint;
 
 namespace {
 
-constexpr int64_t kMonday9 = 1772409600;  // 2026-03-02 09:00 in Seoul
 constexpr const char* kCar = "12가3456";
-constexpr LedgerPoint kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient;
 
-// Four trips in March (home to work, a customer at noon and back, home
-// again) and one in April; every one unclassified.
+// The office days: four trips in March and one in April, every one unclassified.
 struct YearWindow {
     YearWindow() {
-        const FixList fixes = test::LedgerJoin({
-            test::StraightDrive(kMonday9 - 3000, 600, kHome, kWork),
-            test::StraightDrive(kMonday9 + 3 * 3600, 600, kWork, kClient),
-            test::StraightDrive(kMonday9 + 4 * 3600, 600, kClient, kWork),
-            test::StraightDrive(kMonday9 + 9 * 3600 + 1800, 600, kWork, kHome),
-            test::StraightDrive(kMonday9 + 35 * 86400, 600, kHome, kWork),
-        });
         ledger::Status s = ledger::OpenLedger(dir.File("ledger.sqlite3"), "tester", ledger);
         ledger::ImportRequest request;
         request.kind = ledger::DownloadKind::FixCsv;
-        request.raw = test::LedgerCsv(fixes);
+        request.raw = test::LedgerCsv(test::OfficeDays());
         ledger::ImportResult result;
         if (s.ok()) s = ledger->Import(kCar, ledger::Car{}, request, result);
         if (!s.ok()) qFatal("%s", s.message().c_str());
@@ -164,26 +152,6 @@ private slots:
         for (const auto& t : w.Trips()) QCOMPARE(int(t.use), int(ledger::Use::Unclassified));
         QCOMPARE(w.window->historyModel()->index(0, LedgerHistoryModel::kBy).data().toString(), QString("tester (되돌리기)"));
         QVERIFY(!w.window->canUndo());
-    }
-
-    void rulesClassifyASelectionButKeepAUsersChoiceAndNamePlaces() {
-        YearWindow w;
-        QVERIFY(w.window->filterModel()->setData(w.window->filterModel()->index(3, YearTableModel::kUse), "비업무용"));
-        ClassifyRulesDialog dialog(*w.ledger, w.prompts, kCar, {}, false);
-        dialog.ShowRules(test::OfficeRules(kCar));
-        QVERIFY(dialog.Save());
-        w.window->Reload();
-        w.window->SelectAllShown();
-        QVERIFY(w.window->ApplyRulesToSelection());
-        w.Settle();
-        const char* uses[] = {"출퇴근용", "일반업무용", "일반업무용", "비업무용", "", "출퇴근용"};
-        for (int r = 0; r < 6; ++r) {
-            if (*uses[r]) QCOMPARE(w.Cell(r, YearTableModel::kUse), QString(uses[r]));
-        }
-        QCOMPARE(w.Cell(1, YearTableModel::kPurpose), QString("한빛 방문"));
-        QCOMPARE(w.Cell(0, YearTableModel::kFrom), QString("자택"));
-        QCOMPARE(w.Cell(0, YearTableModel::kTo), QString("회사"));
-        QVERIFY(w.prompts.messages.empty());
     }
 
     void anOdometerReadingAddsARowOfUnrecordedDriving() {

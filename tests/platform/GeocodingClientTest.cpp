@@ -30,18 +30,7 @@ std::string AddressReply(const std::string& address) {
     return R"({"results":[{"formatted_address":")" + address + R"(","types":["street_address"]}],"status":"OK"})";
 }
 
-HttpScriptedReply Reply(std::string body, int status = 200) {
-    HttpScriptedReply reply;
-    reply.body = std::move(body);
-    reply.status = status;
-    return reply;
-}
-
-HttpScriptedReply Silent() {
-    HttpScriptedReply reply;
-    reply.neverAnswer = true;
-    return reply;
-}
+const HttpScriptedReply kSilent{.neverAnswer = true};
 
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -70,8 +59,8 @@ protected:
 };
 
 TEST_F(GeocodingClientTest, SendsTheExactRequestOnOneConnectionAndTakesTheAddress) {
-    server_.Enqueue(Reply(AddressReply("대한민국 서울특별시 중구 세종대로 110")));
-    server_.Enqueue(Reply(AddressReply("110 Sejong-daero, Jung-gu, Seoul")));
+    server_.Enqueue({.body = AddressReply("대한민국 서울특별시 중구 세종대로 110")});
+    server_.Enqueue({.body = AddressReply("110 Sejong-daero, Jung-gu, Seoul")});
     GeocodingClient client(Config());
     ASSERT_TRUE(client.OpenInternet());
     EXPECT_EQ(client.ReverseGeocode(37.5, 127.25), "대한민국 서울특별시 중구 세종대로 110");
@@ -84,8 +73,8 @@ TEST_F(GeocodingClientTest, SendsTheExactRequestOnOneConnectionAndTakesTheAddres
 }
 
 TEST_F(GeocodingClientTest, ErrorStatusOrNoKeyGivesNoData) {
-    server_.Enqueue(Reply(AddressReply("an error page is not an answer"), 403));
-    server_.Enqueue(Reply("<html>Internal Server Error</html>", 500));
+    server_.Enqueue({.status = 403, .body = AddressReply("an error page is not an answer")});
+    server_.Enqueue({.status = 500, .body = "<html>Internal Server Error</html>"});
     GeocodingClient client(Config());
     EXPECT_EQ(client.ReverseGeocode(1, 2), "No Data");
     EXPECT_EQ(client.replyStatus(), 403);
@@ -108,7 +97,7 @@ TEST_F(GeocodingClientTest, OversizedReplyIsCutToTheLimit) {
     std::string exact = AddressReply("Exact");
     exact.insert(1, R"("pad":")" + std::string(GeocodingClient::kReplyLimit - exact.size() - 9, 'y') + "\",");
     ASSERT_EQ(exact.size(), GeocodingClient::kReplyLimit);
-    for (const auto& body : {big, late, exact}) server_.Enqueue(Reply(body));
+    for (const auto& body : {big, late, exact}) server_.Enqueue({.body = body});
 
     GeocodingClient client(Config());
     EXPECT_EQ(client.ReverseGeocode(1, 2), "Early, Street 1") << "it arrived whole before the cut";
@@ -121,11 +110,9 @@ TEST_F(GeocodingClientTest, OversizedReplyIsCutToTheLimit) {
 }
 
 TEST_F(GeocodingClientTest, ServerThatDoesNotAnswerIsLeftAfterTheTimeOut) {
-    HttpScriptedReply stalled = Reply(AddressReply("Half"));
-    stalled.stallAfterHeaders = true;
-    HttpScriptedReply slow = Reply(AddressReply("Slow but in time"));
-    slow.delayMs = 200;
-    for (const auto& reply : {Silent(), stalled, slow}) server_.Enqueue(reply);
+    server_.Enqueue(kSilent);
+    server_.Enqueue({.body = AddressReply("Half"), .stallAfterHeaders = true});
+    server_.Enqueue({.body = AddressReply("Slow but in time"), .delayMs = 200});
 
     GeocodingClient client(Config());
     for (int i = 0; i < 2; ++i) {
@@ -145,7 +132,7 @@ TEST_F(GeocodingClientTest, ServerThatDoesNotAnswerIsLeftAfterTheTimeOut) {
 }
 
 TEST_F(GeocodingClientTest, RepeatedFailuresPauseTheLookups) {
-    server_.SetDefaultReply(Silent());
+    server_.SetDefaultReply(kSilent);
     GeocodingConfig config = Config();
     config.requestTimeoutMs = 200;
     config.failuresBeforePause = 2;
@@ -155,7 +142,7 @@ TEST_F(GeocodingClientTest, RepeatedFailuresPauseTheLookups) {
     EXPECT_EQ(client.requestCount(), 2);
 
     // After the pause the service is asked again.
-    server_.SetDefaultReply(Reply(AddressReply("Recovered")));
+    server_.SetDefaultReply({.body = AddressReply("Recovered")});
     std::this_thread::sleep_for(std::chrono::milliseconds(350));
     EXPECT_EQ(client.ReverseGeocode(1, 2), "Recovered");
     EXPECT_EQ(client.requestCount(), 3);
@@ -214,8 +201,8 @@ TEST_F(GeocodingClientTest, ConnectivityCheckConnectsOnlyAndIsBounded) {
 
 TEST_F(GeocodingClientTest, DiagnosticLogFramesTheReplyAndNeverShowsTheKey) {
     // A server that echoes the key must not smuggle it into the log either.
-    server_.Enqueue(Reply(std::string(R"({"echo":")") + kKey + R"(",)" + AddressReply("Seoul, Korea").substr(1)));
-    server_.Enqueue(Silent());
+    server_.Enqueue({.body = std::string(R"({"echo":")") + kKey + R"(",)" + AddressReply("Seoul, Korea").substr(1)});
+    server_.Enqueue(kSilent);
     std::string diag;
     SetDiagSink([&](std::string_view line) { diag += line; });
     GeocodingConfig config = Config();
@@ -252,8 +239,8 @@ TEST_F(GeocodingClientTest, CliTracksLooksUpAddressesOnlyWhenAskedAndOnline) {
         const size_t tab = line.rfind('\t');
         return std::make_pair(line.substr(line.rfind('\t', tab - 1) + 1), result.err);
     };
-    server_.Enqueue(Reply(AddressReply("Start, Seoul")));
-    server_.Enqueue(Reply(AddressReply("End: Seoul.")));
+    server_.Enqueue({.body = AddressReply("Start, Seoul")});
+    server_.Enqueue({.body = AddressReply("End: Seoul.")});
     EXPECT_EQ(run(server_.baseUrl() + "/", true).first, "Start, Seoul\tEnd: Seoul.");
     const auto lines = server_.RequestLines();
     ASSERT_EQ(lines.size(), 2u);

@@ -80,25 +80,18 @@ TEST_F(LedgerClassify, RulesClassifyAnImportedWeekAndNameTheirPlaces) {
     EXPECT_EQ(log.rows[1].endAddress, "회사");
 }
 
-TEST_F(LedgerClassify, AUseSomeoneDecidedIsNeverOverwritten) {
+// Taken back to unclassified by hand, a trip stays so when a later import
+// extends it; asked for over a selection, the rules do classify it.
+TEST_F(LedgerClassify, AUseSomeoneDecidedIsNeverOverwrittenByAnImport) {
+    SaveRules(OfficeRules());
     Import(Drive(kMonday9 - 3000, 300, kHome, kWork));
     const int64_t id = Trips()[0].id;
-    TripEdit personal;
-    personal.use = Use::Private;
-    ASSERT_TRUE(ledger->Classify({&id, 1}, personal).ok());
-    SaveRules(OfficeRules());
     ClassifyResult applied;
-    ASSERT_TRUE(ledger->ApplyRules(kCar, {&id, 1}, applied).ok());
-    EXPECT_EQ(applied.changedTrips, 0);
-
-    // Taken back to unclassified by hand: a later import extending the trip
-    // leaves it so.
     TripEdit none;
     none.use = Use::Unclassified;
     ASSERT_TRUE(ledger->Classify({&id, 1}, none).ok());
     EXPECT_EQ(Import(Drive(kMonday9 - 3000, 600, kHome, kWork)).ruleClassified, 0);
     EXPECT_EQ(Trips()[0].use, Use::Unclassified);
-    // Asked for over the selection, the rules do classify it.
     ASSERT_TRUE(ledger->ApplyRules(kCar, {&id, 1}, applied).ok());
     EXPECT_EQ(Trips()[0].use, Use::Commute);
 }

@@ -68,6 +68,17 @@ inline FixList LedgerJoin(const std::vector<FixList>& drives) {
     return all;
 }
 
+// Monday 2026-03-02 in Seoul: 자택 to 회사 at 08:10, to 거래처 한빛 at noon and
+// back at 13:00, home at 18:30; and 자택 to 회사 on 2026-04-06.
+inline FixList OfficeDays() {
+    constexpr int64_t kMonday9 = 1772409600;
+    return LedgerJoin({StraightDrive(kMonday9 - 3000, 600, kOfficeHome, kOfficeWork),
+                       StraightDrive(kMonday9 + 3 * 3600, 600, kOfficeWork, kOfficeClient),
+                       StraightDrive(kMonday9 + 4 * 3600, 600, kOfficeClient, kOfficeWork),
+                       StraightDrive(kMonday9 + 9 * 3600 + 1800, 600, kOfficeWork, kOfficeHome),
+                       StraightDrive(kMonday9 + 35 * 86400, 600, kOfficeHome, kOfficeWork)});
+}
+
 inline std::vector<uint8_t> LedgerImage(const FixList& fixes) {
     MtkImageWriter writer(0x0000003D);
     for (const FixRecord& f : fixes) writer.AddFix(f);

@@ -1,7 +1,6 @@
 #include "tests/support/TestSupport.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 
 namespace ml::test {
 
@@ -63,17 +63,20 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+// The program's input and output go through files, so that nothing waits on
+// a full pipe; it is done when it exits, whatever its children still hold.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                          const std::string& input, double timeoutSeconds) {
     ProcessResult result;
-    int inPipe[2], outPipe[2], errPipe[2];
-    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) return result;
+    const TempDir dir;
+    WriteText(dir.File("in"), input);
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+        const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+        if (dup2(open(dir.File("in").c_str(), O_RDONLY), 0) < 0 || dup2(open(dir.File("out").c_str(), flags, 0600), 1) < 0 ||
+            dup2(open(dir.File("err").c_str(), flags, 0600), 2) < 0) {
+            _exit(126);
+        }
         for (const auto& entry : environment) putenv(strdup(entry.c_str()));
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -81,53 +84,20 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
         execv(args[0], args.data());
         _exit(127);
     }
-    close(inPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    signal(SIGPIPE, SIG_IGN);
-    size_t written = 0;
-    if (input.empty()) {
-        close(inPipe[1]);
-        inPipe[1] = -1;
-    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    bool outOpen = true, errOpen = true;
-    while (outOpen || errOpen) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
+    int status = 0;
+    while (pid > 0 && waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
             result.timedOut = true;
             kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
             break;
         }
-        pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inPipe[1], POLLOUT, 0}};
-        const nfds_t n = inPipe[1] >= 0 ? 3 : 2;
-        if (!outOpen) fds[0].fd = -1;
-        if (!errOpen) fds[1].fd = -1;
-        if (poll(fds, n, static_cast<int>(std::min<long long>(left.count(), 100))) < 0) continue;
-        char buffer[65536];
-        if (outOpen && (fds[0].revents & (POLLIN | POLLHUP))) {
-            const ssize_t r = read(outPipe[0], buffer, sizeof buffer);
-            if (r > 0) result.out.append(buffer, static_cast<size_t>(r)); else outOpen = false;
-        }
-        if (errOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
-            const ssize_t r = read(errPipe[0], buffer, sizeof buffer);
-            if (r > 0) result.err.append(buffer, static_cast<size_t>(r)); else errOpen = false;
-        }
-        if (n == 3 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            const ssize_t w = write(inPipe[1], input.data() + written, input.size() - written);
-            if (w > 0) written += static_cast<size_t>(w);
-            if (w <= 0 || written >= input.size()) {
-                close(inPipe[1]);
-                inPipe[1] = -1;
-            }
-        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (inPipe[1] >= 0) close(inPipe[1]);
-    close(outPipe[0]);
-    close(errPipe[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    if (pid > 0 && !result.timedOut && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    if (FileExists(dir.File("out"))) result.out = ReadText(dir.File("out"));
+    if (FileExists(dir.File("err"))) result.err = ReadText(dir.File("err"));
     return result;
 }
 

@@ -56,6 +56,8 @@ TEST_F(ClassifyRules, AWeekOfTripsClassifiesAsTheRulesSay) {
         Point from, to;
         std::optional<Use> use;  // nullopt: left unclassified
         const char* purpose;
+        Use chosen = Use::Unclassified;  // what the trip held before
+        const char* typed = "";
     };
     const int64_t hour = 3600, sunday = kMonday9 - 86400;
     const Case cases[] = {
@@ -66,30 +68,22 @@ TEST_F(ClassifyRules, AWeekOfTripsClassifiesAsTheRulesSay) {
         {"Sunday trip", sunday + 2 * hour, kHome, kElsewhere, std::nullopt, ""},
         {"Sunday home to work", sunday + hour, kHome, kWork, std::nullopt, ""},
         {"Saturday customer", sunday - 86400 + 3 * hour, kClient, kHome, std::nullopt, ""},
+        // Rules never overwrite a use someone chose, nor a purpose typed.
+        {"chosen private", kMonday9 + 3 * hour, kWork, kClient, std::nullopt, "", Use::Private},
+        {"typed purpose", kMonday9 + 3 * hour, kWork, kClient, Use::Business, "", Use::Unclassified, "견적 협의"},
     };
     const RuleSet set = WeekRules();
     const auto places = PlacesForCar(set, "12가3456");
     for (const Case& c : cases) {
-        const auto outcome = ClassifyByRules(set, places, TripAt(c.start, c.from, c.to));
+        Trip trip = TripAt(c.start, c.from, c.to);
+        trip.use = c.chosen;
+        trip.purpose = c.typed;
+        const auto outcome = ClassifyByRules(set, places, trip);
         ASSERT_EQ(outcome.has_value(), c.use.has_value()) << c.what;
         if (!outcome) continue;
         EXPECT_EQ(outcome->use, *c.use) << c.what;
         EXPECT_EQ(outcome->purpose.value_or(""), c.purpose) << c.what;
     }
-}
-
-TEST_F(ClassifyRules, RulesNeverOverwriteAUseNorAPurpose) {
-    const RuleSet set = WeekRules();
-    const auto places = PlacesForCar(set, "");
-    Trip chosen = TripAt(kMonday9 + 3 * 3600, kWork, kClient);
-    chosen.use = Use::Private;
-    EXPECT_FALSE(ClassifyByRules(set, places, chosen));
-    chosen.use = Use::Unclassified;
-    chosen.purpose = "견적 협의";
-    const auto outcome = ClassifyByRules(set, places, chosen);
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->use, Use::Business);
-    EXPECT_FALSE(outcome->purpose);
 }
 
 TEST_F(ClassifyRules, PlacesOfACarAndNamedTripEnds) {
