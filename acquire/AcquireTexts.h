@@ -22,13 +22,11 @@ inline constexpr const char* kNoFixes =
 
 inline constexpr const char* kDiscardQuestion =
     "기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다";
-inline constexpr const char* kEraseQuestion =
-    "현재 연결된 기기의 모든 로그 정보가 삭제됩니다.\n정말 삭제하시겠습니까?";
+inline constexpr const char* kEraseQuestion = "현재 연결된 기기의 모든 로그 정보가 삭제됩니다.\n정말 삭제하시겠습니까?";
 inline constexpr const char* kEraseSendFailed = "메시지 전송 실패!";
 // Erase with no open port: the erase goes to the logger of the last
 // download, and there is none.
-inline constexpr const char* kEraseNoPort =
-    "연결된 기기가 없습니다. 먼저 로그읽기로 기기에 연결해 주십시오.";
+inline constexpr const char* kEraseNoPort = "연결된 기기가 없습니다. 먼저 로그읽기로 기기에 연결해 주십시오.";
 
 inline constexpr const char* kStageOk = "OK";
 

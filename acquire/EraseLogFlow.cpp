@@ -66,8 +66,8 @@ bool EraseLogFlow::LookAtMtk(const std::string& portName, const KnownMemory& kno
     FixList fixes;
     if (check.eraseCheckMatched()) {
         DecodeLogImage(std::span<const uint8_t>(known.image).first(std::min<size_t>(used, stored)), fixes);
-        contents.held = HeldText(fixes.size(), fixes.empty() ? 0 : fixes.front().time,
-                                 fixes.empty() ? 0 : fixes.back().time);
+        contents.held =
+            HeldText(fixes.size(), fixes.empty() ? 0 : fixes.front().time, fixes.empty() ? 0 : fixes.back().time);
         return true;
     }
     // Beyond what is stored everything is new; a memory that ends
@@ -124,8 +124,8 @@ EraseOutcome EraseLogFlow::EraseLogCommand() {
 
     const KnownMemory known = book_ != nullptr ? book_->Known(query.model, query.loggerId) : KnownMemory{};
     Contents contents;
-    const bool looked = query.model == LoggerModel::Mtk ? LookAtMtk(portName, known, contents)
-                                                        : LookAtPhlx(portName, known, contents);
+    const bool looked =
+        query.model == LoggerModel::Mtk ? LookAtMtk(portName, known, contents) : LookAtPhlx(portName, known, contents);
     if (!looked) return EraseOutcome::QueryFailed;
     DiagPrintf("erase: %s %s\n", contents.held.c_str(), contents.lost.c_str());
     if (!contents.lost.empty() && !force_) {

@@ -25,10 +25,10 @@ struct KnownLog {
 };
 
 struct KnownMemory {
-    std::vector<uint8_t> image;   // MTK: the memory from address 0 as far as known
-    uint32_t importedBytes = 0;   // MTK: the leading bytes whose fixes are in the ledger
-    std::vector<KnownLog> logs;   // PHLX
-    FixList logFixes;             // PHLX: the fixes of those logs, for the lists
+    std::vector<uint8_t> image;  // MTK: the memory from address 0 as far as known
+    uint32_t importedBytes = 0;  // MTK: the leading bytes whose fixes are in the ledger
+    std::vector<KnownLog> logs;  // PHLX
+    FixList logFixes;            // PHLX: the fixes of those logs, for the lists
 };
 
 class LoggerMemoryBook {

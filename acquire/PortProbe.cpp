@@ -55,7 +55,8 @@ PortProbeResult ProbePorts(const std::vector<PortEntry>& ports, const PortProbeO
         }
         const std::string reply = Ask(port, std::min(end, Clock::now() + std::chrono::milliseconds(options.perPortMs)));
         const LoggerModel model = ClassifyModelReply(reply);
-        DiagPrintf("probe %s: %s\n", entry.devicePath.c_str(), model == LoggerModel::Failed ? "no logger" : reply.c_str());
+        DiagPrintf("probe %s: %s\n", entry.devicePath.c_str(),
+                   model == LoggerModel::Failed ? "no logger" : reply.c_str());
         if (model != LoggerModel::Failed) {
             result.found = static_cast<int>(i);
             result.loggerId = LoggerIdOf(reply, model);

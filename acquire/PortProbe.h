@@ -14,8 +14,8 @@
 namespace ml {
 
 struct PortProbeOptions {
-    int totalMs = 3000;    // never longer than this in all
-    int perPortMs = 600;   // a logger answers within a few dozen ms
+    int totalMs = 3000;   // never longer than this in all
+    int perPortMs = 600;  // a logger answers within a few dozen ms
     std::string sysRoot = "/sys";
 };
 

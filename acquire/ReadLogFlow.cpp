@@ -101,8 +101,7 @@ void ReadLogFlow::ReportLoss(const UserMessage& loss) {
 }
 
 ReadLogOutcome ReadLogFlow::Download(const std::string& portName) {
-    const ModelQueryResult query =
-        QueryLoggerModel(session_.port, portName, ui_, session_.options, cancel_);
+    const ModelQueryResult query = QueryLoggerModel(session_.port, portName, ui_, session_.options, cancel_);
     switch (query.model) {
         case LoggerModel::Failed: return query.failure;
         case LoggerModel::Phlx: return RunPhlx(portName, query.loggerId);

@@ -64,8 +64,7 @@ private:
     ReadLogOutcome RunMtk(const std::string& portName, const std::string& loggerId);
     ReadLogOutcome RunPhlx(const std::string& portName, const std::string& loggerId);
     KnownMemory Known(LoggerModel kind, const std::string& loggerId);
-    ReadLogOutcome Fail(ReadLogOutcome outcome, const std::string& text, const std::string& caption,
-                        bool closePort);
+    ReadLogOutcome Fail(ReadLogOutcome outcome, const std::string& text, const std::string& caption, bool closePort);
     // Builds the tracks of `fixesToBuild` into `built`, line 5 showing it.
     void BuildNewTracks(FixList& fixesToBuild, TrackList& built);
     void DiscardIfAsked();

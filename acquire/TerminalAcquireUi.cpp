@@ -7,8 +7,7 @@ namespace ml {
 namespace {
 // The loading popup's labels, in line order (after a reset).
 constexpr std::array<const char*, 5> kStageLabels = {
-    "수신기에 접속 중...", "데이터 확인 중...", "데이터 다운로드 중...", "데이터 디코딩 중..",
-    "데이터 트랙 생성 중..",
+    "수신기에 접속 중...", "데이터 확인 중...", "데이터 다운로드 중...", "데이터 디코딩 중..", "데이터 트랙 생성 중..",
 };
 }  // namespace
 

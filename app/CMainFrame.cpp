@@ -17,9 +17,9 @@
 #include "views/CComboListCtrl.h"
 #include "views/CLoadingPopup.h"
 #include "views/CMainDialog.h"
-#include "views/MapAndReportWiring.h"
 #include "views/CProgressDlg.h"
 #include "views/CSettingDlg.h"
+#include "views/MapAndReportWiring.h"
 #include "views/QtText.h"
 #include "views/UiThread.h"
 #include "views/UserPrompts.h"
@@ -61,12 +61,13 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
     setCentralWidget(mainDialog_);
 
     const std::string path = options_.settingsPath;
-    settingDlg_ = new CSettingDlg(settings.settings, Cp949Codec::Instance(),
-                                  [path](const Settings& values) {
-                                      const SaveResult result = SaveSettings(path, values);
-                                      return result.ok ? std::string() : result.error;
-                                  },
-                                  this);
+    settingDlg_ = new CSettingDlg(
+        settings.settings, Cp949Codec::Instance(),
+        [path](const Settings& values) {
+            const SaveResult result = SaveSettings(path, values);
+            return result.ok ? std::string() : result.error;
+        },
+        this);
     connect(settingDlg_, &CSettingDlg::saveFailed, this,
             [this](const QString& message) { prompts().Message(this, message, QStringLiteral("경고")); });
     connect(settingDlg_, &CSettingDlg::inputRefused, this,
@@ -104,7 +105,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent) : QMainWindow(pare
 CMainFrame::~CMainFrame() {
     StopPortProbe();
     StopDownload();
-    delete yearWindow_;  // before the ledger it reads
+    delete yearWindow_;       // before the ledger it reads
     ledgerImporter_.reset();  // finishes the imports already queued
     if (loadingPopup_) loadingPopup_->hide();
 }
@@ -123,7 +124,8 @@ void CMainFrame::CreateChildren() {
     });
     progressDlg_ = new CProgressDlg(this);
 
-    acquireUi_ = std::make_unique<QtAcquireUi>(this, *loadingPopup_, *progressDlg_, prompts(), [this] { OnTracksUpdated(); });
+    acquireUi_ =
+        std::make_unique<QtAcquireUi>(this, *loadingPopup_, *progressDlg_, prompts(), [this] { OnTracksUpdated(); });
     readFlow_ = std::make_unique<ReadLogFlow>(session_, *acquireUi_);
 }
 

@@ -42,13 +42,13 @@ class Ledger;
 }
 
 struct FrameOptions {
-    std::string settingsPath;              // Setting.ini to read or create
-    std::optional<bool> online;            // the connectivity check made by the caller
-    UserPrompts* prompts = nullptr;        // null: real message boxes and file dialogs
-    std::vector<std::string> extraPorts;   // offered besides the ports found (the simulator)
-    std::string preferredPort;             // device path the connect dialog preselects
-    std::string simulatorPort;             // the built-in simulator's port, marked "(시뮬레이터)"
-    std::string ledgerPath;                // the year ledger downloads go into; empty: none
+    std::string settingsPath;             // Setting.ini to read or create
+    std::optional<bool> online;           // the connectivity check made by the caller
+    UserPrompts* prompts = nullptr;       // null: real message boxes and file dialogs
+    std::vector<std::string> extraPorts;  // offered besides the ports found (the simulator)
+    std::string preferredPort;            // device path the connect dialog preselects
+    std::string simulatorPort;            // the built-in simulator's port, marked "(시뮬레이터)"
+    std::string ledgerPath;               // the year ledger downloads go into; empty: none
 };
 
 class CMainFrame : public QMainWindow {
@@ -56,9 +56,18 @@ class CMainFrame : public QMainWindow {
 public:
     // Menu command ids, as the rest of the program names them.
     enum Command {
-        kReadLog = 32786, kEraseLog = 32788, kLoadFile = 32791, kSaveFile = 32792,
-        kExit = 57665, kVehicleInfo = 32787, kTrackSetting = 32794, kAbout = 57664,
-        kLedgerImportFile = 32795, kPrintLog = 32796, kYearLedger = 32797, kClassifyRules = 32798,
+        kReadLog = 32786,
+        kEraseLog = 32788,
+        kLoadFile = 32791,
+        kSaveFile = 32792,
+        kExit = 57665,
+        kVehicleInfo = 32787,
+        kTrackSetting = 32794,
+        kAbout = 57664,
+        kLedgerImportFile = 32795,
+        kPrintLog = 32796,
+        kYearLedger = 32797,
+        kClassifyRules = 32798,
     };
 
     explicit CMainFrame(FrameOptions options, QWidget* parent = nullptr);
@@ -108,9 +117,9 @@ public:
     LedgerImporter* ledgerImporter() const { return ledgerImporter_.get(); }
 
 signals:
-    void tracksUpdated();          // after the views were refreshed
-    void downloadFinished();       // the worker has ended, whatever the outcome
-    void loadTrackFileRequested(); // WM_LOAD_TRACK_FILE
+    void tracksUpdated();           // after the views were refreshed
+    void downloadFinished();        // the worker has ended, whatever the outcome
+    void loadTrackFileRequested();  // WM_LOAD_TRACK_FILE
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,8 +6,8 @@
 
 #include "acquire/EraseLogFlow.h"
 #include "acquire/ReadLogFlow.h"
-#include "app/LedgerImporter.h"
 #include "app/CMainFrame.h"
+#include "app/LedgerImporter.h"
 #include "app/QtAcquireUi.h"
 #include "core/DiagLog.h"
 #include "views/CComConnectDlg.h"
@@ -37,7 +37,8 @@ void CMainFrame::FillConnectDialog() {
     int lastWorked = -1, preferred = -1;
     for (const PortEntry& entry : session_.portList) {
         if (!lastWorkingPort_.empty() && entry.devicePath == lastWorkingPort_) lastWorked = int(entries.size());
-        if (!options_.preferredPort.empty() && entry.devicePath == options_.preferredPort) preferred = int(entries.size());
+        if (!options_.preferredPort.empty() && entry.devicePath == options_.preferredPort)
+            preferred = int(entries.size());
         QString text = ToQString(entry.portName);
         if (!entry.description.empty()) text += QStringLiteral(" - ") + ToQString(entry.description);
         if (!options_.simulatorPort.empty() && entry.devicePath == options_.simulatorPort) {
@@ -57,8 +58,8 @@ void CMainFrame::StartPortProbe() {
     connectDlg_->SetNote(QStringLiteral("로거를 찾는 중..."));
     probe_ = std::thread([this, ports = session_.portList, generation] {
         const PortProbeResult result = ProbePorts(ports, {}, &probeCancel_);
-        QMetaObject::invokeMethod(this, [this, result, generation] { OnPortProbed(result, generation); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, result, generation] { OnPortProbed(result, generation); }, Qt::QueuedConnection);
     });
 }
 
@@ -98,7 +99,8 @@ void CMainFrame::StartReadLog(int portIndex) {
     downloading_ = true;
     worker_.Start(*readFlow_, [this](ReadLogOutcome outcome) {
         DiagPrintf("read-log ended: %s\n", std::string(ToString(outcome)).c_str());
-        QMetaObject::invokeMethod(this, [this] { OnWorkerFinished(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { OnWorkerFinished(); }, Qt::QueuedConnection);
     });
 }
 

@@ -34,7 +34,8 @@ bool CMainFrame::SaveTracks() {
     const SaveResult result = SaveTrackFile(path, activeSettings(), session_.tracks, onlySelected);
     if (!result.ok) {
         DiagPrintf("save: %s\n", result.error.c_str());
-        prompts().Message(this, QStringLiteral("파일이 사용중인지 확인하시기 바랍니다"), QStringLiteral("파일 열기 실패"));
+        prompts().Message(this, QStringLiteral("파일이 사용중인지 확인하시기 바랍니다"),
+                          QStringLiteral("파일 열기 실패"));
         return false;
     }
     // What the file holds is safe now.
@@ -54,7 +55,8 @@ void CMainFrame::LoadCommand() {
     if (chosen.isEmpty()) return;
     pendingLoadPath_ = chosen;
     emit loadTrackFileRequested();
-    QMetaObject::invokeMethod(this, [this] { LoadTrackFileNow(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { LoadTrackFileNow(); }, Qt::QueuedConnection);
 }
 
 int CMainFrame::LoadTrackFileNow() {

@@ -11,8 +11,8 @@
 #include "app/LedgerImporter.h"
 #include "core/ledger/TrackEntries.h"
 #include "views/CMainDialog.h"
-#include "views/TrackListModel.h"
 #include "views/QtText.h"
+#include "views/TrackListModel.h"
 #include "views/UiThread.h"
 #include "views/UserPrompts.h"
 

@@ -29,7 +29,8 @@ namespace {
 QString RebuildQuestion(const TrackRebuildLoss& loss) {
     QString text = QStringLiteral("트랙을 재설정하면 다음 기록이 사라집니다.\n");
     if (loss.tracksGone > 0) {
-        text += QStringLiteral("- 파일에서 불러온 트랙 %1개 (수신기에서 받아온 데이터에 없는 트랙)\n").arg(loss.tracksGone);
+        text +=
+            QStringLiteral("- 파일에서 불러온 트랙 %1개 (수신기에서 받아온 데이터에 없는 트랙)\n").arg(loss.tracksGone);
     }
     if (loss.entriesGone > 0) {
         text += QStringLiteral("- 다른 트랙에 합쳐지는 트랙 %1개의 사용용도와 운행목적\n").arg(loss.entriesGone);

@@ -70,7 +70,8 @@ void CMainFrame::FillRecentMenu() {
     recentMenu_->clear();
     for (int i = 0; i < recentFiles_.size(); ++i) {
         const QString path = recentFiles_[i];
-        QAction* entry = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        QAction* entry =
+            recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
         connect(entry, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
     }
     recentMenu_->setEnabled(!recentFiles_.isEmpty());
@@ -81,7 +82,8 @@ void CMainFrame::OpenRecentFile(const QString& path) {
     if (IsDownloading()) return;
     pendingLoadPath_ = path;
     emit loadTrackFileRequested();
-    QMetaObject::invokeMethod(this, [this] { LoadTrackFileNow(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { LoadTrackFileNow(); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::PrintLogCommand() {
@@ -96,9 +98,9 @@ bool CMainFrame::AllowClose() {
     if (!HasUnsavedEdits(session_.tracks)) return true;
     switch (prompts().Question(this, QStringLiteral("저장하지 않은 변경 내용이 있습니다"),
                                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel)) {
-    case QMessageBox::Save: return SaveTracks();
-    case QMessageBox::Discard: return true;
-    default: return false;
+        case QMessageBox::Save: return SaveTracks();
+        case QMessageBox::Discard: return true;
+        default: return false;
     }
 }
 

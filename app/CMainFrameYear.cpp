@@ -22,9 +22,7 @@ namespace ml {
 
 namespace {
 
-QString TileUrl(const std::string& settingsPath) {
-    return ToQString(LoadSettings(settingsPath).services.mapTileUrl);
-}
+QString TileUrl(const std::string& settingsPath) { return ToQString(LoadSettings(settingsPath).services.mapTileUrl); }
 
 }  // namespace
 
@@ -65,7 +63,8 @@ void CMainFrame::YearLedgerCommand() {
         window.tileUrl = TileUrl(options_.settingsPath);
         yearWindow_ = new YearLedgerWindow(std::move(window), this);
         // A finished import may bring a new car, a new year or new trips.
-        if (ledgerImporter_) connect(ledgerImporter_.get(), &LedgerImporter::idle, yearWindow_, [this] { yearWindow_->RefreshCars(); });
+        if (ledgerImporter_)
+            connect(ledgerImporter_.get(), &LedgerImporter::idle, yearWindow_, [this] { yearWindow_->RefreshCars(); });
         yearWindow_->RefreshCars(ToQString(activeSettings().carNum));
     }
     yearWindow_->show();
@@ -77,8 +76,8 @@ void CMainFrame::ClassifyRulesCommand() {
     ML_ASSERT_UI_THREAD();
     ledger::Ledger* ledger = UiLedger();
     if (!ledger) return;
-    auto* dialog = new ClassifyRulesDialog(*ledger, prompts(), activeSettings().carNum,
-                                           TileUrl(options_.settingsPath), true, this);
+    auto* dialog = new ClassifyRulesDialog(*ledger, prompts(), activeSettings().carNum, TileUrl(options_.settingsPath),
+                                           true, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &ClassifyRulesDialog::rulesSaved, this, [this] {
         if (yearWindow_) yearWindow_->Reload();

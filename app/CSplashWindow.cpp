@@ -18,7 +18,8 @@ CSplashWindow::CSplashWindow()
     setFixedSize(picture_.size());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect desk = screen->geometry();
-        move(desk.left() + desk.width() / 2 - picture_.width() / 2, desk.top() + desk.height() / 2 - picture_.height() / 2);
+        move(desk.left() + desk.width() / 2 - picture_.width() / 2,
+             desk.top() + desk.height() / 2 - picture_.height() / 2);
     }
 }
 

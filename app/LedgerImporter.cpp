@@ -100,11 +100,13 @@ void LedgerImporter::FindLastSource(const std::string& regNo) {
         if (ledger == nullptr || !ledger->Downloads(regNo, downloads).ok()) return;
         std::string source;
         for (const ledger::Download& d : downloads) {
-            if (d.kind == ledger::DownloadKind::MtkImage || d.kind == ledger::DownloadKind::PhlxRecords) source = d.source;
+            if (d.kind == ledger::DownloadKind::MtkImage || d.kind == ledger::DownloadKind::PhlxRecords)
+                source = d.source;
         }
         if (source.empty()) return;
         const QString path = ToQString(source);
-        QMetaObject::invokeMethod(this, [this, path] { emit lastSourceFound(path); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, path] { emit lastSourceFound(path); }, Qt::QueuedConnection);
     });
 }
 
@@ -213,7 +215,9 @@ void LedgerImporter::Run() {
 }
 
 QString LedgerImporter::Process(Job& job) {
-    auto failed = [](const std::string& why) { return QStringLiteral("원장에 넣지 못했습니다: %1").arg(ToQString(why)); };
+    auto failed = [](const std::string& why) {
+        return QStringLiteral("원장에 넣지 못했습니다: %1").arg(ToQString(why));
+    };
     if (!job.filePath.empty()) {
         std::string error;
         if (ReadFileBytes(job.filePath, job.request.raw, error) != ReadStatus::Ok) {
@@ -224,8 +228,8 @@ QString LedgerImporter::Process(Job& job) {
     if (job.edit) {
         const ledger::Status status = ledger_->ClassifyTripStartingAt(job.regNo, job.startTime, *job.edit);
         if (!status.ok()) return failed(status.message());
-        QMetaObject::invokeMethod(this, [this, editNo = job.editNo] { emit entryStored(editNo); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, editNo = job.editNo] { emit entryStored(editNo); }, Qt::QueuedConnection);
         return {};
     }
     ledger::ImportResult result;

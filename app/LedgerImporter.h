@@ -78,7 +78,7 @@ signals:
     void statusChanged(const QString& text);  // the status line
     void idle();                              // the queue ran empty
     void lastSourceFound(const QString& devicePath);
-    void entryStored(uint editNo);            // a list edit is in the ledger
+    void entryStored(uint editNo);  // a list edit is in the ledger
 
 private:
     struct Job {

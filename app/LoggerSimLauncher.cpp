@@ -44,7 +44,8 @@ QString LoggerSimLauncher::Start(const QString& program, const QString& kind, in
     }
     const QString line = QString::fromUtf8(process_.readLine()).trimmed();
     if (!line.startsWith(QStringLiteral("PORT "))) {
-        error = QStringLiteral("%1 did not announce its port: %2").arg(program, QString::fromUtf8(process_.readAllStandardError()));
+        error = QStringLiteral("%1 did not announce its port: %2")
+                    .arg(program, QString::fromUtf8(process_.readAllStandardError()));
         Stop();
         return {};
     }

@@ -3,13 +3,13 @@
 #include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 #include <future>
+#include <unistd.h>
 
 #include "app/CMainFrame.h"
 #include "app/CSplashWindow.h"
@@ -23,9 +23,7 @@
 
 namespace {
 
-bool CheckOnline(const ml::ServiceSettings& services) {
-    return ml::SetUpGeocoder(services).online;
-}
+bool CheckOnline(const ml::ServiceSettings& services) { return ml::SetUpGeocoder(services).online; }
 
 // Loggers come on USB serial adapters (ttyUSB, ttyACM); a built-in UART
 // alone does not count, or most desktops would never get the simulator.
@@ -94,14 +92,15 @@ int main(int argc, char** argv) {
     const QCommandLineOption settingsOption(QStringLiteral("settings"), QStringLiteral("Use this Setting.ini."),
                                             QStringLiteral("PATH"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Diagnostic log on stderr."));
-    const QCommandLineOption simOption(QStringLiteral("simulator"),
-                                       QStringLiteral("Start the logger simulator (mtk or phlx) even when ports exist."),
-                                       QStringLiteral("KIND"));
-    const QCommandLineOption noSimOption(QStringLiteral("no-simulator"), QStringLiteral("Never start the logger simulator."));
+    const QCommandLineOption simOption(
+        QStringLiteral("simulator"), QStringLiteral("Start the logger simulator (mtk or phlx) even when ports exist."),
+        QStringLiteral("KIND"));
+    const QCommandLineOption noSimOption(QStringLiteral("no-simulator"),
+                                         QStringLiteral("Never start the logger simulator."));
     const QCommandLineOption noSplashOption(QStringLiteral("no-splash"), QStringLiteral("Skip the start-up picture."));
-    const QCommandLineOption ledgerOption(
-        QStringLiteral("ledger"), QStringLiteral("Keep the year ledger in this file or company database."),
-        QStringLiteral("PATH|URL"));
+    const QCommandLineOption ledgerOption(QStringLiteral("ledger"),
+                                          QStringLiteral("Keep the year ledger in this file or company database."),
+                                          QStringLiteral("PATH|URL"));
     parser.addOptions({settingsOption, verboseOption, simOption, noSimOption, noSplashOption, ledgerOption});
     parser.process(app);
 

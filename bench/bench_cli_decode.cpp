@@ -49,8 +49,7 @@ bool RunDecode(const TempFiles& files, long& peakKiB, double& cpuSeconds) {
         if (out < 0 || null < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(null, STDERR_FILENO) < 0) _exit(127);
         const std::string settings = files.dir + "/Setting.ini";
         const char* cli = std::getenv("MILELEDGER_CLI") != nullptr ? std::getenv("MILELEDGER_CLI") : ML_CLI_PATH;
-        execl(cli, cli, "--settings", settings.c_str(), "decode", files.image.c_str(),
-              static_cast<char*>(nullptr));
+        execl(cli, cli, "--settings", settings.c_str(), "decode", files.image.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;

@@ -25,7 +25,8 @@ QVariant Eval(PageScriptView* page, const QString& expression) {
         result = value;
         done = true;
     });
-    if (!QTest::qWaitFor([&] { return done; }, 120000)) std::fprintf(stderr, "no answer to %s\n", qPrintable(expression));
+    if (!QTest::qWaitFor([&] { return done; }, 120000))
+        std::fprintf(stderr, "no answer to %s\n", qPrintable(expression));
     return result;
 }
 
@@ -59,10 +60,12 @@ TrackList MakeTracks(int trackCount, int fixesPerTrack) {
 
 int main(int argc, char** argv) {
     using namespace ml;
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
     QApplication app(argc, argv);
     CMainDialog form(true);
-    new MapAndReportWiring(&form, QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
+    new MapAndReportWiring(
+        &form, QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
     form.resize(1200, 800);
     form.show();
     CTrackMapDlg* map = form.findChild<CTrackMapDlg*>();
@@ -78,13 +81,15 @@ int main(int argc, char** argv) {
         const int points = Eval(page, "paths.reduce((n, p) => n + p.length, 0)").toInt();
         const qint64 pageMs = timer.elapsed();
         WaitForPaint(page);
-        std::printf("refresh %d of 20 x 5000 fixes (%d on the page): list and statements %lld ms, page done %lld ms, "
-                    "painted %lld ms\n",
-                    round, points, uiMs, pageMs, timer.elapsed());
+        std::printf(
+            "refresh %d of 20 x 5000 fixes (%d on the page): list and statements %lld ms, page done %lld ms, "
+            "painted %lld ms\n",
+            round, points, uiMs, pageMs, timer.elapsed());
     }
     QElapsedTimer timer;
     timer.start();
-    for (const std::string& statement : MapRefreshStatements(tracks)) map->CallPageScript(QString::fromStdString(statement));
+    for (const std::string& statement : MapRefreshStatements(tracks))
+        map->CallPageScript(QString::fromStdString(statement));
     for (int i = 0; i < 20; ++i) map->CallPageScript(QString::fromStdString(ShowRawPathStatement(i, true)));
     const qint64 sentMs = timer.elapsed();
     Eval(page, "paths.length");

@@ -4,8 +4,8 @@
 #include <array>
 #include <bit>
 #include <charconv>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -181,10 +181,12 @@ bool FixCsvWriter::Finish() { return Flush(); }
 
 std::string FormatFixCsv(const FixList& fixes) {
     std::string text;
-    FixCsvWriter writer([&text](std::string_view part) {
-        text.append(part);
-        return true;
-    }, kMaxLine * (fixes.size() + 2));
+    FixCsvWriter writer(
+        [&text](std::string_view part) {
+            text.append(part);
+            return true;
+        },
+        kMaxLine * (fixes.size() + 2));
     writer.Add(fixes);
     writer.Finish();
     return text;

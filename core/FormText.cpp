@@ -47,11 +47,10 @@ std::string FixedText(double value, int decimals) {
     if (!std::isfinite(value)) value = 0.0;
     // 309 digits of the largest double, a sign, a dot and the decimals.
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                      decimals < 0 ? 0 : decimals);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals < 0 ? 0 : decimals);
     std::string out(buffer, result.ptr);
-    if (!out.empty() && out[0] == '-' && out.find_first_of("123456789") == std::string::npos)
-        out.erase(0, 1);
+    if (!out.empty() && out[0] == '-' && out.find_first_of("123456789") == std::string::npos) out.erase(0, 1);
     return out;
 }
 

@@ -11,9 +11,9 @@
 
 namespace ml {
 
-inline constexpr int64_t kGpsWeekEraStart = 935280000;     // 1999-08-22 00:00:00 UTC
+inline constexpr int64_t kGpsWeekEraStart = 935280000;         // 1999-08-22 00:00:00 UTC
 inline constexpr int64_t kGpsRolloverSuspectEnd = 1136073600;  // 2006-01-01 00:00:00 UTC
-inline constexpr int64_t kGpsWeekEraSeconds = 619315200;   // 1024 weeks
+inline constexpr int64_t kGpsWeekEraSeconds = 619315200;       // 1024 weeks
 
 // Moves `time` forward by 1024 weeks when it lies in the suspect span; true
 // when it did.

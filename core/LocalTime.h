@@ -7,7 +7,7 @@ namespace ml {
 
 struct LocalDateTime {
     int year = 1970;
-    int month = 1;   // 1-12
+    int month = 1;  // 1-12
     int day = 1;
     int hour = 0;
     int minute = 0;

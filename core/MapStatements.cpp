@@ -20,15 +20,11 @@ bool IsDrawablePoint(double latitude, double longitude) {
 
 std::string MapClearStatement() { return "clear()"; }
 
-std::string AddLogPolyLineStatement(uint32_t color) {
-    return "addLogPolyLine('" + MapColorText(color) + "')";
-}
+std::string AddLogPolyLineStatement(uint32_t color) { return "addLogPolyLine('" + MapColorText(color) + "')"; }
 
 std::string MapUpdateStatement() { return "update()"; }
 
-std::string ShowRawPathStatement(int index, bool show) {
-    return Format("showRawPath('%d','%d')", index, show ? 1 : 0);
-}
+std::string ShowRawPathStatement(int index, bool show) { return Format("showRawPath('%d','%d')", index, show ? 1 : 0); }
 
 std::string SetBoundsStatement(int index) { return Format("setBounds('%d')", index); }
 

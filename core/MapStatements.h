@@ -19,9 +19,9 @@ std::string MapColorText(uint32_t color);
 // would break the statement it is placed in.
 bool IsDrawablePoint(double latitude, double longitude);
 
-std::string MapClearStatement();                     // "clear()"
-std::string AddLogPolyLineStatement(uint32_t color);  // "addLogPolyLine('#RRGGBB')"
-std::string MapUpdateStatement();                    // "update()"
+std::string MapClearStatement();                         // "clear()"
+std::string AddLogPolyLineStatement(uint32_t color);     // "addLogPolyLine('#RRGGBB')"
+std::string MapUpdateStatement();                        // "update()"
 std::string ShowRawPathStatement(int index, bool show);  // "showRawPath('i','0|1')"
 std::string SetBoundsStatement(int index);               // "setBounds('i')"
 // "highlightTrack('i')": line i drawn thicker and the others faded; -1

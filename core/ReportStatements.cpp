@@ -24,8 +24,8 @@ std::string E(std::string_view text) { return EscapePageText(text); }
 double SettingNumber(std::string_view text) { return ParseTypedNumber(text).value_or(0.0); }
 
 std::string NotANumber(const char* name, const std::string& stored, const char* kind = "숫자") {
-    return Format("%s 값이 %s가 아니어서 양식을 만들 수 없습니다. 차량 정보를 고친 뒤 다시 만드세요.\n%s: \"%s\"",
-                  name, kind, name, stored.c_str());
+    return Format("%s 값이 %s가 아니어서 양식을 만들 수 없습니다. 차량 정보를 고친 뒤 다시 만드세요.\n%s: \"%s\"", name,
+                  kind, name, stored.c_str());
 }
 
 }  // namespace
@@ -37,7 +37,8 @@ std::string LogReportSettingsProblem(const ReportSettingTexts& s) {
 std::string RefundReportSettingsProblem(const ReportSettingTexts& s) {
     if (!ParseTypedNumber(s.carMileage)) return NotANumber("차량 연비", s.carMileage);
     const std::optional<double> price = ParseTypedNumber(s.oilBill);
-    if (!price || *price != std::floor(*price) || *price > 2147483647.0) return NotANumber("유류비", s.oilBill, "원 단위의 숫자");
+    if (!price || *price != std::floor(*price) || *price > 2147483647.0)
+        return NotANumber("유류비", s.oilBill, "원 단위의 숫자");
     return {};
 }
 
@@ -47,41 +48,37 @@ std::string EscapePageText(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                out += Format("\\x%02X", c);
-            } else if (c == 0xE2 && i + 2 < text.size() &&
-                       static_cast<unsigned char>(text[i + 1]) == 0x80 &&
-                       (static_cast<unsigned char>(text[i + 2]) == 0xA8 ||
-                        static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
-                // U+2028 and U+2029 end a line inside older script strings.
-                out += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
-                i += 2;
-            } else {
-                out += static_cast<char>(c);
-            }
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    out += Format("\\x%02X", c);
+                } else if (c == 0xE2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80 &&
+                           (static_cast<unsigned char>(text[i + 2]) == 0xA8 ||
+                            static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
+                    // U+2028 and U+2029 end a line inside older script strings.
+                    out += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
+                    i += 2;
+                } else {
+                    out += static_cast<char>(c);
+                }
         }
     }
     return out;
 }
 
-std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
-                                             const ReportSettingTexts& s) {
+std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows, const ReportSettingTexts& s) {
     std::vector<std::string> out;
     out.push_back("clear()");
     out.push_back(Format("table_head('%s', '%s', '%s', '%s')", E(s.businessYearStart).c_str(),
-                         E(s.businessYearEnd).c_str(), E(s.corporateName).c_str(),
-                         E(s.corporateNum).c_str()));
-    out.push_back(
-        Format("table_car_info('%s', '%s')", E(s.carName).c_str(), E(s.carNum).c_str()));
+                         E(s.businessYearEnd).c_str(), E(s.corporateName).c_str(), E(s.corporateNum).c_str()));
+    out.push_back(Format("table_car_info('%s', '%s')", E(s.carName).c_str(), E(s.carNum).c_str()));
 
     double meter = SettingNumber(s.carMeterNum);
     double total = 0.0;
@@ -112,12 +109,10 @@ std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
     return out;
 }
 
-std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows,
-                                                const ReportSettingTexts& s) {
+std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows, const ReportSettingTexts& s) {
     std::vector<std::string> out;
     out.push_back("clear()");
-    out.push_back(Format("name_table_list('%s','%s')", E(s.employeeNum).c_str(),
-                         E(s.employeeName).c_str()));
+    out.push_back(Format("name_table_list('%s','%s')", E(s.employeeNum).c_str(), E(s.employeeName).c_str()));
     // The period claimed: from the first to the last day of the listed trips.
     std::string first, last;
     auto listed = [](const ReportRow& row) { return row.ticked && row.use != kPrivateUse; };
@@ -127,9 +122,8 @@ std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& ro
         if (first.empty() || day < first) first = day;
         if (last.empty() || day > last) last = day;
     }
-    out.push_back(Format("refund_head('%s', '%s', '%s', '%s', '%s')", E(s.corporateName).c_str(),
-                         E(s.carNum).c_str(), E(first).c_str(), E(last).c_str(),
-                         E(s.employeePartName).c_str()));
+    out.push_back(Format("refund_head('%s', '%s', '%s', '%s', '%s')", E(s.corporateName).c_str(), E(s.carNum).c_str(),
+                         E(first).c_str(), E(last).c_str(), E(s.employeePartName).c_str()));
     double total = 0.0;
     size_t count = 0;
     for (const ReportRow& row : rows) {
@@ -138,10 +132,9 @@ std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& ro
         // count + 1: entries are numbered in the order they are listed.
         const std::string& number = rows[count].no;
         const double distance = LeadingNumber(row.distance);
-        out.push_back(Format("table_list('%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s')",
-                             E(number).c_str(), E(DayTimeText(row.startTime)).c_str(),
-                             E(DayTimeText(row.endTime)).c_str(), E(row.startAddress).c_str(),
-                             E(row.endAddress).c_str(), KmText(distance).c_str(),
+        out.push_back(Format("table_list('%s', '%s', '%s', '%s', '%s', '%s', '%s', '%s')", E(number).c_str(),
+                             E(DayTimeText(row.startTime)).c_str(), E(DayTimeText(row.endTime)).c_str(),
+                             E(row.startAddress).c_str(), E(row.endAddress).c_str(), KmText(distance).c_str(),
                              E(row.purpose).c_str(), E(row.use).c_str()));
         ++count;
         total += distance;
@@ -151,9 +144,8 @@ std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& ro
     const int price = static_cast<int>(std::min(SettingNumber(s.oilBill), 2147483647.0));
     const double litres = economy != 0.0 ? total / economy : 0.0;
     const double amount = price * litres;
-    out.push_back(Format("total_table_list('%s','%s','%s','%s')", KmText(total).c_str(),
-                         FixedText(economy, 2).c_str(), WonText(price).c_str(),
-                         WonText(amount).c_str()));
+    out.push_back(Format("total_table_list('%s','%s','%s','%s')", KmText(total).c_str(), FixedText(economy, 2).c_str(),
+                         WonText(price).c_str(), WonText(amount).c_str()));
     out.push_back("fin_html()");
     return out;
 }

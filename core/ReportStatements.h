@@ -66,8 +66,7 @@ std::string RefundReportSettingsProblem(const ReportSettingTexts& settings);
 // "2026-03-02(월) 08:10" (the page puts the time under the day), distances
 // and odometer readings are km with one decimal and digit grouping, the
 // business share has one decimal (business distance over the total).
-std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
-                                             const ReportSettingTexts& settings);
+std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows, const ReportSettingTexts& settings);
 
 // "clear()", "name_table_list(...)", "refund_head(...)" with the company,
 // the car, the days of the first and last listed trip and the department,
@@ -75,7 +74,6 @@ std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
 // numbered 1, 2, ... in listed order
 // (its use last), "end_table_list()", "total_table_list(...)" with the
 // refund in whole won ("14,590원"), "fin_html()".
-std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows,
-                                                const ReportSettingTexts& settings);
+std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows, const ReportSettingTexts& settings);
 
 }  // namespace ml

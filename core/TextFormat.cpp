@@ -75,12 +75,12 @@ void PutFloating(std::string& out, double value, char conversion, const Spec& sp
         const double magnitude = std::fabs(value);
         std::to_chars_result r{};
         switch (kind) {
-        case 'f': r = std::to_chars(first, last, magnitude, std::chars_format::fixed, precision); break;
-        case 'e': r = std::to_chars(first, last, magnitude, std::chars_format::scientific, precision); break;
-        case 'g': r = std::to_chars(first, last, magnitude, std::chars_format::general, precision); break;
-        default:
-            r = spec.precision < 0 ? std::to_chars(first, last, magnitude, std::chars_format::hex)
-                                   : std::to_chars(first, last, magnitude, std::chars_format::hex, precision);
+            case 'f': r = std::to_chars(first, last, magnitude, std::chars_format::fixed, precision); break;
+            case 'e': r = std::to_chars(first, last, magnitude, std::chars_format::scientific, precision); break;
+            case 'g': r = std::to_chars(first, last, magnitude, std::chars_format::general, precision); break;
+            default:
+                r = spec.precision < 0 ? std::to_chars(first, last, magnitude, std::chars_format::hex)
+                                       : std::to_chars(first, last, magnitude, std::chars_format::hex, precision);
         }
         body.resize(static_cast<size_t>(r.ptr - first));
         if (spec.alternate && kind != 'g' && body.find('.') == std::string::npos) {
@@ -115,39 +115,51 @@ enum class Length { None, Char, Short, Long, LongLong, Size, Max, Diff, LongDoub
 
 Length ReadLength(const char*& p) {
     switch (*p) {
-    case 'h': ++p; if (*p == 'h') { ++p; return Length::Char; } return Length::Short;
-    case 'l': ++p; if (*p == 'l') { ++p; return Length::LongLong; } return Length::Long;
-    case 'z': ++p; return Length::Size;
-    case 'j': ++p; return Length::Max;
-    case 't': ++p; return Length::Diff;
-    case 'L': ++p; return Length::LongDouble;
-    default: return Length::None;
+        case 'h':
+            ++p;
+            if (*p == 'h') {
+                ++p;
+                return Length::Char;
+            }
+            return Length::Short;
+        case 'l':
+            ++p;
+            if (*p == 'l') {
+                ++p;
+                return Length::LongLong;
+            }
+            return Length::Long;
+        case 'z': ++p; return Length::Size;
+        case 'j': ++p; return Length::Max;
+        case 't': ++p; return Length::Diff;
+        case 'L': ++p; return Length::LongDouble;
+        default: return Length::None;
     }
 }
 
 long long SignedArgument(Length length, va_list& args) {
     switch (length) {
-    case Length::Char: return static_cast<signed char>(va_arg(args, int));
-    case Length::Short: return static_cast<short>(va_arg(args, int));
-    case Length::Long: return va_arg(args, long);
-    case Length::LongLong: return va_arg(args, long long);
-    case Length::Size: return va_arg(args, std::make_signed_t<size_t>);
-    case Length::Max: return static_cast<long long>(va_arg(args, intmax_t));
-    case Length::Diff: return va_arg(args, ptrdiff_t);
-    default: return va_arg(args, int);
+        case Length::Char: return static_cast<signed char>(va_arg(args, int));
+        case Length::Short: return static_cast<short>(va_arg(args, int));
+        case Length::Long: return va_arg(args, long);
+        case Length::LongLong: return va_arg(args, long long);
+        case Length::Size: return va_arg(args, std::make_signed_t<size_t>);
+        case Length::Max: return static_cast<long long>(va_arg(args, intmax_t));
+        case Length::Diff: return va_arg(args, ptrdiff_t);
+        default: return va_arg(args, int);
     }
 }
 
 unsigned long long UnsignedArgument(Length length, va_list& args) {
     switch (length) {
-    case Length::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
-    case Length::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
-    case Length::Long: return va_arg(args, unsigned long);
-    case Length::LongLong: return va_arg(args, unsigned long long);
-    case Length::Size: return va_arg(args, size_t);
-    case Length::Max: return static_cast<unsigned long long>(va_arg(args, uintmax_t));
-    case Length::Diff: return static_cast<std::make_unsigned_t<ptrdiff_t>>(va_arg(args, ptrdiff_t));
-    default: return va_arg(args, unsigned);
+        case Length::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
+        case Length::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
+        case Length::Long: return va_arg(args, unsigned long);
+        case Length::LongLong: return va_arg(args, unsigned long long);
+        case Length::Size: return va_arg(args, size_t);
+        case Length::Max: return static_cast<unsigned long long>(va_arg(args, uintmax_t));
+        case Length::Diff: return static_cast<std::make_unsigned_t<ptrdiff_t>>(va_arg(args, ptrdiff_t));
+        default: return va_arg(args, unsigned);
     }
 }
 
@@ -165,12 +177,18 @@ std::string FormatV(const char* format, va_list original) {
         const char* const start = p++;
         Spec spec;
         for (;; ++p) {
-            if (*p == '-') spec.left = true;
-            else if (*p == '+') spec.plus = true;
-            else if (*p == ' ') spec.space = true;
-            else if (*p == '#') spec.alternate = true;
-            else if (*p == '0') spec.zero = true;
-            else break;
+            if (*p == '-')
+                spec.left = true;
+            else if (*p == '+')
+                spec.plus = true;
+            else if (*p == ' ')
+                spec.space = true;
+            else if (*p == '#')
+                spec.alternate = true;
+            else if (*p == '0')
+                spec.zero = true;
+            else
+                break;
         }
         spec.width = ReadCount(p, args);
         if (spec.width < 0) {  // a negative "*" width means "-"
@@ -185,45 +203,48 @@ std::string FormatV(const char* format, va_list original) {
         const Length length = ReadLength(p);
         const char conversion = *p;
         switch (conversion) {
-        case 'd':
-        case 'i': {
-            const long long v = SignedArgument(length, args);
-            const unsigned long long magnitude =
-                v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-            PutInteger(out, magnitude, v < 0, true, conversion, spec);
-            break;
-        }
-        case 'u':
-        case 'o':
-        case 'x':
-        case 'X':
-            PutInteger(out, UnsignedArgument(length, args), false, false, conversion, spec);
-            break;
-        case 'c': {
-            const char c = static_cast<char>(va_arg(args, int));
-            Pad(out, {}, std::string_view(&c, 1), spec, false);
-            break;
-        }
-        case 's': {
-            const char* text = va_arg(args, const char*);
-            std::string_view s = text != nullptr ? std::string_view(text) : std::string_view("(null)");
-            if (spec.precision >= 0) s = s.substr(0, static_cast<size_t>(spec.precision));
-            Pad(out, {}, s, spec, false);
-            break;
-        }
-        case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A': {
-            const double v = length == Length::LongDouble ? static_cast<double>(va_arg(args, long double))
-                                                          : va_arg(args, double);
-            PutFloating(out, v, conversion, spec);
-            break;
-        }
-        case '%':
-            out += '%';
-            break;
-        default:
-            // Not a conversion this supports: written as it stands.
-            out.append(start, static_cast<size_t>(p - start) + (*p != '\0' ? 1 : 0));
-            if (*p == '\0') --p;
+            case 'd':
+            case 'i': {
+                const long long v = SignedArgument(length, args);
+                const unsigned long long magnitude =
+                    v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+                PutInteger(out, magnitude, v < 0, true, conversion, spec);
+                break;
+            }
+            case 'u':
+            case 'o':
+            case 'x':
+            case 'X': PutInteger(out, UnsignedArgument(length, args), false, false, conversion, spec); break;
+            case 'c': {
+                const char c = static_cast<char>(va_arg(args, int));
+                Pad(out, {}, std::string_view(&c, 1), spec, false);
+                break;
+            }
+            case 's': {
+                const char* text = va_arg(args, const char*);
+                std::string_view s = text != nullptr ? std::string_view(text) : std::string_view("(null)");
+                if (spec.precision >= 0) s = s.substr(0, static_cast<size_t>(spec.precision));
+                Pad(out, {}, s, spec, false);
+                break;
+            }
+            case 'f':
+            case 'F':
+            case 'e':
+            case 'E':
+            case 'g':
+            case 'G':
+            case 'a':
+            case 'A': {
+                const double v = length == Length::LongDouble ? static_cast<double>(va_arg(args, long double))
+                                                              : va_arg(args, double);
+                PutFloating(out, v, conversion, spec);
+                break;
+            }
+            case '%': out += '%'; break;
+            default:
+                // Not a conversion this supports: written as it stands.
+                out.append(start, static_cast<size_t>(p - start) + (*p != '\0' ? 1 : 0));
+                if (*p == '\0') --p;
         }
     }
     va_end(args);

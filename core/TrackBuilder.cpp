@@ -51,13 +51,11 @@ double Step(const GeoPoint& p0, const GeoPoint& p1) {
 }
 
 std::string DateTimeText(const LocalDateTime& t) {
-    return Format("%04d-%02d-%02d_%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
+    return Format("%04d-%02d-%02d_%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
 std::string PositionText(const FixRecord& fix) {
-    return Format("위도:%f 경도:%f", static_cast<double>(fix.latitude),
-                  static_cast<double>(fix.longitude));
+    return Format("위도:%f 경도:%f", static_cast<double>(fix.latitude), static_cast<double>(fix.longitude));
 }
 
 // BuildTracks' cut rule: a fix starts a new track when the gap to the fix
@@ -113,9 +111,7 @@ int32_t DurationSeconds(int32_t first, int32_t last) {
 
 }  // namespace
 
-double StepLength(const FixRecord& from, const FixRecord& to) {
-    return Step(ToGeoPoint(from), ToGeoPoint(to));
-}
+double StepLength(const FixRecord& from, const FixRecord& to) { return Step(ToGeoPoint(from), ToGeoPoint(to)); }
 
 double RelativeLuminance(uint32_t color) {
     const auto linear = [](uint32_t channel) {
@@ -144,8 +140,7 @@ void FinishTrack(TrackRecord track, TrackList& tracks, const TrackBuildOptions& 
     const FixRecord& last = track.fixes.back();
 
     const LocalDateTime start = ToLocalDateTime(first.time);
-    track.name = Format("Track%04d/%02d/%02d_%02d:%02d", start.year, start.month, start.day,
-                        start.hour, start.minute);
+    track.name = Format("Track%04d/%02d/%02d_%02d:%02d", start.year, start.month, start.day, start.hour, start.minute);
 
     const int32_t s = DurationSeconds(first.time, last.time);
     track.durationText = Format("%d시간 %02d분 %02d초", s / 3600, (s % 3600) / 60, (s % 3600) % 60);
@@ -161,10 +156,10 @@ void FinishTrack(TrackRecord track, TrackList& tracks, const TrackBuildOptions& 
     track.color = DrawTrackColor();
 
     if (options.geocodingEnabled == 1 && options.geocoder != nullptr) {
-        track.startAddress = options.geocoder->ReverseGeocode(static_cast<double>(first.latitude),
-                                                              static_cast<double>(first.longitude));
-        track.endAddress = options.geocoder->ReverseGeocode(static_cast<double>(last.latitude),
-                                                            static_cast<double>(last.longitude));
+        track.startAddress =
+            options.geocoder->ReverseGeocode(static_cast<double>(first.latitude), static_cast<double>(first.longitude));
+        track.endAddress =
+            options.geocoder->ReverseGeocode(static_cast<double>(last.latitude), static_cast<double>(last.longitude));
     }
     tracks.push_back(std::move(track));
 }
@@ -194,8 +189,7 @@ void BuildTracks(FixList& fixes, TrackList& tracks, const TrackBuildOptions& opt
         if (diag) {
             const double diff = static_cast<double>(cur.time) - static_cast<double>(previous.time);
             DiagPrintf("Before %10s\r\n", CalendarText(previous.time).c_str());
-            DiagPrintf("%d Curr %10s\r\n", static_cast<int>(tracks.size()),
-                       CalendarText(cur.time).c_str());
+            DiagPrintf("%d Curr %10s\r\n", static_cast<int>(tracks.size()), CalendarText(cur.time).c_str());
             DiagPrintf("diff %lf\r\n", diff);
         }
 

@@ -5,9 +5,9 @@ namespace ml {
 namespace {
 template <typename Track, typename Result>
 Result TextsOf(Track& t) {
-    return {&t.name,          &t.use,           &t.purpose,           &t.durationText,
-            &t.distanceText,  &t.startTimeText, &t.endTimeText,       &t.startPositionText,
-            &t.endPositionText, &t.startAddress, &t.endAddress};
+    return {&t.name,          &t.use,         &t.purpose,           &t.durationText,    &t.distanceText,
+            &t.startTimeText, &t.endTimeText, &t.startPositionText, &t.endPositionText, &t.startAddress,
+            &t.endAddress};
 }
 }  // namespace
 

@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (char& c : expected) {
             if (c == '\r' || c == '\n') c = ' ';
         }
-        while (!expected.empty() && (expected.back() == ' ' || expected.back() == '\t' ||
-                                     expected.back() == '\v' || expected.back() == '\f')) {
+        while (!expected.empty() && (expected.back() == ' ' || expected.back() == '\t' || expected.back() == '\v' ||
+                                     expected.back() == '\f')) {
             expected.pop_back();
         }
         if (back.Text(i) != expected) __builtin_trap();

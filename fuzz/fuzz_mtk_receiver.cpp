@@ -26,8 +26,7 @@ void ReachDataPhase(ml::MtkDownload& d) {
     for (int item = 1; item <= 12 && !d.Finished(); ++item) {
         d.TakeOutgoing();
         const std::string value = item == 8 ? "1000" : "7";
-        FeedText(d, ml::BuildPmtk182Sentence(3, ml::Format("%d,%s", item, value.c_str())) +
-                        "$PMTK001,182,2,3*25\r\n");
+        FeedText(d, ml::BuildPmtk182Sentence(3, ml::Format("%d,%s", item, value.c_str())) + "$PMTK001,182,2,3*25\r\n");
     }
     d.TakeOutgoing();
 }

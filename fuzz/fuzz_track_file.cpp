@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& track : contents.tracks) fixes += track.fixes.size();
     if (fixes * 16 > size) __builtin_trap();
 
-    const auto again = ml::DecodeTrackFile(
-        ml::EncodeTrackFile(contents.headerBlock, contents.tracks, false, codec), codec);
+    const auto again =
+        ml::DecodeTrackFile(ml::EncodeTrackFile(contents.headerBlock, contents.tracks, false, codec), codec);
     if (again.damaged || again.tracks.size() != contents.tracks.size()) __builtin_trap();
     return 0;
 }

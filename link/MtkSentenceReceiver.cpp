@@ -19,8 +19,7 @@ void MtkSentenceReceiver::Feed(std::span<const uint8_t> bytes) {
 
 void MtkSentenceReceiver::Feed(const char* data, long count) {
     if (data == nullptr || count < 1) return;
-    Feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(data),
-                                  static_cast<size_t>(count)));
+    Feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(data), static_cast<size_t>(count)));
 }
 
 void MtkSentenceReceiver::Reset() {

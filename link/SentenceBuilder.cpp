@@ -23,9 +23,7 @@ std::string BuildPmtk182Sentence(int type, std::string_view parameters) {
     return WithTail(std::move(sentence));
 }
 
-std::string BuildPmtk182StatusQuery(int item) {
-    return BuildPmtk182Sentence(2, std::to_string(item));
-}
+std::string BuildPmtk182StatusQuery(int item) { return BuildPmtk182Sentence(2, std::to_string(item)); }
 
 std::string BuildPhlxShortSentence(std::string_view code) {
     if (code.size() != 3) return {};

@@ -29,7 +29,7 @@ std::string BuildPhlxSentence(std::string_view body);
 std::string BuildTracedPhlxCommand(std::string_view body, std::string_view logName = {});
 
 // The erase commands of both logger kinds.
-std::string MtkEraseSentence();   // "$PMTK182,6,1*3E\r\n"
-std::string PhlxEraseCommand();   // "$PHLX839*3E\r\n", traced as "ERASE LOG"
+std::string MtkEraseSentence();  // "$PMTK182,6,1*3E\r\n"
+std::string PhlxEraseCommand();  // "$PHLX839*3E\r\n", traced as "ERASE LOG"
 
 }  // namespace ml

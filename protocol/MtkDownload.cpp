@@ -52,8 +52,7 @@ uint32_t FlashBytes(uint32_t flashId) {
 }  // namespace
 
 MtkDownload::MtkDownload(MtkDownloadOptions options)
-    : options_(options),
-      receiver_([this](std::string_view sentence) { OnDataSentence(sentence); }) {
+    : options_(options), receiver_([this](std::string_view sentence) { OnDataSentence(sentence); }) {
     QueueStatusQuery();
 }
 
@@ -79,9 +78,7 @@ void MtkDownload::Feed(std::span<const uint8_t> bytes) {
 // is kept, so a reply that arrived before the read holding the
 // acknowledgement still counts.
 void MtkDownload::OnStatusBytes(std::span<const uint8_t> bytes) {
-    const size_t searchFrom = statusText_.size() >= kStatusAck.size()
-                                  ? statusText_.size() - kStatusAck.size() + 1
-                                  : 0;
+    const size_t searchFrom = statusText_.size() >= kStatusAck.size() ? statusText_.size() - kStatusAck.size() + 1 : 0;
     statusText_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (statusText_.find(kStatusAck, searchFrom) == std::string::npos) {
         if (statusText_.size() > kMaxStatusText) Finish(MtkOutcome::NoReply);
@@ -369,23 +366,17 @@ MtkReceived MtkDownload::Received() const {
 UserMessage MtkDownload::Message(std::string_view portName) const {
     const std::string port(portName);
     switch (outcome_) {
-        case MtkOutcome::NoData:
-            return {"데이터가 없습니다.", kWarningCaption};
-        case MtkOutcome::AllocationFailed:
-            return {"메모리 할당 실패", kErrorCaption};
-        case MtkOutcome::NothingReceived:
-            return {"데이터를 받아오지 못했습니다 다시 시도해 주십시오", kErrorCaption};
+        case MtkOutcome::NoData: return {"데이터가 없습니다.", kWarningCaption};
+        case MtkOutcome::AllocationFailed: return {"메모리 할당 실패", kErrorCaption};
+        case MtkOutcome::NothingReceived: return {"데이터를 받아오지 못했습니다 다시 시도해 주십시오", kErrorCaption};
         case MtkOutcome::NoReply:
             return {port + " 포트에서 응답이 없습니다. 로거의 연결과 전원을 확인하고 다시 시도해 주십시오",
                     kErrorCaption};
-        case MtkOutcome::ReadFailed:
-            return {port + " 시리얼 오류", kErrorCaption};
-        case MtkOutcome::WrongPort:
-            return {port + " 올바른 포트가 아닙니다.", kErrorCaption};
+        case MtkOutcome::ReadFailed: return {port + " 시리얼 오류", kErrorCaption};
+        case MtkOutcome::WrongPort: return {port + " 올바른 포트가 아닙니다.", kErrorCaption};
         case MtkOutcome::Running:
         case MtkOutcome::Completed:
-        case MtkOutcome::Cancelled:
-            break;
+        case MtkOutcome::Cancelled: break;
     }
     return {};
 }

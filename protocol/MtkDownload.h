@@ -67,25 +67,25 @@ enum class MtkStage {
 
 enum class MtkOutcome {
     Running,
-    Completed,        // logImage() holds the received bytes; 827 was queued
-    NoData,           // byte count 0: "데이터가 없습니다." (경고), close port
-    AllocationFailed, // "메모리 할당 실패", close port
-    NothingReceived,  // no data byte: "데이터를 받아오지 못했습니다 ...", close port
-    NoReply,          // a status query got no acknowledgement in time
-    ReadFailed,       // the port failed while reading
-    WrongPort,        // a write reported 0 bytes written
+    Completed,         // logImage() holds the received bytes; 827 was queued
+    NoData,            // byte count 0: "데이터가 없습니다." (경고), close port
+    AllocationFailed,  // "메모리 할당 실패", close port
+    NothingReceived,   // no data byte: "데이터를 받아오지 못했습니다 ...", close port
+    NoReply,           // a status query got no acknowledgement in time
+    ReadFailed,        // the port failed while reading
+    WrongPort,         // a write reported 0 bytes written
     Cancelled,
 };
 
 struct MtkProgress {
     MtkStage stage = MtkStage::StatusQueries;
-    int statusItem = 1;        // 1..12 while querying
-    int32_t recordCount = 0;   // popup line 2 ("%d")
-    uint32_t byteCount = 0;    // memory in use (status item 8)
-    uint32_t toRead = 0;       // bytes this download reads: popup line 3 "(received/toRead)"
-    uint32_t received = 0;     // bytes received so far
-    uint32_t flashBytes = 0;   // the memory's size from the flash id (item 9); 0 unknown
-    int recordMethod = 0;      // item 6: 1 overwrite when full, 2 stop; 0 unknown
+    int statusItem = 1;       // 1..12 while querying
+    int32_t recordCount = 0;  // popup line 2 ("%d")
+    uint32_t byteCount = 0;   // memory in use (status item 8)
+    uint32_t toRead = 0;      // bytes this download reads: popup line 3 "(received/toRead)"
+    uint32_t received = 0;    // bytes received so far
+    uint32_t flashBytes = 0;  // the memory's size from the flash id (item 9); 0 unknown
+    int recordMethod = 0;     // item 6: 1 overwrite when full, 2 stop; 0 unknown
 };
 
 // What a download read, for the ledger: the pieces in the order read, their
@@ -170,7 +170,7 @@ private:
     std::vector<uint8_t> image_;
     MtkReadPlan plan_;
     bool planned_ = false;
-    bool matched_ = false;          // the compared chunk read the same
+    bool matched_ = false;  // the compared chunk read the same
     bool eraseCheckMatched_ = false;
     std::vector<ByteRange> pending_;  // reads still to send, in order
     std::vector<ByteRange> done_;     // reads finished or cut short, as far as they got

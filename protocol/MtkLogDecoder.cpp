@@ -25,12 +25,12 @@ using namespace mtk;
 
 std::string_view ToString(MtkSectorEnd end) {
     switch (end) {
-    case MtkSectorEnd::NoMark: return "no sector mark";
-    case MtkSectorEnd::Incomplete: return "header incomplete";
-    case MtkSectorEnd::LimitReached: return "end of data";
-    case MtkSectorEnd::Truncated: return "entry cut short";
-    case MtkSectorEnd::Erased: return "erased memory";
-    case MtkSectorEnd::InvalidTime: return "invalid time";
+        case MtkSectorEnd::NoMark: return "no sector mark";
+        case MtkSectorEnd::Incomplete: return "header incomplete";
+        case MtkSectorEnd::LimitReached: return "end of data";
+        case MtkSectorEnd::Truncated: return "entry cut short";
+        case MtkSectorEnd::Erased: return "erased memory";
+        case MtkSectorEnd::InvalidTime: return "invalid time";
     }
     return "?";
 }
@@ -92,8 +92,7 @@ FixRecord MakeFix(const MtkRecordLayout& layout, const uint8_t* record) {
 
 }  // namespace
 
-MtkSectorResult DecodeLogSectorDetailed(int sectorIndex, std::span<const uint8_t> image,
-                                        size_t limit, FixList& fixes,
+MtkSectorResult DecodeLogSectorDetailed(int sectorIndex, std::span<const uint8_t> image, size_t limit, FixList& fixes,
                                         const MtkDecodeProgress& progress, MtkTimes times) {
     MtkSectorResult result;
     result.index = sectorIndex;
@@ -188,14 +187,13 @@ MtkSectorResult DecodeLogSectorDetailed(int sectorIndex, std::span<const uint8_t
     return result;
 }
 
-int DecodeLogSector(int sectorIndex, std::span<const uint8_t> image, size_t limit,
-                    FixList& fixes, const MtkDecodeProgress& progress) {
+int DecodeLogSector(int sectorIndex, std::span<const uint8_t> image, size_t limit, FixList& fixes,
+                    const MtkDecodeProgress& progress) {
     return DecodeLogSectorDetailed(sectorIndex, image, limit, fixes, progress).recordsCounted;
 }
 
-MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
-                                const MtkDecodeProgress& progress, const MtkSectorDone& sectorDone,
-                                MtkTimes times) {
+MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes, const MtkDecodeProgress& progress,
+                                const MtkSectorDone& sectorDone, MtkTimes times) {
     MtkDecodeSummary summary;
     const size_t whole = image.size() / kSectorSize;
     const size_t tail = image.size() % kSectorSize;
@@ -203,8 +201,8 @@ MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
     summary.trailingBytesIgnored = tail >= kHeaderSize ? 0 : tail;
     summary.sectors.reserve(sectors);
     for (size_t i = 0; i < sectors; ++i) {
-        MtkSectorResult sector = DecodeLogSectorDetailed(static_cast<int>(i), image, kSectorSize,
-                                                         fixes, progress, times);
+        MtkSectorResult sector =
+            DecodeLogSectorDetailed(static_cast<int>(i), image, kSectorSize, fixes, progress, times);
         ++summary.sectorsInImage;
         if (sector.end != MtkSectorEnd::NoMark) {
             ++summary.sectorsDecoded;

@@ -27,20 +27,17 @@ enum class MtkTimes { Corrected, AsLogged };
 // Decodes every 64 KiB sector of the image in order and appends one fix per
 // record whose checksum is right; `fixes` is not cleared first. A last sector
 // shorter than its 512-byte header is not decoded.
-MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes,
-                                const MtkDecodeProgress& progress = {},
+MtkDecodeSummary DecodeLogImage(std::span<const uint8_t> image, FixList& fixes, const MtkDecodeProgress& progress = {},
                                 const MtkSectorDone& sectorDone = {}, MtkTimes times = MtkTimes::Corrected);
 
 // Decodes sector `sectorIndex` of the image, reading no entry at or beyond
 // `limit` bytes from the sector start (clamped to the sector and the image).
 // Returns the number of records counted (bad checksums included).
-int DecodeLogSector(int sectorIndex, std::span<const uint8_t> image, size_t limit,
-                    FixList& fixes, const MtkDecodeProgress& progress = {});
+int DecodeLogSector(int sectorIndex, std::span<const uint8_t> image, size_t limit, FixList& fixes,
+                    const MtkDecodeProgress& progress = {});
 
 // The same, with the sector's full result.
-MtkSectorResult DecodeLogSectorDetailed(int sectorIndex, std::span<const uint8_t> image,
-                                        size_t limit, FixList& fixes,
-                                        const MtkDecodeProgress& progress = {},
-                                        MtkTimes times = MtkTimes::Corrected);
+MtkSectorResult DecodeLogSectorDetailed(int sectorIndex, std::span<const uint8_t> image, size_t limit, FixList& fixes,
+                                        const MtkDecodeProgress& progress = {}, MtkTimes times = MtkTimes::Corrected);
 
 }  // namespace ml

@@ -29,12 +29,12 @@ struct MtkSectorResult {
     int fixesStored = 0;
     int checksumFailures = 0;
     int markers = 0;
-    int timesMoved = 0;         // fixes moved forward 1024 weeks (GPS week rollover)
+    int timesMoved = 0;  // fixes moved forward 1024 weeks (GPS week rollover)
 };
 
 struct MtkDecodeSummary {
-    int sectorsInImage = 0;     // sectors with at least a complete header
-    int sectorsDecoded = 0;     // of these, sectors that carried the mark
+    int sectorsInImage = 0;  // sectors with at least a complete header
+    int sectorsDecoded = 0;  // of these, sectors that carried the mark
     long recordsCounted = 0;
     long fixesStored = 0;
     long checksumFailures = 0;

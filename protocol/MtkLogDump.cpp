@@ -40,29 +40,29 @@ std::string Label(const char* name) { return Format("%10s: ", name); }
 std::string PrefixField(int bit, const uint8_t* p) {
     const char* name = kFieldNames[static_cast<size_t>(bit)];
     switch (bit) {
-    case kUtc: {
-        const uint32_t utc = ReadU32(p);
-        if (utc >= 0x80000000u) {
-            return Label(name) + "NO TIME DATA\n";
+        case kUtc: {
+            const uint32_t utc = ReadU32(p);
+            if (utc >= 0x80000000u) {
+                return Label(name) + "NO TIME DATA\n";
+            }
+            return Label(name) + CalendarText(static_cast<int32_t>(utc)) + "\n";
         }
-        return Label(name) + CalendarText(static_cast<int32_t>(utc)) + "\n";
-    }
-    case kVal: return Label(name) + ValFlags(p[0]) + "\n";
-    case kLat:
-    case kLon: return Label(name) + Format("%-9.6f\n", static_cast<double>(ReadFloat(p)));
-    case kSpd: {
-        const float kmh = static_cast<float>(static_cast<int32_t>(ReadU32(p))) * 3.6f / 100.0f;
-        return Label(name) + Format("%f\n", static_cast<double>(kmh));
-    }
-    case kHgt: return Label(name) + Format("%f\n", static_cast<double>(ReadHeight(p)));
-    case kTrk:
-    case kDage: return Label(name) + Format("%-9.2f\n", static_cast<double>(ReadFloat(p)));
-    case kDsta: return Label(name) + Format("%x\n", ReadU16(p));
-    case kPdop:
-    case kHdop:
-    case kVdop: return Label(name) + Format("%-9.2f\n", ReadU16(p) / 100.0);
-    case kNsat: return Format("%10s: %d\n%10s: %d\n", "IN_VIEW", p[0], "IN_USE", p[1]);
-    default: return {};
+        case kVal: return Label(name) + ValFlags(p[0]) + "\n";
+        case kLat:
+        case kLon: return Label(name) + Format("%-9.6f\n", static_cast<double>(ReadFloat(p)));
+        case kSpd: {
+            const float kmh = static_cast<float>(static_cast<int32_t>(ReadU32(p))) * 3.6f / 100.0f;
+            return Label(name) + Format("%f\n", static_cast<double>(kmh));
+        }
+        case kHgt: return Label(name) + Format("%f\n", static_cast<double>(ReadHeight(p)));
+        case kTrk:
+        case kDage: return Label(name) + Format("%-9.2f\n", static_cast<double>(ReadFloat(p)));
+        case kDsta: return Label(name) + Format("%x\n", ReadU16(p));
+        case kPdop:
+        case kHdop:
+        case kVdop: return Label(name) + Format("%-9.2f\n", ReadU16(p) / 100.0);
+        case kNsat: return Format("%10s: %d\n%10s: %d\n", "IN_VIEW", p[0], "IN_USE", p[1]);
+        default: return {};
     }
 }
 }  // namespace
@@ -98,13 +98,13 @@ void Marker(std::span<const uint8_t> marker) {
     const uint32_t value = ReadU32(marker.data() + kMarkerValueOffset);
     const double tenths = value / 10.0;
     switch (marker[kMarkerTypeOffset]) {
-    case kChangeFormat: DiagPrintf("<CHANGE FORMAT : %08lxh >\n", static_cast<unsigned long>(value)); break;
-    case kChangeSec: DiagPrintf("<CHANGE SEC : %08f >\n", tenths); break;
-    case kChangeDis: DiagPrintf("<CHANGE DIS : %08f >\n", tenths); break;
-    case kChangeSpd: DiagPrintf("<CHANGE SPD : %08f >\n", tenths); break;
-    case kChangeMethod: DiagPrintf("<CHANGE METHOD : %04xh >\n", value & 0xFFFFu); break;
-    case kChangeMod: DiagPrintf("<CHANGE MOD : %04xh >\n", value & 0xFFFFu); break;
-    default: break;
+        case kChangeFormat: DiagPrintf("<CHANGE FORMAT : %08lxh >\n", static_cast<unsigned long>(value)); break;
+        case kChangeSec: DiagPrintf("<CHANGE SEC : %08f >\n", tenths); break;
+        case kChangeDis: DiagPrintf("<CHANGE DIS : %08f >\n", tenths); break;
+        case kChangeSpd: DiagPrintf("<CHANGE SPD : %08f >\n", tenths); break;
+        case kChangeMethod: DiagPrintf("<CHANGE METHOD : %04xh >\n", value & 0xFFFFu); break;
+        case kChangeMod: DiagPrintf("<CHANGE MOD : %04xh >\n", value & 0xFFFFu); break;
+        default: break;
     }
 }
 
@@ -134,8 +134,8 @@ void Record(const MtkRecordLayout& layout, std::span<const uint8_t> record) {
             at += kFieldBytes[kSid];
             for (int bit = kEle; bit <= kSnr; ++bit) {
                 if (layout.format & (1u << bit)) {
-                    const int value = bit == kSnr ? ReadU16(record.data() + at)
-                                                  : static_cast<int16_t>(ReadU16(record.data() + at));
+                    const int value =
+                        bit == kSnr ? ReadU16(record.data() + at) : static_cast<int16_t>(ReadU16(record.data() + at));
                     text += Format(" %10s: %02d\n", kFieldNames[static_cast<size_t>(bit)], value);
                     at += 2;
                 }
@@ -157,8 +157,6 @@ void NoTime() { DiagWrite("NO TIME DATA\n"); }
 
 void ChecksumError() { DiagWrite("crc Error\n"); }
 
-void RecordEnd(int counter) {
-    DiagPrintf("(%d)===================================================\n", counter);
-}
+void RecordEnd(int counter) { DiagPrintf("(%d)===================================================\n", counter); }
 
 }  // namespace ml::mtkdump

@@ -118,14 +118,12 @@ std::optional<std::vector<ByteRange>> ParseRanges(std::string_view text) {
 std::string ReadPlanText(const MtkReadPlan& plan) {
     const std::string used = Bytes(plan.usedBytes);
     switch (plan.reason) {
-        case MtkFullReason::None:
-            return "새 데이터만 읽는 중: " + Bytes(plan.BytesToRead()) + " / " + used + " bytes";
+        case MtkFullReason::None: return "새 데이터만 읽는 중: " + Bytes(plan.BytesToRead()) + " / " + used + " bytes";
         case MtkFullReason::Shrunk:
         case MtkFullReason::Mismatch:
             return "로거 메모리가 지난번과 달라(지워졌거나 한 바퀴 돌았음) 전체를 읽는 중: " + used + " bytes";
         case MtkFullReason::Asked:
-        case MtkFullReason::NothingKnown:
-            break;
+        case MtkFullReason::NothingKnown: break;
     }
     return "전체를 읽는 중: " + used + " bytes";
 }

@@ -66,8 +66,7 @@ MtkReadPlan PlanMtkRead(uint32_t knownBytes, uint32_t usedBytes, bool forceFull)
 // True when the pieces read (`ranges` in order, their bytes one after the
 // other in `bytes`) agree with `known` wherever both hold data outside the
 // sector headers, and at least one such byte was compared.
-bool AgreesWithKnown(std::span<const uint8_t> known, std::span<const ByteRange> ranges,
-                     std::span<const uint8_t> bytes);
+bool AgreesWithKnown(std::span<const uint8_t> known, std::span<const ByteRange> ranges, std::span<const uint8_t> bytes);
 
 // Writes the pieces read (`ranges` in order, their bytes one after the other
 // in `bytes`) into `image`, which grows as needed. False, with `image`

@@ -51,8 +51,7 @@ size_t MtkRecordLayout::LengthFor(int satellites) const {
     if (hasSatellites) {
         // With no satellite the block is the lone SID field that carries the
         // count.
-        block = satellites <= 0 ? kFieldBytes[kSid]
-                                : static_cast<size_t>(satellites) * perSatelliteBytes;
+        block = satellites <= 0 ? kFieldBytes[kSid] : static_cast<size_t>(satellites) * perSatelliteBytes;
     }
     return prefixBytes + block + suffixBytes + 1;
 }

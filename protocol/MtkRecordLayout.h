@@ -35,22 +35,43 @@ constexpr size_t kMarkerValueOffset = 8;
 
 // Field bits of the format register.
 enum Field : int {
-    kUtc = 0, kVal, kLat, kLon, kSpd, kHgt, kTrk, kDsta, kDage, kPdop, kHdop, kVdop, kNsat,
-    kSid, kEle, kAzi, kSnr, kRcr, kMs, kFieldCount
+    kUtc = 0,
+    kVal,
+    kLat,
+    kLon,
+    kSpd,
+    kHgt,
+    kTrk,
+    kDsta,
+    kDage,
+    kPdop,
+    kHdop,
+    kVdop,
+    kNsat,
+    kSid,
+    kEle,
+    kAzi,
+    kSnr,
+    kRcr,
+    kMs,
+    kFieldCount
 };
 constexpr uint32_t Bit(Field field) { return 1u << field; }
 
 // Bytes each field takes; SID, ELE, AZI and SNR are per satellite.
-constexpr std::array<uint8_t, kFieldCount> kFieldBytes = {
-    4, 2, 4, 4, 4, 3, 4, 2, 4, 2, 2, 2, 2, 4, 2, 2, 2, 2, 2};
-constexpr std::array<const char*, kFieldCount> kFieldNames = {
-    "UTC", "VAL", "LAT", "LON", "SPD", "HGT", "TRK", "DSTA", "DAGE", "PDOP",
-    "HDOP", "VDOP", "NSAT", "SID", "ELE", "AZI", "SNR", "RCR", "MS"};
+constexpr std::array<uint8_t, kFieldCount> kFieldBytes = {4, 2, 4, 4, 4, 3, 4, 2, 4, 2, 2, 2, 2, 4, 2, 2, 2, 2, 2};
+constexpr std::array<const char*, kFieldCount> kFieldNames = {"UTC",  "VAL",  "LAT",  "LON",  "SPD",  "HGT",  "TRK",
+                                                              "DSTA", "DAGE", "PDOP", "HDOP", "VDOP", "NSAT", "SID",
+                                                              "ELE",  "AZI",  "SNR",  "RCR",  "MS"};
 
 // Change marker types.
 enum MarkerType : uint8_t {
-    kChangeFormat = 2, kChangeSec = 3, kChangeDis = 4, kChangeSpd = 5,
-    kChangeMethod = 6, kChangeMod = 7
+    kChangeFormat = 2,
+    kChangeSec = 3,
+    kChangeDis = 4,
+    kChangeSpd = 5,
+    kChangeMethod = 6,
+    kChangeMod = 7
 };
 
 // Byte 2 of the first SID field; 0xFF is how the logger writes "none".
@@ -74,10 +95,10 @@ struct MtkRecordLayout {
     // Offset of fields UTC..NSAT (the ones before the satellite block), or
     // kAbsent. Their position never depends on the satellite count.
     std::array<int, mtk::kSid> offset{};
-    size_t prefixBytes = 0;         // bytes before the satellite block
-    bool hasSatellites = false;     // SID set
-    size_t perSatelliteBytes = 0;   // SID + ELE/AZI/SNR as present
-    size_t suffixBytes = 0;         // RCR and MS, after the satellite block
+    size_t prefixBytes = 0;        // bytes before the satellite block
+    bool hasSatellites = false;    // SID set
+    size_t perSatelliteBytes = 0;  // SID + ELE/AZI/SNR as present
+    size_t suffixBytes = 0;        // RCR and MS, after the satellite block
 
     // Layout of a format register; bits 19 to 31 are ignored.
     static MtkRecordLayout For(uint32_t format);

@@ -33,15 +33,12 @@ void Trace(const char* what) {
 }
 }  // namespace
 
-PhlxExchange::PhlxExchange(PhlxExchangeOptions options)
-    : options_(options), timeBase_(PhlxTimeBase()) {
+PhlxExchange::PhlxExchange(PhlxExchangeOptions options) : options_(options), timeBase_(PhlxTimeBase()) {
     Send("810", "READ PRODUCT");
     outgoing_.purgeFirst = true;
 }
 
-OutgoingCommand PhlxExchange::TakeOutgoing() {
-    return std::exchange(outgoing_, OutgoingCommand{});
-}
+OutgoingCommand PhlxExchange::TakeOutgoing() { return std::exchange(outgoing_, OutgoingCommand{}); }
 
 void PhlxExchange::Send(std::string_view body, std::string_view logName) {
     outgoing_.bytes += BuildTracedPhlxCommand(body, logName);
@@ -139,18 +136,14 @@ void PhlxExchange::HandleLine(std::string_view line) {
             dueBody = "900,902,3", dueName = "ACK";
             break;
         }
-        case 900:
-            Trace("ACK[900]");
-            break;
+        case 900: Trace("ACK[900]"); break;
         case 860:
             Trace("RETURN DISCONNECT");
             DiagWrite(line);
             DiagWrite("\r\n");
             Finish(PhlxOutcome::Completed);
             return;
-        default:
-            Trace("UNKNOWN");
-            break;
+        default: Trace("UNKNOWN"); break;
     }
     DiagWrite(line);
     DiagWrite("\r\n");
@@ -170,20 +163,14 @@ void PhlxExchange::OnPackageComplete() {
         // silence limit ends the wait if it has none.
         ++rejectedPackages_;
         lastPackageRejected_ = true;
-        DiagPrintf("package check failed: announced %s, computed %s\r\n",
-                   packageCheckText_.c_str(), PhlxPackageCheckText(package_).c_str());
+        DiagPrintf("package check failed: announced %s, computed %s\r\n", packageCheckText_.c_str(),
+                   PhlxPackageCheckText(package_).c_str());
         return;
     }
     switch (phase_) {
-        case Phase::History:
-            ProcessHistoryPackage();
-            break;
-        case Phase::Log:
-            ProcessLogPackage();
-            break;
-        case Phase::Disconnecting:
-            DiagWrite("package after the last log ignored\r\n");
-            break;
+        case Phase::History: ProcessHistoryPackage(); break;
+        case Phase::Log: ProcessLogPackage(); break;
+        case Phase::Disconnecting: DiagWrite("package after the last log ignored\r\n"); break;
     }
 }
 
@@ -259,10 +246,9 @@ void PhlxExchange::RequestEntry(bool first) {
         return;
     }
     const HistoryEntry& e = history_[historyPosition_];
-    const std::string name =
-        first ? Format("QUERY LOG %zu/%zu [History Record Count : %d]", historyPosition_,
-                       history_.size(), historyCount_)
-              : Format("QUERY LOG %zu/%zu", historyPosition_, history_.size());
+    const std::string name = first ? Format("QUERY LOG %zu/%zu [History Record Count : %d]", historyPosition_,
+                                            history_.size(), historyCount_)
+                                   : Format("QUERY LOG %zu/%zu", historyPosition_, history_.size());
     Send(Format("703,%u,%u", e.logIndex, e.recordCount), name);
 }
 
@@ -344,14 +330,11 @@ UserMessage PhlxExchange::Message(std::string_view portName) const {
         case PhlxOutcome::PackageDamaged:
             return {port + " 포트에서 받은 데이터 패키지가 손상되었습니다(검사값 불일치). 다시 시도해 주십시오",
                     kErrorCaption};
-        case PhlxOutcome::ReadFailed:
-            return {port + " 시리얼 오류", kErrorCaption};
-        case PhlxOutcome::WrongPort:
-            return {port + " 올바른 포트가 아닙니다.", kErrorCaption};
+        case PhlxOutcome::ReadFailed: return {port + " 시리얼 오류", kErrorCaption};
+        case PhlxOutcome::WrongPort: return {port + " 올바른 포트가 아닙니다.", kErrorCaption};
         case PhlxOutcome::Running:
         case PhlxOutcome::Completed:
-        case PhlxOutcome::Cancelled:
-            break;
+        case PhlxOutcome::Cancelled: break;
     }
     return {};
 }

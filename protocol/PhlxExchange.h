@@ -49,12 +49,12 @@ struct PhlxLogRead {
 
 enum class PhlxOutcome {
     Running,
-    Completed,  // 860 received (or silence after 827): all logs fetched
-    NoReply,    // the logger went silent before the end; fixes() kept
+    Completed,       // 860 received (or silence after 827): all logs fetched
+    NoReply,         // the logger went silent before the end; fixes() kept
     PackageDamaged,  // silence after a package that failed its check; fixes() kept
-    ReadFailed, // the port failed (unplugged); fixes() kept
-    WrongPort,  // a write reported 0 bytes written
-    Cancelled,  // 827 queued; fixes() kept
+    ReadFailed,      // the port failed (unplugged); fixes() kept
+    WrongPort,       // a write reported 0 bytes written
+    Cancelled,       // 827 queued; fixes() kept
 };
 
 // For the progress dialog: set-total when `total` changes, set-position

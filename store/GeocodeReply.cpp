@@ -84,9 +84,7 @@ public:
         return true;
     }
 
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
-        return false;
-    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 private:
     // Depth counts open containers: 1 inside the root object, 2 inside the
@@ -113,8 +111,8 @@ private:
 };
 
 bool IsUrlSafe(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_' || c == '.' || c == '~';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           c == '.' || c == '~';
 }
 
 }  // namespace
@@ -157,8 +155,7 @@ std::string ExtractFormattedAddress(std::string_view reply) {
     return address;
 }
 
-std::string BuildGeocodeUrl(std::string_view baseUrl, std::string_view key, double latitude,
-                            double longitude) {
+std::string BuildGeocodeUrl(std::string_view baseUrl, std::string_view key, double latitude, double longitude) {
     while (!baseUrl.empty() && baseUrl.back() == '/') {
         baseUrl.remove_suffix(1);
     }

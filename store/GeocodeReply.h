@@ -27,8 +27,7 @@ std::string ExtractFormattedAddress(std::string_view reply);
 // The request URL for a position. `baseUrl` is scheme and host (a trailing
 // "/" is dropped); characters of the key outside the URL-safe set are
 // percent-encoded so that a pasted key cannot alter the query.
-std::string BuildGeocodeUrl(std::string_view baseUrl, std::string_view key, double latitude,
-                            double longitude);
+std::string BuildGeocodeUrl(std::string_view baseUrl, std::string_view key, double latitude, double longitude);
 
 // `text` with the characters outside A-Z a-z 0-9 - _ . ~ percent-encoded.
 std::string EncodeUrlComponent(std::string_view text);

@@ -51,10 +51,8 @@ SettingBlock DecodeSettingBlock(std::span<const uint8_t> bytes);
 
 // UTF-8 settings to the record; characters CP949 cannot hold become "?" and
 // are counted in *replaced.
-SettingBlock ToSettingBlock(const Settings& settings, const TextCodec& codec,
-                            size_t* replaced = nullptr);
-Settings FromSettingBlock(const SettingBlock& block, const TextCodec& codec,
-                          size_t* replaced = nullptr);
+SettingBlock ToSettingBlock(const Settings& settings, const TextCodec& codec, size_t* replaced = nullptr);
+Settings FromSettingBlock(const SettingBlock& block, const TextCodec& codec, size_t* replaced = nullptr);
 
 // The settings as they are once stored: every text cut to what its field holds.
 Settings FitSettings(const Settings& settings, const TextCodec& codec);

@@ -30,10 +30,10 @@ const std::array<SettingKey, 15>& SettingKeysInSaveOrder() {
 
 const std::array<std::string Settings::*, 12>& SettingTextsInBlockOrder() {
     static const std::array<std::string Settings::*, 12> texts = {
-        &Settings::employeeName, &Settings::employeeNum,      &Settings::employeePartName,
-        &Settings::corporateName, &Settings::corporateNum,    &Settings::businessYearStart,
-        &Settings::businessYearEnd, &Settings::oilBill,       &Settings::carName,
-        &Settings::carNum,       &Settings::carMileage,       &Settings::carMaterNum,
+        &Settings::employeeName,    &Settings::employeeNum,  &Settings::employeePartName,
+        &Settings::corporateName,   &Settings::corporateNum, &Settings::businessYearStart,
+        &Settings::businessYearEnd, &Settings::oilBill,      &Settings::carName,
+        &Settings::carNum,          &Settings::carMileage,   &Settings::carMaterNum,
     };
     return texts;
 }
@@ -54,9 +54,7 @@ Settings DefaultSettings() {
     return settings;
 }
 
-bool HoldsSampleCompany(const Settings& settings) {
-    return settings.corporateName == DefaultSettings().corporateName;
-}
+bool HoldsSampleCompany(const Settings& settings) { return settings.corporateName == DefaultSettings().corporateName; }
 
 namespace {
 

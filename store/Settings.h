@@ -75,7 +75,7 @@ std::optional<SettingInputProblem> NormalizeSettingInputs(Settings& settings);
 // Setting.ini. Missing keys read as these defaults.
 struct ServiceSettings {
     std::string geocodingBaseUrl = "https://maps.googleapis.com";  // scheme and host
-    std::string geocodingKey;  // empty: no request is made, addresses are "No Data"
+    std::string geocodingKey;                                      // empty: no request is made, addresses are "No Data"
     std::string connectivityCheckUrl = "https://www.naver.com/";
     std::string mapTileUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
     // The company's ledger database (postgresql://user@host:port/db); empty:

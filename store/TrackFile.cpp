@@ -36,8 +36,7 @@ void PutDouble(std::vector<uint8_t>& out, double value) { AppendLe64(out, std::b
 
 double GetDouble(std::span<const uint8_t> bytes, size_t at) { return std::bit_cast<double>(ReadLe64(bytes, at)); }
 
-void AppendTrack(std::vector<uint8_t>& out, const TrackRecord& track, const TextCodec& codec,
-                 size_t* replaced) {
+void AppendTrack(std::vector<uint8_t>& out, const TrackRecord& track, const TextCodec& codec, size_t* replaced) {
     std::string line;
     const auto texts = TrackTexts(track);
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -67,8 +66,8 @@ void SplitLine(std::string_view line, TrackRecord& track, const TextCodec& codec
 }
 }  // namespace
 
-std::vector<uint8_t> EncodeTrackFile(const SettingBlock& header, const TrackList& tracks,
-                                     bool onlySelected, const TextCodec& codec, size_t* replaced) {
+std::vector<uint8_t> EncodeTrackFile(const SettingBlock& header, const TrackList& tracks, bool onlySelected,
+                                     const TextCodec& codec, size_t* replaced) {
     const auto headerBytes = EncodeSettingBlock(header);
     size_t expected = headerBytes.size();
     for (const TrackRecord& track : tracks) expected += 256 + 4 + kFixBytes * track.fixes.size();
@@ -88,8 +87,8 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
     contents.header = FromSettingBlock(contents.headerBlock, codec, &contents.replacedChars);
     if (bytes.size() < SettingBlock::kSize) {
         contents.damaged = true;
-        contents.message = Format("설정 머리말 도중에 파일이 끝납니다 (%zu/%zu바이트)",
-                                  bytes.size(), SettingBlock::kSize);
+        contents.message =
+            Format("설정 머리말 도중에 파일이 끝납니다 (%zu/%zu바이트)", bytes.size(), SettingBlock::kSize);
         return contents;
     }
 
@@ -102,8 +101,8 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
         const auto* end = static_cast<const uint8_t*>(std::memchr(begin, kScrambledLineFeed, bytes.size() - pos));
         if (end == nullptr) {
             contents.damaged = true;
-            contents.message = Format("트랙 %zu의 텍스트 줄 도중에 파일이 끝납니다 (%zu바이트째)",
-                                      trackNumber, entryStart);
+            contents.message =
+                Format("트랙 %zu의 텍스트 줄 도중에 파일이 끝납니다 (%zu바이트째)", trackNumber, entryStart);
             break;
         }
         line.clear();
@@ -114,8 +113,7 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
 
         if (bytes.size() - pos < 4) {
             contents.damaged = true;
-            contents.message = Format("트랙 %zu의 위치 개수 도중에 파일이 끝납니다 (%zu바이트째)",
-                                      trackNumber, pos);
+            contents.message = Format("트랙 %zu의 위치 개수 도중에 파일이 끝납니다 (%zu바이트째)", trackNumber, pos);
             break;
         }
         const uint32_t count = ReadLe32(bytes, pos);
@@ -125,8 +123,8 @@ TrackFileContents DecodeTrackFile(std::span<const uint8_t> bytes, const TextCode
         const size_t room = (bytes.size() - pos) / kFixBytes;
         if (count > room) {
             contents.damaged = true;
-            contents.message = Format("트랙 %zu의 위치 %u개 중 %zu개만 파일에 있습니다 (%zu바이트째)",
-                                      trackNumber, count, room, pos - 4);
+            contents.message = Format("트랙 %zu의 위치 %u개 중 %zu개만 파일에 있습니다 (%zu바이트째)", trackNumber,
+                                      count, room, pos - 4);
             break;
         }
 

@@ -48,9 +48,8 @@ struct TrackFileContents {
 
 // The whole file. `onlySelected` keeps the tracks whose `selected` is not 0.
 // Characters CP949 cannot hold become "?" and are counted in *replaced.
-std::vector<uint8_t> EncodeTrackFile(const SettingBlock& header, const TrackList& tracks,
-                                     bool onlySelected, const TextCodec& codec,
-                                     size_t* replaced = nullptr);
+std::vector<uint8_t> EncodeTrackFile(const SettingBlock& header, const TrackList& tracks, bool onlySelected,
+                                     const TextCodec& codec, size_t* replaced = nullptr);
 
 // Never fails: a damaged file gives its complete tracks and the reason.
 // Colours are drawn with DrawTrackColor in file order.

@@ -40,9 +40,7 @@ CComboListCtrl::CComboListCtrl(QWidget* parent, int controlId) : QTableView(pare
     });
 }
 
-QWidget* CComboListCtrl::OpenEditor() const {
-    return editing_.isValid() ? indexWidget(editing_) : nullptr;
-}
+QWidget* CComboListCtrl::OpenEditor() const { return editing_.isValid() ? indexWidget(editing_) : nullptr; }
 
 bool CComboListCtrl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     const bool opened = QTableView::edit(index, trigger, event);

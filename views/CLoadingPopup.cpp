@@ -34,8 +34,7 @@ constexpr int kNoteHeight = 18;
 
 }  // namespace
 
-CLoadingPopup::CLoadingPopup(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+CLoadingPopup::CLoadingPopup(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     // Not kept on top: the question about the tracks in memory and the
     // download's messages must show above it.
     setObjectName("loadingPopup");

@@ -8,8 +8,7 @@
 
 namespace ml {
 
-CProgressDlg::CProgressDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+CProgressDlg::CProgressDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName("progressDlg");
     setFixedSize(DluX(527), DluY(29));
     bar_ = new QProgressBar(this);

@@ -71,7 +71,8 @@ CSettingDlg::CSettingDlg(Settings initial, const TextCodec& codec, Saver saver, 
     cancel->setObjectName("buttonCancel");
     cancel->setAutoDefault(false);
     cancel->setGeometry(DluX(250), DluY(162), DluX(50), DluY(14));
-    firstStartNote_ = new QLabel(QStringLiteral("처음 시작하셨습니다. 양식에 인쇄될 회사, 차량, 운전자 정보를 입력하세요."), this);
+    firstStartNote_ =
+        new QLabel(QStringLiteral("처음 시작하셨습니다. 양식에 인쇄될 회사, 차량, 운전자 정보를 입력하세요."), this);
     firstStartNote_->setObjectName("firstStartNote");
     firstStartNote_->setWordWrap(true);
     firstStartNote_->setStyleSheet(QStringLiteral("color: #0b3d66; font-weight: bold;"));

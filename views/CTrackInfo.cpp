@@ -12,7 +12,7 @@ namespace ml {
 namespace {
 
 const char* const kCaptions[CTrackInfo::kLineCount] = {
-    "트랙이름", "사용용도", "운행목적", "트랙시간", "이동거리", "시작시간",
+    "트랙이름", "사용용도",         "운행목적",         "트랙시간",       "이동거리",      "시작시간",
     "종료시간", "시작위치(위경도)", "종료위치(위경도)", "시작위치(주소)", "종료위치(주소)"};
 
 constexpr int kCaptionWidth = 130;

@@ -48,27 +48,24 @@ void CTrackMapDlg::resizeEvent(QResizeEvent* event) {
 bool CTrackMapDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched != grip_) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton) break;
-        dragStartX_ = qRound(mouse->globalPosition().x());
-        dragStartWidth_ = width();
-        return true;
-    }
-    case QEvent::MouseMove: {
-        if (dragStartX_ < 0) break;
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        int newWidth = dragStartWidth_ + qRound(mouse->globalPosition().x()) - dragStartX_;
-        if (parentWidget()) newWidth = qMin(newWidth, parentWidget()->width() - x() - 60);
-        newWidth = qMax(newWidth, kMinimumWidth);
-        resize(newWidth, fixedHeight_ > 0 ? fixedHeight_ : height());
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        dragStartX_ = -1;
-        return true;
-    default:
-        break;
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton) break;
+            dragStartX_ = qRound(mouse->globalPosition().x());
+            dragStartWidth_ = width();
+            return true;
+        }
+        case QEvent::MouseMove: {
+            if (dragStartX_ < 0) break;
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            int newWidth = dragStartWidth_ + qRound(mouse->globalPosition().x()) - dragStartX_;
+            if (parentWidget()) newWidth = qMin(newWidth, parentWidget()->width() - x() - 60);
+            newWidth = qMax(newWidth, kMinimumWidth);
+            resize(newWidth, fixedHeight_ > 0 ? fixedHeight_ : height());
+            return true;
+        }
+        case QEvent::MouseButtonRelease: dragStartX_ = -1; return true;
+        default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

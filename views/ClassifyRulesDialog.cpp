@@ -85,7 +85,8 @@ ClassifyRulesDialog::ClassifyRulesDialog(ledger::Ledger& ledger, UserPrompts& pr
     workEnd_->setDisplayFormat(QStringLiteral("HH:mm"));
     pick_->setCheckable(true);
 
-    auto* placeBox = new QGroupBox(QStringLiteral("장소 (출발지나 도착지가 반경 안이면 주소 대신 이름을 씁니다)"), this);
+    auto* placeBox =
+        new QGroupBox(QStringLiteral("장소 (출발지나 도착지가 반경 안이면 주소 대신 이름을 씁니다)"), this);
     auto* placeLayout = new QVBoxLayout(placeBox);
     placeLayout->addWidget(places_);
     auto* placeButtons = new QHBoxLayout;
@@ -107,7 +108,8 @@ ClassifyRulesDialog::ClassifyRulesDialog(ledger::Ledger& ledger, UserPrompts& pr
     }
     hoursLayout->addStretch();
 
-    auto* ruleBox = new QGroupBox(QStringLiteral("규칙 (위에서부터 처음 맞는 규칙이 정합니다. 비업무용은 규칙으로 정하지 않습니다)"), this);
+    auto* ruleBox = new QGroupBox(
+        QStringLiteral("규칙 (위에서부터 처음 맞는 규칙이 정합니다. 비업무용은 규칙으로 정하지 않습니다)"), this);
     auto* ruleLayout = new QVBoxLayout(ruleBox);
     ruleLayout->addWidget(rules_);
     auto* ruleButtons = new QHBoxLayout;
@@ -190,7 +192,8 @@ void ClassifyRulesDialog::ShowRules(const ledger::RuleSet& rules) {
         for (const NamedPlace& p : rules.places) AddPlaceRow(p);
     }
     workStart_->setTime(QTime(rules.hours.startMinute / 60, rules.hours.startMinute % 60));
-    workEnd_->setTime(rules.hours.endMinute >= 24 * 60 ? QTime(23, 59) : QTime(rules.hours.endMinute / 60, rules.hours.endMinute % 60));
+    workEnd_->setTime(rules.hours.endMinute >= 24 * 60 ? QTime(23, 59)
+                                                       : QTime(rules.hours.endMinute / 60, rules.hours.endMinute % 60));
     for (int d = 0; d < 7; ++d) days_[d]->setChecked(((rules.hours.days >> d) & 1) != 0);
     rules_->setRowCount(0);
     for (const ClassifyRule& r : rules.rules) AddRuleRow(r);
@@ -210,14 +213,16 @@ void ClassifyRulesDialog::AddPlaceRow(const NamedPlace& place) {
     QStringList cars = {QStringLiteral("모든 차량")};
     if (!regNo_.empty()) cars << ToQString(regNo_);
     if (!place.regNo.empty() && place.regNo != regNo_) cars << ToQString(place.regNo);
-    places_->setCellWidget(row, kPlaceCar, Combo(cars, place.regNo.empty() ? 0 : int(cars.indexOf(ToQString(place.regNo)))));
+    places_->setCellWidget(row, kPlaceCar,
+                           Combo(cars, place.regNo.empty() ? 0 : int(cars.indexOf(ToQString(place.regNo)))));
 }
 
 void ClassifyRulesDialog::AddRuleRow(const ClassifyRule& rule) {
     const int row = rules_->rowCount();
     rules_->insertRow(row);
     QStringList wheres, times, uses;
-    for (auto w : {RulePlaces::Any, RulePlaces::Between, RulePlaces::StartsOrEnds}) wheres << ToQString(std::string(RulePlacesText(w)));
+    for (auto w : {RulePlaces::Any, RulePlaces::Between, RulePlaces::StartsOrEnds})
+        wheres << ToQString(std::string(RulePlacesText(w)));
     for (auto t : {RuleTime::Always, RuleTime::WorkingDays, RuleTime::WorkingHours, RuleTime::OutsideWorkingHours}) {
         times << ToQString(std::string(RuleTimeText(t)));
     }
@@ -276,7 +281,9 @@ bool ClassifyRulesDialog::CollectRules(ledger::RuleSet& out) {
         p.latitude = QLocale::c().toDouble(CellText(places_, r, kPlaceLatitude), &okLat);
         p.longitude = QLocale::c().toDouble(CellText(places_, r, kPlaceLongitude), &okLon);
         p.radiusM = QLocale::c().toDouble(CellText(places_, r, kPlaceRadius), &okRadius);
-        if (!okLat || !okLon) return refuse(QStringLiteral("장소 '%1'의 위치를 숫자로 입력하거나 지도에서 고르십시오").arg(ToQString(p.name)));
+        if (!okLat || !okLon)
+            return refuse(
+                QStringLiteral("장소 '%1'의 위치를 숫자로 입력하거나 지도에서 고르십시오").arg(ToQString(p.name)));
         if (!okRadius) return refuse(QStringLiteral("장소 '%1'의 반경을 숫자로 입력하십시오").arg(ToQString(p.name)));
         if (QComboBox* car = ComboAt(places_, r, kPlaceCar); car && car->currentIndex() > 0) {
             p.regNo = ToStdString(car->currentText());

@@ -22,8 +22,8 @@ void LedgerHistoryModel::SetEntries(std::vector<ledger::HistoryEntry> entries) {
 
 QString LedgerHistoryModel::FieldText(const std::string& field) {
     static const std::pair<const char*, const char*> kNames[] = {
-        {"use", "사용용도"}, {"purpose", "운행목적"}, {"note", "비고"},  {"driver", "운전자"},
-        {"reading", "주행거리계"}, {"trip", "주행"}, {"car", "차량"}};
+        {"use", "사용용도"},       {"purpose", "운행목적"}, {"note", "비고"}, {"driver", "운전자"},
+        {"reading", "주행거리계"}, {"trip", "주행"},        {"car", "차량"}};
     for (const auto& [key, name] : kNames) {
         if (field == key) return QString::fromUtf8(name);
     }
@@ -42,8 +42,9 @@ QVariant LedgerHistoryModel::data(const QModelIndex& index, int role) const {
     switch (index.column()) {
         case kWhen: return ToQString(ledger::SecondText(e.at));
         case kTrip:
-            return e.tripId == 0 ? QString()
-                                 : QStringLiteral("#%1 %2").arg(e.tripId).arg(ToQString(ledger::MinuteText(e.tripStart)));
+            return e.tripId == 0
+                       ? QString()
+                       : QStringLiteral("#%1 %2").arg(e.tripId).arg(ToQString(ledger::MinuteText(e.tripStart)));
         case kField: return FieldText(e.field);
         case kOld: return ToQString(e.oldValue);
         case kNew: return ToQString(e.newValue);

@@ -51,8 +51,7 @@ bool MapAndReportWiring::SettingsRefused(const std::function<std::string(const R
     return !problem.empty();
 }
 
-bool MapAndReportWiring::Show(ReportPopup* popup,
-                              const std::function<std::string(const ReportSettingTexts&)>& check,
+bool MapAndReportWiring::Show(ReportPopup* popup, const std::function<std::string(const ReportSettingTexts&)>& check,
                               const std::function<void()>& fill) {
     popup->Cancel();  // clears the page and hides the window
     if (SettingsRefused(check)) return false;

@@ -33,7 +33,8 @@ OdometerDialog::OdometerDialog(ledger::Ledger& ledger, UserPrompts& prompts, std
     setObjectName(QStringLiteral("odometerDialog"));
     setWindowTitle(QStringLiteral("주행거리계 기록 - %1").arg(ToQString(regNo_)));
     resize(520, 420);
-    list_->setHorizontalHeaderLabels({QStringLiteral("시각"), QStringLiteral("주행거리계(km)"), QStringLiteral("메모")});
+    list_->setHorizontalHeaderLabels(
+        {QStringLiteral("시각"), QStringLiteral("주행거리계(km)"), QStringLiteral("메모")});
     list_->horizontalHeader()->setStretchLastSection(true);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);

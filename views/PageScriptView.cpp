@@ -27,8 +27,7 @@ QString BatchScript(const QStringList& statements) {
 void LogFailures(const QStringList& statements, const QVariant& result) {
     if (!DiagEnabled()) return;
     if (!result.isValid()) {
-        DiagPrintf("page script: %lld statement(s) not run (page closed)\n",
-                   static_cast<long long>(statements.size()));
+        DiagPrintf("page script: %lld statement(s) not run (page closed)\n", static_cast<long long>(statements.size()));
         return;
     }
     for (const QVariant& entry : result.toList()) {
@@ -67,8 +66,7 @@ void PageScriptView::CallPageScripts(const std::vector<std::string>& statements)
     for (const std::string& statement : statements) CallPageScript(statement);
 }
 
-void PageScriptView::EvaluatePageScript(const QString& expression,
-                                        std::function<void(const QVariant&)> done) {
+void PageScriptView::EvaluatePageScript(const QString& expression, std::function<void(const QVariant&)> done) {
     Send(Entry{expression, done ? std::move(done) : [](const QVariant&) {}});
 }
 

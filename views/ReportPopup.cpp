@@ -15,10 +15,9 @@
 
 namespace ml {
 
-ReportPopup::ReportPopup(const QString& caption, const QUrl& page,
-                         QPageLayout::Orientation orientation, QSize size, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+ReportPopup::ReportPopup(const QString& caption, const QUrl& page, QPageLayout::Orientation orientation, QSize size,
+                         QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       view_(new PageScriptView(this)),
       printButton_(new QPushButton(QStringLiteral("인쇄"), this)),
       pdfButton_(new QPushButton(QStringLiteral("PDF 저장"), this)),
@@ -52,8 +51,8 @@ ReportPopup::~ReportPopup() {
 
 void ReportPopup::Cancel() { hide(); }
 
-void ReportPopup::Fill(const std::function<std::vector<std::string>(const std::vector<ReportRow>&,
-                                                                    const ReportSettingTexts&)>& build) {
+void ReportPopup::Fill(
+    const std::function<std::vector<std::string>(const std::vector<ReportRow>&, const ReportSettingTexts&)>& build) {
     if (!source_ || !settings_) return;
     view_->CallPageScripts(build(source_(), *settings_));
 }
@@ -65,8 +64,7 @@ double ReportPopup::PrintableHeightPx(const QPageLayout& layout) {
 void ReportPopup::PaginateFor(const QPageLayout& layout, std::function<void(bool)> then) {
     // Sent through the page queue so that a form still being filled is
     // complete before it is cut and printed.
-    const QString statement =
-        QStringLiteral("paginate(%1) >= 0").arg(PrintableHeightPx(layout), 0, 'f', 2);
+    const QString statement = QStringLiteral("paginate(%1) >= 0").arg(PrintableHeightPx(layout), 0, 'f', 2);
     view_->EvaluatePageScript(statement, [then = std::move(then)](const QVariant& ran) {
         // No value: the page went away with the popup before its turn came,
         // or the script failed.
@@ -101,14 +99,12 @@ void ReportPopup::onPrintRequested() {
 }
 
 void ReportPopup::onPdfClicked() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("PDF 저장"),
-                                                      windowTitle().trimmed().section(' ', 0, 0) +
-                                                          QStringLiteral(".pdf"),
-                                                      QStringLiteral("PDF (*.pdf)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("PDF 저장"), windowTitle().trimmed().section(' ', 0, 0) + QStringLiteral(".pdf"),
+        QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty()) return;
     pdfFromButton_ = true;
-    savePdf(path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? path
-                                                                        : path + QStringLiteral(".pdf"));
+    savePdf(path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf"));
 }
 
 void ReportPopup::onPdfFinished(const QString& path, bool ok) {

@@ -29,8 +29,8 @@ class ReportPopup : public QWidget {
     Q_OBJECT
 public:
     // `size`: wide enough to show a whole sheet of the form.
-    ReportPopup(const QString& caption, const QUrl& page, QPageLayout::Orientation orientation,
-                QSize size, QWidget* parent = nullptr);
+    ReportPopup(const QString& caption, const QUrl& page, QPageLayout::Orientation orientation, QSize size,
+                QWidget* parent = nullptr);
     ~ReportPopup() override;
 
     // `sourceList` and `settings`: while either is unset a fill does nothing.
@@ -57,8 +57,8 @@ signals:
 
 protected:
     // Sends the statements when both the rows and the settings are set.
-    void Fill(const std::function<std::vector<std::string>(const std::vector<ReportRow>&,
-                                                           const ReportSettingTexts&)>& build);
+    void Fill(
+        const std::function<std::vector<std::string>(const std::vector<ReportRow>&, const ReportSettingTexts&)>& build);
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -8,7 +8,7 @@ namespace ml {
 namespace {
 
 const char* const kHeaders[TrackListModel::kColumnCount] = {
-    "NO", " ", "트랙이름", "사용용도", "운행목적", "트랙시간", "이동거리",
+    "NO",       " ",        "트랙이름",         "사용용도",         "운행목적",       "트랙시간",      "이동거리",
     "시작시간", "종료시간", "시작위치(위경도)", "종료위치(위경도)", "시작위치(주소)", "종료위치(주소)"};
 
 QColor TrackColor(uint32_t color) {  // 0x00BBGGRR
@@ -91,9 +91,7 @@ std::vector<ReportRow> TrackListModel::ReportRows() const {
     return out;
 }
 
-int TrackListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
-}
+int TrackListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
 
 int TrackListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
 
@@ -102,21 +100,19 @@ QVariant TrackListModel::data(const QModelIndex& index, int role) const {
     const Row& row = rows_[size_t(index.row())];
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole:
-        if (column == kColNo) return QString::number(index.row() + 1);
-        if (column >= kColName) return row.texts[size_t(column - kColName)];
-        return QString();
-    case Qt::CheckStateRole:
-        if (column == kColNo) return row.checked ? Qt::Checked : Qt::Unchecked;
-        return {};
-    case Qt::BackgroundRole:
-        if (column == kColColor) return row.color;
-        return {};
-    case Qt::TextAlignmentRole:
-        return int(Qt::AlignCenter);
-    default:
-        return {};
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            if (column == kColNo) return QString::number(index.row() + 1);
+            if (column >= kColName) return row.texts[size_t(column - kColName)];
+            return QString();
+        case Qt::CheckStateRole:
+            if (column == kColNo) return row.checked ? Qt::Checked : Qt::Unchecked;
+            return {};
+        case Qt::BackgroundRole:
+            if (column == kColColor) return row.color;
+            return {};
+        case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
+        default: return {};
     }
 }
 

@@ -16,7 +16,7 @@ inline bool OnUiThread() {
 
 }  // namespace ml
 
-#define ML_ASSERT_UI_THREAD()                                                          \
-    do {                                                                               \
+#define ML_ASSERT_UI_THREAD()                                                                          \
+    do {                                                                                               \
         if (!::ml::OnUiThread()) qFatal("%s: window call off the user-interface thread", Q_FUNC_INFO); \
     } while (false)

@@ -5,9 +5,7 @@
 
 namespace ml {
 
-YearFilterModel::YearFilterModel(QObject* parent) : QSortFilterProxyModel(parent) {
-    setDynamicSortFilter(true);
-}
+YearFilterModel::YearFilterModel(QObject* parent) : QSortFilterProxyModel(parent) { setDynamicSortFilter(true); }
 
 void YearFilterModel::setFilter(const YearFilter& filter) {
     filter_ = filter;

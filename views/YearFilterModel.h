@@ -14,9 +14,9 @@ namespace ml {
 struct YearFilter {
     enum class Kind { All, Unclassified, Month, UseIs };
     Kind kind = Kind::All;
-    QString month;  // "2026-03" for Month
+    QString month;                                // "2026-03" for Month
     ledger::Use use = ledger::Use::Unclassified;  // for UseIs
-    QString text;   // in purpose, note, start or end address; empty: any
+    QString text;                                 // in purpose, note, start or end address; empty: any
 };
 
 class YearFilterModel : public QSortFilterProxyModel {

@@ -42,8 +42,10 @@ void YearItemDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
     if (!combo) return QStyledItemDelegate::setEditorData(editor, index);
     const QString text = index.data(Qt::EditRole).toString();
     const int at = combo->findText(text);
-    if (at >= 0) combo->setCurrentIndex(at);
-    else if (combo->isEditable()) combo->setEditText(text);
+    if (at >= 0)
+        combo->setCurrentIndex(at);
+    else if (combo->isEditable())
+        combo->setEditText(text);
 }
 
 void YearItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {

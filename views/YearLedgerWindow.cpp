@@ -291,7 +291,8 @@ void YearLedgerWindow::BuildMenus() {
     add(file, QStringLiteral("닫기"), QKeySequence(QKeySequence::Close), &QWidget::close);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("편집(&E)"));
     add(edit, QStringLiteral("되돌리기"), QKeySequence(QKeySequence::Undo), &YearLedgerWindow::Undo);
-    add(edit, QStringLiteral("보이는 주행 모두 선택"), QKeySequence(QKeySequence::SelectAll), &YearLedgerWindow::SelectAllShown);
+    add(edit, QStringLiteral("보이는 주행 모두 선택"), QKeySequence(QKeySequence::SelectAll),
+        &YearLedgerWindow::SelectAllShown);
     add(edit, QStringLiteral("선택한 주행에 규칙 적용"), {}, &YearLedgerWindow::ApplyRulesToSelection);
     add(edit, QStringLiteral("새로 고침"), QKeySequence(QKeySequence::Refresh), &YearLedgerWindow::Reload);
     QMenu* settings = menuBar()->addMenu(QStringLiteral("설정"));
@@ -397,7 +398,8 @@ void YearLedgerWindow::Reload() {
 
 QString YearLedgerWindow::footerText() const {
     const ledger::LogTotals& t = model_->log().totals;
-    return QStringLiteral("⑪ 총주행거리 %1 km    ⑫ 업무용 사용거리 %2 km    ⑬ 업무사용비율 %3 %    분류되지 않은 주행 %4건")
+    return QStringLiteral(
+               "⑪ 총주행거리 %1 km    ⑫ 업무용 사용거리 %2 km    ⑬ 업무사용비율 %3 %    분류되지 않은 주행 %4건")
         .arg(ToQString(KmText(t.totalKm)), ToQString(KmText(t.businessKm)), ToQString(FixedText(t.sharePercent, 1)))
         .arg(t.unclassifiedCount);
 }
@@ -576,8 +578,10 @@ bool YearLedgerWindow::Undo() {
     undo_.pop_back();
     ledger::ClassifyResult result;
     const Status s = options_.ledger->ClassifyEach(step.changes, "되돌리기", result);
-    if (!s.ok()) Warn(QStringLiteral("%1을(를) 되돌리지 못했습니다: %2").arg(step.what, ToQString(s.message())));
-    else statusBar()->showMessage(QStringLiteral("되돌렸습니다: %1").arg(step.what), 8000);
+    if (!s.ok())
+        Warn(QStringLiteral("%1을(를) 되돌리지 못했습니다: %2").arg(step.what, ToQString(s.message())));
+    else
+        statusBar()->showMessage(QStringLiteral("되돌렸습니다: %1").arg(step.what), 8000);
     Changed();
     return s.ok();
 }
@@ -648,10 +652,12 @@ void YearLedgerWindow::ShowRefundReport() {
     texts.oilBill = settings.oilBill;
     // A setting that holds no number refuses the record rather than print a
     // wrong amount, as the track list's form does.
-    if (const std::string problem = RefundReportSettingsProblem(texts); !problem.empty()) return Warn(ToQString(problem));
+    if (const std::string problem = RefundReportSettingsProblem(texts); !problem.empty())
+        return Warn(ToQString(problem));
     ledger::RefundRecord refund;
-    const Status s = options_.ledger->Refund(car_.regNo, log.period, ParseTypedNumber(settings.carMileage).value_or(0.0),
-                                             ParseTypedNumber(settings.oilBill).value_or(0.0), refund);
+    const Status s =
+        options_.ledger->Refund(car_.regNo, log.period, ParseTypedNumber(settings.carMileage).value_or(0.0),
+                                ParseTypedNumber(settings.oilBill).value_or(0.0), refund);
     if (!s.ok()) return Warn(ToQString(s.message()));
     refundPopup_->Cancel();
     refundPopup_->pageView()->CallPageScripts(ledger::RefundPageStatements(refund));
@@ -666,8 +672,10 @@ QString YearLedgerWindow::AskFile(const QString& filter, const QString& extensio
 }
 
 bool YearLedgerWindow::Saved(bool ok, const QString& path, const std::string& error) {
-    if (!ok) Warn(QStringLiteral("저장하지 못했습니다: %1").arg(ToQString(error)));
-    else statusBar()->showMessage(QStringLiteral("저장했습니다: %1").arg(path), 8000);
+    if (!ok)
+        Warn(QStringLiteral("저장하지 못했습니다: %1").arg(ToQString(error)));
+    else
+        statusBar()->showMessage(QStringLiteral("저장했습니다: %1").arg(path), 8000);
     return ok;
 }
 

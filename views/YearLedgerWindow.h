@@ -7,8 +7,8 @@
 // on the map; the forms printed and the year exported. The window reads the
 // ledger again whenever it writes, when the program's imports finish
 // (Reload) and when it is activated, so it shows what other PCs did too.
-#include <QMainWindow>
 #include <QElapsedTimer>
+#include <QMainWindow>
 #include <QString>
 #include <cstdint>
 #include <functional>

@@ -14,8 +14,8 @@ using ledger::Use;
 
 namespace {
 
-const char* const kHeaders[YearTableModel::kColumnCount] = {"날짜",   "출발",   "도착", "거리(km)", "사용용도",
-                                                             "운행목적", "비고", "운전자", "출발지",   "도착지"};
+const char* const kHeaders[YearTableModel::kColumnCount] = {"날짜",     "출발", "도착",   "거리(km)", "사용용도",
+                                                            "운행목적", "비고", "운전자", "출발지",   "도착지"};
 
 QString DriverText(const LogRow& row) {
     if (row.dept.empty() && row.name.empty()) return {};
@@ -68,9 +68,7 @@ int YearTableModel::RowOfTrip(qint64 tripId) const {
     return -1;
 }
 
-int YearTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(log_.rows.size());
-}
+int YearTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(log_.rows.size()); }
 
 int YearTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
 
@@ -121,10 +119,12 @@ QVariant YearTableModel::data(const QModelIndex& index, int role) const {
         case Qt::BackgroundRole:
             if (row->kind == LogRow::Kind::MonthTotal) return QBrush(QColor(0xE8, 0xEC, 0xF0));
             if (row->kind == LogRow::Kind::Unrecorded) return QBrush(QColor(0xFF, 0xF4, 0xD6));
-            if (trip && row->use == Use::Unclassified && index.column() == kUse) return QBrush(QColor(0xFD, 0xE2, 0xE0));
+            if (trip && row->use == Use::Unclassified && index.column() == kUse)
+                return QBrush(QColor(0xFD, 0xE2, 0xE0));
             return {};
         case Qt::ForegroundRole:
-            if (trip && row->use == Use::Unclassified && index.column() == kUse) return QBrush(QColor(0xB0, 0x20, 0x20));
+            if (trip && row->use == Use::Unclassified && index.column() == kUse)
+                return QBrush(QColor(0xB0, 0x20, 0x20));
             return {};
         case Qt::FontRole:
             if (row->kind == LogRow::Kind::MonthTotal) {
@@ -160,7 +160,8 @@ Qt::ItemFlags YearTableModel::flags(const QModelIndex& index) const {
 
 bool YearTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     const LogRow* row = RowAt(index.row());
-    if (role != Qt::EditRole || !row || row->kind != LogRow::Kind::Trip || !IsEditableColumn(index.column()) || !editor_) {
+    if (role != Qt::EditRole || !row || row->kind != LogRow::Kind::Trip || !IsEditableColumn(index.column()) ||
+        !editor_) {
         return false;
     }
     const QString text = value.toString();

@@ -124,7 +124,8 @@ std::string CheckRuleSet(const RuleSet& set) {
     for (size_t i = 0; i < set.places.size(); ++i) {
         const NamedPlace& p = set.places[i];
         if (p.name.empty()) return Format("장소 %zu의 이름이 비어 있습니다", i + 1);
-        if (!(std::fabs(p.latitude) <= 90) || !(std::fabs(p.longitude) <= 180) || (p.latitude == 0 && p.longitude == 0)) {
+        if (!(std::fabs(p.latitude) <= 90) || !(std::fabs(p.longitude) <= 180) ||
+            (p.latitude == 0 && p.longitude == 0)) {
             return "장소 '" + p.name + "'의 위치가 올바르지 않습니다";
         }
         if (!(p.radiusM > 0 && p.radiusM <= 100000)) return "장소 '" + p.name + "'의 반경이 올바르지 않습니다";
@@ -232,7 +233,8 @@ std::optional<RuleOutcome> ClassifyByRules(const RuleSet& set, std::span<const N
 std::string RuleSetText(const RuleSet& set) {
     Json places = Json::array();
     for (const NamedPlace& p : set.places) {
-        places.push_back({{"name", p.name}, {"lat", p.latitude}, {"lon", p.longitude}, {"radius", p.radiusM}, {"car", p.regNo}});
+        places.push_back(
+            {{"name", p.name}, {"lat", p.latitude}, {"lon", p.longitude}, {"radius", p.radiusM}, {"car", p.regNo}});
     }
     Json days = Json::array();
     for (int d = 0; d < 7; ++d) {
@@ -240,14 +242,18 @@ std::string RuleSetText(const RuleSet& set) {
     }
     Json rules = Json::array();
     for (const ClassifyRule& r : set.rules) {
-        rules.push_back({{"where", kPlacesKeys[static_cast<int>(r.places)]}, {"a", r.placeA}, {"b", r.placeB},
-                         {"when", kTimeKeys[static_cast<int>(r.time)]}, {"use", std::string(UseText(r.use))},
+        rules.push_back({{"where", kPlacesKeys[static_cast<int>(r.places)]},
+                         {"a", r.placeA},
+                         {"b", r.placeB},
+                         {"when", kTimeKeys[static_cast<int>(r.time)]},
+                         {"use", std::string(UseText(r.use))},
                          {"purpose", r.purpose}});
     }
-    const Json doc = {{"format", kFormat},
-                      {"places", places},
-                      {"work", {{"start", ClockOf(set.hours.startMinute)}, {"end", ClockOf(set.hours.endMinute)}, {"days", days}}},
-                      {"rules", rules}};
+    const Json doc = {
+        {"format", kFormat},
+        {"places", places},
+        {"work", {{"start", ClockOf(set.hours.startMinute)}, {"end", ClockOf(set.hours.endMinute)}, {"days", days}}},
+        {"rules", rules}};
     // Invalid UTF-8 in a name is replaced rather than thrown at the caller.
     return doc.dump(-1, ' ', false, Json::error_handler_t::replace);
 }

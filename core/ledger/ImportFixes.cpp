@@ -23,8 +23,9 @@ std::vector<LedgerFix> ToLedgerFixes(const FixList& fixes, int64_t* dropped) {
     }
     if (dropped != nullptr) *dropped = static_cast<int64_t>(fixes.size() - out.size());
     std::stable_sort(out.begin(), out.end(), [](const LedgerFix& a, const LedgerFix& b) { return a.time < b.time; });
-    out.erase(std::unique(out.begin(), out.end(), [](const LedgerFix& a, const LedgerFix& b) { return a.time == b.time; }),
-              out.end());
+    out.erase(
+        std::unique(out.begin(), out.end(), [](const LedgerFix& a, const LedgerFix& b) { return a.time == b.time; }),
+        out.end());
     return out;
 }
 
@@ -43,8 +44,8 @@ TrackFileFixes FixesOfTrackFile(const TrackList& tracks) {
         // second, or its times would not have advanced.
         if (n == 0 || *end < *start || (n > 1 && *end - *start < n - 1) || (n == 1 && *end != *start)) {
             out.skipped.push_back(Format("트랙 %zu (%s): 위치 %lld개가 시각 %s~%s에 맞지 않습니다", i + 1,
-                                         track.name.c_str(), static_cast<long long>(n),
-                                         track.startTimeText.c_str(), track.endTimeText.c_str()));
+                                         track.name.c_str(), static_cast<long long>(n), track.startTimeText.c_str(),
+                                         track.endTimeText.c_str()));
             continue;
         }
         TrackFileTrip trip;

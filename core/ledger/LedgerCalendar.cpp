@@ -171,8 +171,7 @@ std::string MinuteText(int64_t time) {
 
 std::string SecondText(int64_t time) {
     const CivilTime t = ToCivil(time);
-    return Format("%04d-%02d-%02d %02d:%02d:%02d", t.date.year, t.date.month, t.date.day, t.hour, t.minute,
-                  t.second);
+    return Format("%04d-%02d-%02d %02d:%02d:%02d", t.date.year, t.date.month, t.date.day, t.hour, t.minute, t.second);
 }
 
 std::string MonthDayText(MonthDay day) { return Format("%02d-%02d", day.month, day.day); }

@@ -52,12 +52,12 @@ int BusinessYearOf(MonthDay start, int64_t time);
 // From the start of `from` to the end of `to` (both local days).
 Period DayPeriod(const CivilDate& from, const CivilDate& to);
 
-std::string DateText(int64_t time);          // "2026-03-02"
-std::string DateWeekdayText(int64_t time);   // "2026-03-02(월)"
-std::string MonthText(int64_t time);         // "2026-03"
-std::string ClockText(int64_t time);         // "08:15"
-std::string MinuteText(int64_t time);        // "2026-03-02 08:15"
-std::string SecondText(int64_t time);        // "2026-03-02 08:15:30"
-std::string MonthDayText(MonthDay day);      // "04-01"
+std::string DateText(int64_t time);         // "2026-03-02"
+std::string DateWeekdayText(int64_t time);  // "2026-03-02(월)"
+std::string MonthText(int64_t time);        // "2026-03"
+std::string ClockText(int64_t time);        // "08:15"
+std::string MinuteText(int64_t time);       // "2026-03-02 08:15"
+std::string SecondText(int64_t time);       // "2026-03-02 08:15:30"
+std::string MonthDayText(MonthDay day);     // "04-01"
 
 }  // namespace ml::ledger

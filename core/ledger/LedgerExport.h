@@ -19,8 +19,7 @@ std::vector<std::string> RefundPageStatements(const RefundRecord& refund);
 // A whole HTML document that shows the page filled with those statements
 // without the program: `pageHtml` is the page's text with its script
 // inlined (the command-line tool carries the pages built in).
-std::string StandaloneReportHtml(const std::string& pageHtml,
-                                 const std::vector<std::string>& statements);
+std::string StandaloneReportHtml(const std::string& pageHtml, const std::vector<std::string>& statements);
 
 // The log's rows as CSV: UTF-8 with a byte order mark (spreadsheet programs
 // then read the Korean), CR LF line ends, one header line.

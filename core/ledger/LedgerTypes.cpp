@@ -23,9 +23,7 @@ std::optional<Use> ParseUse(std::string_view text) {
     return std::nullopt;
 }
 
-std::string_view FormVariantText(FormVariant form) {
-    return form == FormVariant::Individual ? "개인" : "법인";
-}
+std::string_view FormVariantText(FormVariant form) { return form == FormVariant::Individual ? "개인" : "법인"; }
 
 std::optional<FormVariant> ParseFormVariant(std::string_view text) {
     if (text == "법인") return FormVariant::Corporate;

@@ -38,13 +38,13 @@ struct MonthDay {
 };
 
 struct Car {
-    int64_t id = 0;             // the store's key; 0 until stored
-    std::string regNo;          // 자동차등록번호: how users name a car
-    std::string kind;           // 차종
-    std::string company;        // 법인명 / 상호명
-    std::string bizNo;          // 사업자등록번호
-    std::string dept;           // 부서 of the car's usual driver
-    std::string name;           // 성명 of the car's usual driver
+    int64_t id = 0;       // the store's key; 0 until stored
+    std::string regNo;    // 자동차등록번호: how users name a car
+    std::string kind;     // 차종
+    std::string company;  // 법인명 / 상호명
+    std::string bizNo;    // 사업자등록번호
+    std::string dept;     // 부서 of the car's usual driver
+    std::string name;     // 성명 of the car's usual driver
     FormVariant form = FormVariant::Corporate;
     MonthDay yearStart;         // first day of the business year (local time)
     int32_t cutSeconds = 60;    // gap that starts a new trip
@@ -68,16 +68,16 @@ enum class DownloadKind { MtkImage, PhlxRecords, TrackFile, FixCsv };
 struct Download {
     int64_t id = 0;
     int64_t carId = 0;
-    int64_t at = 0;               // when it was imported (UTC)
-    std::string source;           // port or file path as the user named it
+    int64_t at = 0;      // when it was imported (UTC)
+    std::string source;  // port or file path as the user named it
     DownloadKind kind = DownloadKind::MtkImage;
-    int64_t fixCount = 0;         // fixes it held
-    int64_t addedCount = 0;       // of those, new to the ledger
-    bool partial = false;         // cut short; kept, never cut into trips unless asked
-    std::vector<uint8_t> raw;     // the bytes as received
-    std::string loggerId;         // which logger it came from; "" while unknown
-    std::string detail;           // what reading `raw` again needs beyond its kind (PHLX: the time base)
-    int64_t firstTime = 0;        // time span of its fixes (0, 0 when it held none)
+    int64_t fixCount = 0;      // fixes it held
+    int64_t addedCount = 0;    // of those, new to the ledger
+    bool partial = false;      // cut short; kept, never cut into trips unless asked
+    std::vector<uint8_t> raw;  // the bytes as received
+    std::string loggerId;      // which logger it came from; "" while unknown
+    std::string detail;        // what reading `raw` again needs beyond its kind (PHLX: the time base)
+    int64_t firstTime = 0;     // time span of its fixes (0, 0 when it held none)
     int64_t lastTime = 0;
 };
 
@@ -102,11 +102,11 @@ struct LoggerMemory {
     int64_t carId = 0;
     std::string loggerId;
     DownloadKind kind = DownloadKind::MtkImage;
-    int64_t downloadId = 0;        // the download that last changed it
+    int64_t downloadId = 0;  // the download that last changed it
     int64_t changedAt = 0;
-    std::vector<uint8_t> image;    // MTK
-    int64_t importedBytes = 0;     // MTK: leading bytes of `image` whose fixes are in the ledger
-    std::vector<KeptLog> logs;     // PHLX, in the order read
+    std::vector<uint8_t> image;  // MTK
+    int64_t importedBytes = 0;   // MTK: leading bytes of `image` whose fixes are in the ledger
+    std::vector<KeptLog> logs;   // PHLX, in the order read
     bool operator==(const LoggerMemory&) const = default;
 };
 
@@ -121,7 +121,7 @@ struct Trip {
     int64_t startTime = 0;  // first fix; a rebuilt trip that starts here keeps its classification
     int64_t endTime = 0;    // last fix
     int64_t fixCount = 0;
-    double distanceM = 0;   // WGS 84 step sum between its own fixes
+    double distanceM = 0;  // WGS 84 step sum between its own fixes
     float startLatitude = 0, startLongitude = 0, endLatitude = 0, endLongitude = 0;
     std::string startAddress, endAddress;
     Use use = Use::Unclassified;
@@ -149,13 +149,13 @@ struct OdometerReading {
 struct HistoryEntry {
     int64_t id = 0;
     int64_t carId = 0;
-    int64_t at = 0;          // when (UTC)
-    int64_t tripId = 0;      // 0 when not about a trip
-    int64_t tripStart = 0;   // the trip's start, so the entry reads without the trip
+    int64_t at = 0;         // when (UTC)
+    int64_t tripId = 0;     // 0 when not about a trip
+    int64_t tripStart = 0;  // the trip's start, so the entry reads without the trip
     std::string field;
     std::string oldValue;
     std::string newValue;
-    std::string by;          // who made it (user or database role)
+    std::string by;  // who made it (user or database role)
     bool operator==(const HistoryEntry&) const = default;
 };
 

@@ -72,8 +72,8 @@ OdometerChain BuildOdometerChain(const Car& car, std::span<const Trip> trips,
     return out;
 }
 
-std::string CheckNewReading(const Car& car, std::span<const Trip> trips,
-                            std::span<const OdometerReading> readings, const OdometerReading& added) {
+std::string CheckNewReading(const Car& car, std::span<const Trip> trips, std::span<const OdometerReading> readings,
+                            const OdometerReading& added) {
     std::vector<OdometerReading> all(readings.begin(), readings.end());
     std::vector<int64_t> belowBefore;
     for (const BelowChain& b : BuildOdometerChain(car, trips, all).below) belowBefore.push_back(b.reading.id);
@@ -85,9 +85,10 @@ std::string CheckNewReading(const Car& car, std::span<const Trip> trips,
                           added.km, MinuteText(added.time).c_str(), TenthsToKm(b.chainTenths));
         }
         if (std::find(belowBefore.begin(), belowBefore.end(), b.reading.id) == belowBefore.end()) {
-            return Format("주행거리계 값 %.1f km를 기록하면 이후 기록(%s, %.1f km)이 누적 주행거리 %.1f km보다 "
-                          "작아지므로 기록할 수 없습니다",
-                          added.km, MinuteText(b.reading.time).c_str(), b.reading.km, TenthsToKm(b.chainTenths));
+            return Format(
+                "주행거리계 값 %.1f km를 기록하면 이후 기록(%s, %.1f km)이 누적 주행거리 %.1f km보다 "
+                "작아지므로 기록할 수 없습니다",
+                added.km, MinuteText(b.reading.time).c_str(), b.reading.km, TenthsToKm(b.chainTenths));
         }
     }
     return {};

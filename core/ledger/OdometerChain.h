@@ -47,8 +47,8 @@ struct BelowChain {
 };
 
 struct OdometerChain {
-    std::vector<ChainStep> steps;    // time order
-    std::vector<BelowChain> below;   // readings lower than the chain
+    std::vector<ChainStep> steps;   // time order
+    std::vector<BelowChain> below;  // readings lower than the chain
 };
 
 // `trips` and `readings` in time order (readings with equal times by id).
@@ -58,8 +58,8 @@ OdometerChain BuildOdometerChain(const Car& car, std::span<const Trip> trips,
 // Empty when `added` (id 0: not stored yet) may join `readings`; else the
 // message that refuses it
 // (it, or a later reading, would be below the chain).
-std::string CheckNewReading(const Car& car, std::span<const Trip> trips,
-                            std::span<const OdometerReading> readings, const OdometerReading& added);
+std::string CheckNewReading(const Car& car, std::span<const Trip> trips, std::span<const OdometerReading> readings,
+                            const OdometerReading& added);
 
 // Readings sorted as the chain wants them.
 void SortReadings(std::vector<OdometerReading>& readings);

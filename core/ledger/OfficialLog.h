@@ -24,30 +24,30 @@ struct LogRow {
         MonthTotal,  // subtotal of the month of the rows above it
     };
     Kind kind = Kind::Trip;
-    int64_t tripId = 0;       // Trip rows
-    int64_t time = 0;         // start (UTC); the reading's time for Unrecorded rows
+    int64_t tripId = 0;  // Trip rows
+    int64_t time = 0;    // start (UTC); the reading's time for Unrecorded rows
     int64_t endTime = 0;
-    std::string dateText;     // ③ "2026-03-02(월)", local time; "2026-03" for MonthTotal
+    std::string dateText;       // ③ "2026-03-02(월)", local time; "2026-03" for MonthTotal
     std::string startTimeText;  // "08:15" local
     std::string endTimeText;
-    std::string dept, name;   // ④ the trip's driver, else the car's
-    double beforeKm = 0;      // ⑤
-    double afterKm = 0;       // ⑥ = ⑤ + ⑦
-    double distanceKm = 0;    // ⑦
-    double commuteKm = 0;     // ⑧ 출·퇴근용 (Commute trips)
-    double businessKm = 0;    // ⑨ 일반 업무용 (Business trips)
+    std::string dept, name;  // ④ the trip's driver, else the car's
+    double beforeKm = 0;     // ⑤
+    double afterKm = 0;      // ⑥ = ⑤ + ⑦
+    double distanceKm = 0;   // ⑦
+    double commuteKm = 0;    // ⑧ 출·퇴근용 (Commute trips)
+    double businessKm = 0;   // ⑨ 일반 업무용 (Business trips)
     Use use = Use::Unclassified;
-    std::string purpose;      // 운행목적
-    std::string note;         // 비고 as the user typed it; "기록되지 않은 주행" on Unrecorded rows
+    std::string purpose;  // 운행목적
+    std::string note;     // 비고 as the user typed it; "기록되지 않은 주행" on Unrecorded rows
     std::string startAddress, endAddress;
     bool editedAfterPeriod = false;  // classified or changed after the period ended
 };
 
 struct LogTotals {
-    double totalKm = 0;     // ⑪ = Σ⑦ (trips and unrecorded driving)
-    double commuteKm = 0;   // Σ⑧
-    double generalKm = 0;   // Σ⑨
-    double businessKm = 0;  // ⑫ = Σ⑧ + Σ⑨
+    double totalKm = 0;       // ⑪ = Σ⑦ (trips and unrecorded driving)
+    double commuteKm = 0;     // Σ⑧
+    double generalKm = 0;     // Σ⑨
+    double businessKm = 0;    // ⑫ = Σ⑧ + Σ⑨
     double sharePercent = 0;  // ⑬ = ⑫ ÷ ⑪ × 100, 0 when ⑪ is 0
     int tripCount = 0;
     int unclassifiedCount = 0;

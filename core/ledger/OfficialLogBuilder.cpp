@@ -55,9 +55,9 @@ public:
         t.commuteKm = TenthsToKm(commuteTotal_);
         t.generalKm = TenthsToKm(businessTotal_);
         t.businessKm = TenthsToKm(commuteTotal_ + businessTotal_);
-        t.sharePercent = total_ > 0 ? 100.0 * static_cast<double>(commuteTotal_ + businessTotal_) /
-                                          static_cast<double>(total_)
-                                    : 0.0;
+        t.sharePercent = total_ > 0
+                             ? 100.0 * static_cast<double>(commuteTotal_ + businessTotal_) / static_cast<double>(total_)
+                             : 0.0;
     }
 
 private:
@@ -110,8 +110,7 @@ LogRow TripRow(const Car& car, const Trip& trip, const ChainStep& step) {
 
 }  // namespace
 
-OfficialLog BuildOfficialLog(const Car& car, std::span<const Trip> trips,
-                             std::span<const OdometerReading> readings,
+OfficialLog BuildOfficialLog(const Car& car, std::span<const Trip> trips, std::span<const OdometerReading> readings,
                              std::span<const HistoryEntry> history, const Period& period) {
     OfficialLog log;
     log.car = car;
@@ -170,8 +169,7 @@ OfficialLog BuildOfficialLog(const Car& car, std::span<const Trip> trips,
     for (const BelowChain& b : chain.below) {
         if (b.reading.time >= period.to) continue;
         log.warnings.push_back(Format("주행거리계 기록 %s %.1f km가 누적 주행거리 %.1f km보다 작습니다",
-                                      MinuteText(b.reading.time).c_str(), b.reading.km,
-                                      TenthsToKm(b.chainTenths)));
+                                      MinuteText(b.reading.time).c_str(), b.reading.km, TenthsToKm(b.chainTenths)));
     }
     return log;
 }

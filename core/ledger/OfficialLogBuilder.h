@@ -14,8 +14,7 @@ inline constexpr std::string_view kUnrecordedNote = "기록되지 않은 주행"
 // `trips`: every trip of the car in time order (the chain runs over all of
 // them); `readings`: the car's readings, any order; `history`: the car's
 // history (for editedAfterPeriod).
-OfficialLog BuildOfficialLog(const Car& car, std::span<const Trip> trips,
-                             std::span<const OdometerReading> readings,
+OfficialLog BuildOfficialLog(const Car& car, std::span<const Trip> trips, std::span<const OdometerReading> readings,
                              std::span<const HistoryEntry> history, const Period& period);
 
 // Over the 일반업무용 trips of the period: amount = price × km ÷ economy

@@ -91,8 +91,7 @@ std::vector<Trip> CutTrips(std::span<const LedgerFix> fixes, int32_t cutSeconds,
 }
 
 TimeRange NeighbourRange(TimeRange changed, int32_t cutSeconds) {
-    return {SaturatingAdd(changed.from, -static_cast<int64_t>(cutSeconds)),
-            SaturatingAdd(changed.to, cutSeconds)};
+    return {SaturatingAdd(changed.from, -static_cast<int64_t>(cutSeconds)), SaturatingAdd(changed.to, cutSeconds)};
 }
 
 TimeRange AffectedWindow(TimeRange changed, std::span<const Trip> neighbours) {
@@ -105,12 +104,11 @@ TimeRange AffectedWindow(TimeRange changed, std::span<const Trip> neighbours) {
 }
 
 bool IsClassified(const Trip& trip) {
-    return trip.use != Use::Unclassified || !trip.purpose.empty() || !trip.note.empty() ||
-           !trip.driverDept.empty() || !trip.driverName.empty();
+    return trip.use != Use::Unclassified || !trip.purpose.empty() || !trip.note.empty() || !trip.driverDept.empty() ||
+           !trip.driverName.empty();
 }
 
-RebuildPlan PlanRebuild(std::span<const Trip> oldTrips, std::vector<Trip> cut, int64_t now,
-                        std::string_view by) {
+RebuildPlan PlanRebuild(std::span<const Trip> oldTrips, std::vector<Trip> cut, int64_t now, std::string_view by) {
     RebuildPlan plan;
     std::vector<bool> taken(oldTrips.size(), false);
     // Pass 1: the old trip that starts at the same fix.

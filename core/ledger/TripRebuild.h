@@ -48,10 +48,10 @@ TimeRange AffectedWindow(TimeRange changed, std::span<const Trip> neighbours);
 bool IsClassified(const Trip& trip);
 
 struct RebuildPlan {
-    std::vector<Trip> inserts;           // id 0
-    std::vector<Trip> updates;           // old ids, something changed
-    std::vector<int64_t> deletes;        // old trips no new trip inherits
-    std::vector<HistoryEntry> history;   // classified trips among the deletes
+    std::vector<Trip> inserts;          // id 0
+    std::vector<Trip> updates;          // old ids, something changed
+    std::vector<int64_t> deletes;       // old trips no new trip inherits
+    std::vector<HistoryEntry> history;  // classified trips among the deletes
     int64_t unchanged = 0;
 
     // Trips cut anew: what the import line reports as rebuilt.
@@ -60,7 +60,6 @@ struct RebuildPlan {
 
 // `oldTrips`: the stored trips of the window, time order. `cut`: the
 // window's trips cut anew, time order. History entries get `now` and `by`.
-RebuildPlan PlanRebuild(std::span<const Trip> oldTrips, std::vector<Trip> cut, int64_t now,
-                        std::string_view by);
+RebuildPlan PlanRebuild(std::span<const Trip> oldTrips, std::vector<Trip> cut, int64_t now, std::string_view by);
 
 }  // namespace ml::ledger

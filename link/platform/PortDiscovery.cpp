@@ -105,7 +105,8 @@ std::string PortInUseBy(const PortEntry& entry, const std::string& sysRoot) {
         const std::string pidText = ReadFirstLine(fs::path(folder) / ("LCK.." + name));
         const long pid = std::strtol(pidText.c_str(), nullptr, 10);
         if (pid > 0 && pid != getpid() && kill(static_cast<pid_t>(pid), 0) == 0) {
-            return ReadFirstLine(fs::path("/proc") / std::to_string(pid) / "comm") + " (pid " + std::to_string(pid) + ")";
+            return ReadFirstLine(fs::path("/proc") / std::to_string(pid) / "comm") + " (pid " + std::to_string(pid) +
+                   ")";
         }
     }
     // A pseudo-terminal's other end holds it open by design: only ports the
@@ -113,7 +114,8 @@ std::string PortInUseBy(const PortEntry& entry, const std::string& sysRoot) {
     if (ec || !fs::exists(fs::path(sysRoot) / "class" / "tty" / name, ec)) return {};
     for (fs::directory_iterator proc("/proc", ec), end; !ec && proc != end; proc.increment(ec)) {
         const std::string pid = proc->path().filename().string();
-        if (pid.empty() || std::isdigit(static_cast<unsigned char>(pid[0])) == 0 || pid == std::to_string(getpid())) continue;
+        if (pid.empty() || std::isdigit(static_cast<unsigned char>(pid[0])) == 0 || pid == std::to_string(getpid()))
+            continue;
         std::error_code fdEc;
         for (fs::directory_iterator fd(proc->path() / "fd", fdEc), fdEnd; !fdEc && fd != fdEnd; fd.increment(fdEc)) {
             std::error_code linkEc;

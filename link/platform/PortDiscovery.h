@@ -16,9 +16,9 @@
 namespace ml {
 
 struct PortDiscoveryOptions {
-    std::string sysRoot = "/sys";          // tests point this at a fake tree
-    std::vector<std::string> extraPorts;   // from the settings
-    bool useEnvironment = true;            // read MILELEDGER_PORTS
+    std::string sysRoot = "/sys";         // tests point this at a fake tree
+    std::vector<std::string> extraPorts;  // from the settings
+    bool useEnvironment = true;           // read MILELEDGER_PORTS
 };
 
 // Lists the ports: sysfs ttys in natural name order (ttyS2 before ttyS10),

@@ -36,10 +36,9 @@ int PollOnce(int fd, short events, long timeoutMs, short& revents) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         pollfd entry{fd, events, 0};
-        const long left = std::max<long>(
-            0, static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     deadline - std::chrono::steady_clock::now())
-                                     .count()));
+        const long left = std::max<long>(0, static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                                  deadline - std::chrono::steady_clock::now())
+                                                                  .count()));
         const int result = poll(&entry, 1, static_cast<int>(std::min<long>(left, INT_MAX)));
         if (result < 0 && errno == EINTR) continue;
         revents = entry.revents;

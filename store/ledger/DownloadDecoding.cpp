@@ -28,18 +28,19 @@ Status DecodeFixList(const FixList& fixes, DecodedDownload& out) {
     int64_t dropped = 0;
     out.fixes = ToLedgerFixes(fixes, &dropped);
     out.fixCount = static_cast<int64_t>(out.fixes.size());
-    if (dropped > 0) out.warnings.push_back(Format("시각이 없는 위치 %lld개는 넣지 않았습니다", static_cast<long long>(dropped)));
+    if (dropped > 0)
+        out.warnings.push_back(Format("시각이 없는 위치 %lld개는 넣지 않았습니다", static_cast<long long>(dropped)));
     const int64_t repeated = static_cast<int64_t>(fixes.size()) - dropped - out.fixCount;
     if (repeated > 0) {
-        out.warnings.push_back(Format("같은 시각의 위치 %lld개는 처음 것만 넣었습니다", static_cast<long long>(repeated)));
+        out.warnings.push_back(
+            Format("같은 시각의 위치 %lld개는 처음 것만 넣었습니다", static_cast<long long>(repeated)));
     }
     return Status::Ok();
 }
 
 }  // namespace
 
-Status DecodeDownload(DownloadKind kind, std::span<const uint8_t> raw, std::string_view detail,
-                      DecodedDownload& out) {
+Status DecodeDownload(DownloadKind kind, std::span<const uint8_t> raw, std::string_view detail, DecodedDownload& out) {
     out = DecodedDownload{};
     FixList fixes;
     switch (kind) {
@@ -71,7 +72,8 @@ Status DecodeDownload(DownloadKind kind, std::span<const uint8_t> raw, std::stri
         case DownloadKind::TrackFile: {
             const TrackFileContents contents = DecodeTrackFile(raw, Cp949Codec::Instance());
             if (contents.damaged) {
-                if (contents.tracks.empty()) return Status::Invalid("트랙 파일을 읽을 수 없습니다: " + contents.message);
+                if (contents.tracks.empty())
+                    return Status::Invalid("트랙 파일을 읽을 수 없습니다: " + contents.message);
                 out.warnings.push_back("트랙 파일이 손상되었습니다: " + contents.message);
             }
             TrackFileFixes trackFile = FixesOfTrackFile(contents.tracks);

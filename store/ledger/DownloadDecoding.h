@@ -15,14 +15,13 @@
 namespace ml::ledger {
 
 struct DecodedDownload {
-    std::vector<LedgerFix> fixes;           // real times, one per second, time order
+    std::vector<LedgerFix> fixes;             // real times, one per second, time order
     std::optional<TrackFileFixes> trackFile;  // track files: estimated fixes per track instead
     int64_t fixCount = 0;
-    std::vector<std::string> warnings;      // what was left out, and why
+    std::vector<std::string> warnings;  // what was left out, and why
 };
 
 // Invalid (with the reason) when the bytes are not of that kind at all.
-Status DecodeDownload(DownloadKind kind, std::span<const uint8_t> raw, std::string_view detail,
-                      DecodedDownload& out);
+Status DecodeDownload(DownloadKind kind, std::span<const uint8_t> raw, std::string_view detail, DecodedDownload& out);
 
 }  // namespace ml::ledger

@@ -35,11 +35,13 @@ void ApplyCarEdit(Car& car, const CarEdit& edit, std::vector<std::pair<std::stri
     text("부서", car.dept, edit.dept);
     text("성명", car.name, edit.name);
     if (edit.form && *edit.form != car.form) {
-        changes.push_back({"서식=" + std::string(FormVariantText(car.form)), "서식=" + std::string(FormVariantText(*edit.form))});
+        changes.push_back(
+            {"서식=" + std::string(FormVariantText(car.form)), "서식=" + std::string(FormVariantText(*edit.form))});
         car.form = *edit.form;
     }
     if (edit.yearStart && !(*edit.yearStart == car.yearStart)) {
-        changes.push_back({"사업연도 시작=" + MonthDayText(car.yearStart), "사업연도 시작=" + MonthDayText(*edit.yearStart)});
+        changes.push_back(
+            {"사업연도 시작=" + MonthDayText(car.yearStart), "사업연도 시작=" + MonthDayText(*edit.yearStart)});
         car.yearStart = *edit.yearStart;
     }
 }
@@ -153,9 +155,7 @@ Status Ledger::RemoveReading(std::string_view regNo, int64_t readingId) {
 }
 
 Status Ledger::Readings(std::string_view regNo, std::vector<OdometerReading>& readings) {
-    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
-        return tx.Readings(car.id, readings);
-    });
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) { return tx.Readings(car.id, readings); });
 }
 
 Status Ledger::Log(std::string_view regNo, const Period& period, OfficialLog& log) {
@@ -227,15 +227,12 @@ Status Ledger::Summary(int year, std::vector<CarTotals>& totals) {
 }
 
 Status Ledger::History(std::string_view regNo, std::vector<HistoryEntry>& entries) {
-    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
-        return tx.History(car.id, entries);
-    });
+    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) { return tx.History(car.id, entries); });
 }
 
 Status Ledger::Downloads(std::string_view regNo, std::vector<Download>& downloads) {
-    return WithCar(regNo, Access::Read, [&](LedgerTx& tx, const Car& car) {
-        return tx.ListDownloads(car.id, downloads);
-    });
+    return WithCar(regNo, Access::Read,
+                   [&](LedgerTx& tx, const Car& car) { return tx.ListDownloads(car.id, downloads); });
 }
 
 Status Ledger::GetDownload(std::string_view regNo, int64_t downloadId, Download& download) {
@@ -243,8 +240,8 @@ Status Ledger::GetDownload(std::string_view regNo, int64_t downloadId, Download&
         std::optional<Download> found;
         ML_LEDGER_TRY(tx.GetDownload(downloadId, found));
         if (!found || found->carId != car.id) {
-            return Status::Invalid(Format("%s에는 다운로드 #%lld이(가) 없습니다", car.regNo.c_str(),
-                                          static_cast<long long>(downloadId)));
+            return Status::Invalid(
+                Format("%s에는 다운로드 #%lld이(가) 없습니다", car.regNo.c_str(), static_cast<long long>(downloadId)));
         }
         download = std::move(*found);
         return Status::Ok();

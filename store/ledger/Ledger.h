@@ -38,9 +38,9 @@ struct CarEdit {
 
 struct ImportRequest {
     DownloadKind kind = DownloadKind::MtkImage;
-    std::string source;          // port or file as the user named it
-    std::vector<uint8_t> raw;    // the bytes as received; the ledger decodes them
-    std::string detail;          // PHLX: "timebase=SECONDS" (PhlxDetail)
+    std::string source;        // port or file as the user named it
+    std::vector<uint8_t> raw;  // the bytes as received; the ledger decodes them
+    std::string detail;        // PHLX: "timebase=SECONDS" (PhlxDetail)
     std::string loggerId;
     bool partial = false;
     // The car's cut time from now on; a change cuts all its trips again.
@@ -51,9 +51,9 @@ struct ImportRequest {
 
 struct ImportResult {
     int64_t downloadId = 0;
-    int64_t fixCount = 0;      // fixes the download held (one per second)
-    int64_t added = 0;         // of those, new to the ledger
-    int64_t tripsRebuilt = 0;  // trips cut anew (inserted or changed)
+    int64_t fixCount = 0;        // fixes the download held (one per second)
+    int64_t added = 0;           // of those, new to the ledger
+    int64_t tripsRebuilt = 0;    // trips cut anew (inserted or changed)
     int64_t ruleClassified = 0;  // of the new unclassified trips, classified by a rule
     bool carAdded = false;
     std::vector<std::string> warnings;  // fixes or tracks that could not be taken
@@ -146,8 +146,7 @@ public:
     Status ClassifyTripStartingAt(std::string_view regNo, int64_t startTime, const TripEdit& edit);
 
     // Refused when the reading, or a later one, would be below the chain.
-    Status AddReading(std::string_view regNo, int64_t time, double km, const std::string& note,
-                      OdometerReading& added);
+    Status AddReading(std::string_view regNo, int64_t time, double km, const std::string& note, OdometerReading& added);
     Status RemoveReading(std::string_view regNo, int64_t readingId);
     Status Readings(std::string_view regNo, std::vector<OdometerReading>& readings);
 

@@ -49,7 +49,8 @@ Status ClassifyInTx(LedgerTx& tx, std::span<const TripChange> changes, const std
         ML_LEDGER_TRY(tx.GetTrip(change.tripId, found));
         if (!found) return Status::Invalid(Format("주행 #%lld이(가) 없습니다", static_cast<long long>(change.tripId)));
         if (change.expect && !Holds(*found, *change.expect)) {
-            return Status::Invalid(Format("주행 #%lld이(가) 그 사이에 바뀌었습니다", static_cast<long long>(change.tripId)));
+            return Status::Invalid(
+                Format("주행 #%lld이(가) 그 사이에 바뀌었습니다", static_cast<long long>(change.tripId)));
         }
         Trip trip = *found;
         const TripEdit& edit = change.edit;
@@ -116,8 +117,8 @@ Status PlacesOfCar(LedgerTx& tx, const Car& car, std::vector<NamedPlace>& places
     return Status::Ok();
 }
 
-Status ClassifyImportedTrips(LedgerTx& tx, const Car& car, int64_t from, int64_t to, int64_t now,
-                             const std::string& by, int64_t& classified, std::vector<std::string>& warnings) {
+Status ClassifyImportedTrips(LedgerTx& tx, const Car& car, int64_t from, int64_t to, int64_t now, const std::string& by,
+                             int64_t& classified, std::vector<std::string>& warnings) {
     RuleSet rules;
     int64_t revision = 0;
     const Status loaded = LoadRules(tx, rules, revision);
@@ -180,8 +181,8 @@ Status Ledger::ClassifyTripStartingAt(std::string_view regNo, int64_t startTime,
             ClassifyResult result;
             return ClassifyInTx(tx, {&change, 1}, by_, std::time(nullptr), result);
         }
-        return Status::Invalid(Format("%s의 원장에 %s에 시작하는 주행이 없습니다", car.regNo.c_str(),
-                                      MinuteText(startTime).c_str()));
+        return Status::Invalid(
+            Format("%s의 원장에 %s에 시작하는 주행이 없습니다", car.regNo.c_str(), MinuteText(startTime).c_str()));
     });
 }
 
@@ -216,7 +217,8 @@ Status Ledger::ApplyRules(std::string_view regNo, std::span<const int64_t> tripI
             std::optional<Trip> trip;
             ML_LEDGER_TRY(tx.GetTrip(id, trip));
             if (!trip || trip->carId != car.id) {
-                return Status::Invalid(Format("%s에는 주행 #%lld이(가) 없습니다", car.regNo.c_str(), static_cast<long long>(id)));
+                return Status::Invalid(
+                    Format("%s에는 주행 #%lld이(가) 없습니다", car.regNo.c_str(), static_cast<long long>(id)));
             }
             const auto outcome = ClassifyByRules(rules, places, *trip);
             if (!outcome) continue;

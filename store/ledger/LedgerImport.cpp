@@ -83,8 +83,9 @@ Status TrackFileFixesToStore(LedgerTx& tx, const Car& car, const TrackFileFixes&
         taken.push_back(&trip);
     }
     std::stable_sort(out.begin(), out.end(), [](const LedgerFix& a, const LedgerFix& b) { return a.time < b.time; });
-    out.erase(std::unique(out.begin(), out.end(), [](const LedgerFix& a, const LedgerFix& b) { return a.time == b.time; }),
-              out.end());
+    out.erase(
+        std::unique(out.begin(), out.end(), [](const LedgerFix& a, const LedgerFix& b) { return a.time == b.time; }),
+        out.end());
     if (known > 0) warnings.push_back(Format("원장에 이미 있는 시간대의 트랙 %zu개는 넣지 않았습니다", known));
     return Status::Ok();
 }
@@ -102,7 +103,8 @@ Status TakeTrackClassification(LedgerTx& tx, const Car& car, const std::vector<c
             std::vector<HistoryEntry> entries;
             if (trip.use == Use::Unclassified && source->use != Use::Unclassified) {
                 trip.use = source->use;
-                entries.push_back({0, car.id, now, trip.id, trip.startTime, "use", "", std::string(UseText(trip.use)), by});
+                entries.push_back(
+                    {0, car.id, now, trip.id, trip.startTime, "use", "", std::string(UseText(trip.use)), by});
             }
             if (trip.purpose.empty() && !source->purpose.empty()) {
                 trip.purpose = source->purpose;
@@ -205,8 +207,15 @@ Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportReque
             ML_LEDGER_TRY(tx.AddHistory(entry));
             result.carAdded = true;
         } else if (request.cutSeconds && *request.cutSeconds != car.cutSeconds) {
-            HistoryEntry entry{0, car.id, now, 0, 0, "car", Format("주행 구분 시간=%d", car.cutSeconds),
-                               Format("주행 구분 시간=%d", *request.cutSeconds), by_};
+            HistoryEntry entry{0,
+                               car.id,
+                               now,
+                               0,
+                               0,
+                               "car",
+                               Format("주행 구분 시간=%d", car.cutSeconds),
+                               Format("주행 구분 시간=%d", *request.cutSeconds),
+                               by_};
             car.cutSeconds = *request.cutSeconds;
             ML_LEDGER_TRY(tx.UpsertCar(car));
             ML_LEDGER_TRY(tx.AddHistory(entry));
@@ -240,7 +249,8 @@ Status Ledger::Import(std::string_view regNo, const Car& seed, const ImportReque
             download.lastTime = decoded.fixes.back().time;
         } else if (decoded.trackFile && !decoded.trackFile->trips.empty()) {
             download.firstTime = decoded.trackFile->trips.front().startTime;
-            for (const TrackFileTrip& t : decoded.trackFile->trips) download.lastTime = std::max(download.lastTime, t.endTime);
+            for (const TrackFileTrip& t : decoded.trackFile->trips)
+                download.lastTime = std::max(download.lastTime, t.endTime);
         }
         ML_LEDGER_TRY(tx.AddDownload(download));
         result.downloadId = download.id;

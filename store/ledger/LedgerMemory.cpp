@@ -57,7 +57,8 @@ uint32_t ParseCount(std::optional<std::string_view> text, uint32_t otherwise) {
 }
 
 void SortByTime(std::vector<LedgerFix>& fixes) {
-    std::stable_sort(fixes.begin(), fixes.end(), [](const LedgerFix& a, const LedgerFix& b) { return a.time < b.time; });
+    std::stable_sort(fixes.begin(), fixes.end(),
+                     [](const LedgerFix& a, const LedgerFix& b) { return a.time < b.time; });
     fixes.erase(std::unique(fixes.begin(), fixes.end(),
                             [](const LedgerFix& a, const LedgerFix& b) { return a.time == b.time; }),
                 fixes.end());
@@ -72,11 +73,11 @@ Status LogFixes(const Download& download, uint32_t first, uint32_t records, FixL
     int32_t base = 0;
     const auto [end, error] = std::from_chars(baseText.data(), baseText.data() + baseText.size(), base);
     if (to > download.raw.size() || error != std::errc() || baseText.empty()) {
-        return Status::Invalid(Format("다운로드 %lld에서 로그의 기록을 읽을 수 없습니다", static_cast<long long>(download.id)));
+        return Status::Invalid(
+            Format("다운로드 %lld에서 로그의 기록을 읽을 수 없습니다", static_cast<long long>(download.id)));
     }
     for (size_t at = from; at < to; at += kPhlxRecordSize) {
-        fixes.push_back(ParsePhlxRecord(std::span<const uint8_t>(download.raw).subspan(at, kPhlxRecordSize),
-                                        base));
+        fixes.push_back(ParsePhlxRecord(std::span<const uint8_t>(download.raw).subspan(at, kPhlxRecordSize), base));
     }
     return Status::Ok();
 }
@@ -97,7 +98,8 @@ Status KeptLogFixes(LedgerTx& tx, const LoggerMemory& memory, Take take, FixList
         }
         ML_LEDGER_TRY(LogFixes(found->second, log.firstRecord, log.records, fixes));
     }
-    std::stable_sort(fixes.begin(), fixes.end(), [](const FixRecord& a, const FixRecord& b) { return a.time < b.time; });
+    std::stable_sort(fixes.begin(), fixes.end(),
+                     [](const FixRecord& a, const FixRecord& b) { return a.time < b.time; });
     return Status::Ok();
 }
 
@@ -178,7 +180,8 @@ Status UpdateLoggerMemory(LedgerTx& tx, const Download& download, const std::opt
     if (!download.partial) {
         // Logs kept from downloads cut short come in with this one.
         FixList pending;
-        ML_LEDGER_TRY(KeptLogFixes(tx, next, [](const KeptLog& l) { return !l.imported; }, pending));
+        ML_LEDGER_TRY(KeptLogFixes(
+            tx, next, [](const KeptLog& l) { return !l.imported; }, pending));
         if (!pending.empty()) {
             const std::vector<LedgerFix> more = ToLedgerFixes(pending);
             fixes.insert(fixes.end(), more.begin(), more.end());
@@ -190,10 +193,12 @@ Status UpdateLoggerMemory(LedgerTx& tx, const Download& download, const std::opt
     for (const LogRead& read : *reads) {
         FixList logFixes;
         ML_LEDGER_TRY(LogFixes(download, first, read.records, logFixes));
-        std::sort(logFixes.begin(), logFixes.end(), [](const FixRecord& a, const FixRecord& b) { return a.time < b.time; });
+        std::sort(logFixes.begin(), logFixes.end(),
+                  [](const FixRecord& a, const FixRecord& b) { return a.time < b.time; });
         std::erase_if(next.logs, [&](const KeptLog& l) { return l.index == read.index; });
         next.logs.push_back({read.index, read.count, download.id, first, read.records, !download.partial,
-                             logFixes.empty() ? 0 : logFixes.front().time, logFixes.empty() ? 0 : logFixes.back().time});
+                             logFixes.empty() ? 0 : logFixes.front().time,
+                             logFixes.empty() ? 0 : logFixes.back().time});
         first += read.records;
     }
     next.image.clear();
@@ -212,7 +217,8 @@ Status Ledger::LoggerMemoryOf(std::string_view regNo, std::string_view loggerId,
             if (!car) return Status::Ok();
             ML_LEDGER_TRY(tx.GetLoggerMemory(car->id, loggerId, memory));
             if (!memory || logFixes == nullptr) return Status::Ok();
-            return KeptLogFixes(tx, *memory, [](const KeptLog&) { return true; }, *logFixes);
+            return KeptLogFixes(
+                tx, *memory, [](const KeptLog&) { return true; }, *logFixes);
         },
         Access::Read);
 }
@@ -246,7 +252,8 @@ Status Ledger::ImportKept(std::string_view regNo, int64_t downloadId, ImportResu
         }
         const Download& download = *found;
         if (!download.partial) {
-            return Status::Invalid(Format("다운로드 %lld은 일부만 받은 다운로드가 아닙니다", static_cast<long long>(downloadId)));
+            return Status::Invalid(
+                Format("다운로드 %lld은 일부만 받은 다운로드가 아닙니다", static_cast<long long>(downloadId)));
         }
         std::optional<LoggerMemory> memory;
         if (!download.loggerId.empty()) ML_LEDGER_TRY(tx.GetLoggerMemory(car.id, download.loggerId, memory));
@@ -272,15 +279,17 @@ Status Ledger::ImportKept(std::string_view regNo, int64_t downloadId, ImportResu
             }
             ML_LEDGER_TRY(DecodeDownload(download.kind, image, {}, decoded));
         } else {
-            return Status::Invalid(Format("다운로드 %lld 뒤에 같은 로거를 다시 읽었습니다: 그 내용은 다음 다운로드에 "
-                                          "들어 있습니다",
-                                          static_cast<long long>(downloadId)));
+            return Status::Invalid(
+                Format("다운로드 %lld 뒤에 같은 로거를 다시 읽었습니다: 그 내용은 다음 다운로드에 "
+                       "들어 있습니다",
+                       static_cast<long long>(downloadId)));
         }
         if (memory) ML_LEDGER_TRY(tx.PutLoggerMemory(*memory));
         result.fixCount = decoded.fixCount;
         result.warnings = decoded.warnings;
         const int64_t now = std::time(nullptr);
-        ML_LEDGER_TRY(ImportFixesOfDownload(tx, car, download.id, decoded.fixes, nullptr, false, {now, by_, {}}, result));
+        ML_LEDGER_TRY(
+            ImportFixesOfDownload(tx, car, download.id, decoded.fixes, nullptr, false, {now, by_, {}}, result));
         return tx.SetDownloadAdded(download.id, download.addedCount + result.added);
     });
 }

@@ -8,7 +8,8 @@ namespace ml::ledger {
 KnownMemory LedgerMemoryBook::Known(LoggerModel kind, const std::string& loggerId) {
     std::optional<LoggerMemory> memory;
     FixList fixes;
-    const Status status = ledger_.LoggerMemoryOf(regNo_, loggerId, memory, kind == LoggerModel::Phlx ? &fixes : nullptr);
+    const Status status =
+        ledger_.LoggerMemoryOf(regNo_, loggerId, memory, kind == LoggerModel::Phlx ? &fixes : nullptr);
     KnownMemory known;
     if (!status.ok()) {
         error_ = status.message();
@@ -56,7 +57,8 @@ ImportRequest ImportRequestOf(const MtkDownloadResult& result, const std::string
 }
 
 ImportRequest ImportRequestOf(const PhlxDownloadResult& result, const std::string& source) {
-    ImportRequest request = RequestFrom(DownloadKind::PhlxRecords, source, result.loggerId, result.partial, result.records);
+    ImportRequest request =
+        RequestFrom(DownloadKind::PhlxRecords, source, result.loggerId, result.partial, result.records);
     std::string logs;
     for (const PhlxLogRead& log : result.logs) {
         if (!logs.empty()) logs += ',';

@@ -170,7 +170,8 @@ Status PushCar(LedgerTx& tx, const CarRecords& from, const std::string& by, Push
     ML_LEDGER_TRY(tx.ListDownloads(car.id, there));
     std::map<int64_t, int64_t> downloadIds;  // source's id -> this ledger's
     for (const Download& d : from.downloads) {
-        const auto match = std::find_if(there.begin(), there.end(), [&](const Download& t) { return SameDownload(d, t); });
+        const auto match =
+            std::find_if(there.begin(), there.end(), [&](const Download& t) { return SameDownload(d, t); });
         if (match != there.end()) {
             downloadIds[d.id] = match->id;
             continue;

@@ -209,8 +209,8 @@ struct CarTable {
     const char* table;
     const char* carColumn;
 };
-constexpr CarTable kCarTables[] = {{"car", "id"},         {"download", "car_id"}, {"fix", "car_id"},
-                                   {"trip", "car_id"},    {"odometer", "car_id"}, {"history", "car_id"}};
+constexpr CarTable kCarTables[] = {{"car", "id"},      {"download", "car_id"}, {"fix", "car_id"},
+                                   {"trip", "car_id"}, {"odometer", "car_id"}, {"history", "car_id"}};
 
 void ReplaceAll(std::string& text, std::string_view marker, std::string_view value) {
     for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size())) {

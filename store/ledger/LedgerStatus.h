@@ -11,10 +11,10 @@ class Status {
 public:
     enum class Code {
         Ok,
-        Invalid,    // the request itself is wrong: an unknown car, a bad value
-        Refused,    // the database is not ours, newer than the program, or damaged
-        Conflict,   // another writer got in the way; running the work again may succeed
-        Failed,     // the engine failed (disk full, I/O error)
+        Invalid,   // the request itself is wrong: an unknown car, a bad value
+        Refused,   // the database is not ours, newer than the program, or damaged
+        Conflict,  // another writer got in the way; running the work again may succeed
+        Failed,    // the engine failed (disk full, I/O error)
     };
 
     Status() = default;
@@ -35,10 +35,10 @@ private:
 };
 
 // Returns from the enclosing function when `expr` is not ok.
-#define ML_LEDGER_TRY(expr)                                  \
-    do {                                                     \
-        ::ml::ledger::Status ml_status_ = (expr);            \
-        if (!ml_status_.ok()) return ml_status_;             \
+#define ML_LEDGER_TRY(expr)                       \
+    do {                                          \
+        ::ml::ledger::Status ml_status_ = (expr); \
+        if (!ml_status_.ok()) return ml_status_;  \
     } while (false)
 
 }  // namespace ml::ledger

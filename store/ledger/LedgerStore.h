@@ -50,7 +50,7 @@ public:
     virtual Status UpsertCar(Car& car) = 0;
 
     // Downloads, with their raw bytes. ListDownloads leaves `raw` empty.
-    virtual Status AddDownload(Download& download) = 0;  // sets id
+    virtual Status AddDownload(Download& download) = 0;                                 // sets id
     virtual Status ListDownloads(int64_t carId, std::vector<Download>& downloads) = 0;  // time order
     virtual Status GetDownload(int64_t id, std::optional<Download>& download) = 0;
     virtual Status SetDownloadAdded(int64_t id, int64_t addedCount) = 0;
@@ -64,15 +64,13 @@ public:
     // Fixes, unique per car and time. InsertFixes skips times already
     // stored and says how many were new; `downloadId` records where each
     // new fix came from.
-    virtual Status InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes,
-                               int64_t& added) = 0;
+    virtual Status InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes, int64_t& added) = 0;
     virtual Status FixTimes(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& times) = 0;
     // The download each fix in [from, to] came from, in time order.
     virtual Status FixSources(int64_t carId, int64_t from, int64_t to, std::vector<int64_t>& downloadIds) = 0;
     virtual Status Fixes(int64_t carId, int64_t from, int64_t to, std::vector<LedgerFix>& fixes) = 0;
     // Removes the fixes in [from, to] that came from downloads of `kind`.
-    virtual Status DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
-                                     int64_t& removed) = 0;
+    virtual Status DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind, int64_t& removed) = 0;
     virtual Status HasDownloadsOfKind(int64_t carId, DownloadKind kind, bool& any) = 0;
 
     // Trips. TripsOverlapping gives those with end >= from and start <= to,

@@ -80,7 +80,7 @@ Status PlacesOfCar(LedgerTx& tx, const Car& car, std::vector<NamedPlace>& places
 // After an import: the rules classify the unclassified trips overlapping
 // [from, to] that no user has given or taken a use; counts them in
 // `classified`.
-Status ClassifyImportedTrips(LedgerTx& tx, const Car& car, int64_t from, int64_t to, int64_t now,
-                             const std::string& by, int64_t& classified, std::vector<std::string>& warnings);
+Status ClassifyImportedTrips(LedgerTx& tx, const Car& car, int64_t from, int64_t to, int64_t now, const std::string& by,
+                             int64_t& classified, std::vector<std::string>& warnings);
 
 }  // namespace ml::ledger

@@ -22,20 +22,21 @@ size_t Utf8SkipLength(std::string_view text) {
     if (text.empty()) return 0;
     const auto lead = static_cast<unsigned char>(text[0]);
     size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
     size_t valid = 1;
-    while (valid < length && valid < text.size() &&
-           (static_cast<unsigned char>(text[valid]) & 0xC0) == 0x80) {
+    while (valid < length && valid < text.size() && (static_cast<unsigned char>(text[valid]) & 0xC0) == 0x80) {
         ++valid;
     }
     return valid;
 }
 }  // namespace
 
-Cp949Codec::Cp949Codec()
-    : toDisk_(iconv_open("CP949", "UTF-8")), fromDisk_(iconv_open("UTF-8", "CP949")) {}
+Cp949Codec::Cp949Codec() : toDisk_(iconv_open("CP949", "UTF-8")), fromDisk_(iconv_open("UTF-8", "CP949")) {}
 
 Cp949Codec::~Cp949Codec() {
     if (toDisk_ != kNoHandle) iconv_close(toDisk_);
@@ -47,8 +48,7 @@ const Cp949Codec& Cp949Codec::Instance() {
     return codec;
 }
 
-std::string Cp949Codec::Convert(iconv_t handle, std::string_view input, bool fromUtf8,
-                                size_t* replaced) const {
+std::string Cp949Codec::Convert(iconv_t handle, std::string_view input, bool fromUtf8, size_t* replaced) const {
     std::string out;
     out.reserve(input.size() * 2);
     std::lock_guard lock(mutex_);
@@ -95,8 +95,6 @@ std::string Cp949Codec::FromDisk(std::string_view disk, size_t* replaced) const 
     return Convert(fromDisk_, disk, false, replaced);
 }
 
-size_t Cp949Codec::FitLength(std::string_view disk, size_t maxBytes) const {
-    return Cp949FitLength(disk, maxBytes);
-}
+size_t Cp949Codec::FitLength(std::string_view disk, size_t maxBytes) const { return Cp949FitLength(disk, maxBytes); }
 
 }  // namespace ml

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -87,8 +87,7 @@ ReadStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, s
     return ReadStatus::Ok;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
-                         bool createFolder) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error, bool createFolder) {
     const auto fail = [&](const std::string& why) {
         error = "cannot write " + path + ": " + why;
         return false;

@@ -42,10 +42,9 @@ bool GeocodingClient::OpenInternet() {
 }
 
 bool GeocodingClient::CheckConnectivity() {
-    const bool online = HttpClient::CheckConnection(config_.connectivityCheckUrl,
-                                                    config_.checkTimeoutMs);
-    DiagPrintf("geocoding: connectivity check %s: %s\r\n",
-               Redacted(config_.connectivityCheckUrl).c_str(), online ? "online" : "offline");
+    const bool online = HttpClient::CheckConnection(config_.connectivityCheckUrl, config_.checkTimeoutMs);
+    DiagPrintf("geocoding: connectivity check %s: %s\r\n", Redacted(config_.connectivityCheckUrl).c_str(),
+               online ? "online" : "offline");
     return online;
 }
 
@@ -133,8 +132,7 @@ void GeocodingClient::CountOutcome(bool answered) {
     ++failuresInRow_;
     if (config_.failuresBeforePause > 0 && failuresInRow_ >= config_.failuresBeforePause) {
         pausedUntil_ = std::chrono::steady_clock::now() + config_.pauseAfterFailures;
-        DiagPrintf("geocoding: %d requests in a row got no reply; pausing lookups\r\n",
-                   failuresInRow_);
+        DiagPrintf("geocoding: %d requests in a row got no reply; pausing lookups\r\n", failuresInRow_);
     }
 }
 

@@ -21,7 +21,7 @@ namespace ml {
 
 struct GeocodingConfig {
     std::string baseUrl = "https://maps.googleapis.com";  // scheme and host
-    std::string key;  // empty: no request is ever made, every address is "No Data"
+    std::string key;                                      // empty: no request is ever made, every address is "No Data"
     std::string connectivityCheckUrl = "https://www.naver.com/";
     long connectTimeoutMs = 3000;
     long requestTimeoutMs = 5000;  // a whole request, reply included

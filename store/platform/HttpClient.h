@@ -8,18 +8,18 @@
 namespace ml {
 
 struct HttpOptions {
-    long connectTimeoutMs = 3000;  // DNS lookup and TCP/TLS connect
-    long totalTimeoutMs = 5000;    // the whole request, reply included
+    long connectTimeoutMs = 3000;       // DNS lookup and TCP/TLS connect
+    long totalTimeoutMs = 5000;         // the whole request, reply included
     std::size_t maxReplyBytes = 20000;  // a longer reply is cut to this size
     std::string userAgent = "HTTPTEST";
 };
 
 struct HttpReply {
-    bool opened = false;   // a reply (of any status) was received
-    long status = 0;       // HTTP status, 0 when none arrived
-    std::string body;      // at most maxReplyBytes bytes
-    bool cut = false;      // the body was longer than maxReplyBytes
-    std::string error;     // why no complete reply arrived; empty on success
+    bool opened = false;  // a reply (of any status) was received
+    long status = 0;      // HTTP status, 0 when none arrived
+    std::string body;     // at most maxReplyBytes bytes
+    bool cut = false;     // the body was longer than maxReplyBytes
+    std::string error;    // why no complete reply arrived; empty on success
 };
 
 class HttpClient {

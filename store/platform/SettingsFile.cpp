@@ -62,8 +62,8 @@ SaveResult SaveSettings(const std::string& path, const Settings& settings) {
     IniRead read = ReadIni(path);
     if (read.status == ReadStatus::Failed) {
         // Rewriting a file we could not read would lose its other lines.
-        result.error = "설정 파일을 읽을 수 없어 저장하지 않았습니다. 입력한 값은 이번 실행에만 적용됩니다: " +
-                       read.error;
+        result.error =
+            "설정 파일을 읽을 수 없어 저장하지 않았습니다. 입력한 값은 이번 실행에만 적용됩니다: " + read.error;
         return result;
     }
     const auto& codec = Cp949Codec::Instance();

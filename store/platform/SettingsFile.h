@@ -14,10 +14,10 @@ namespace ml {
 
 struct SettingsFileState {
     std::string path;
-    Settings settings;           // texts already cut to what their fields hold
-    ServiceSettings services;    // defaults for missing keys
-    bool found = false;          // the file existed and was read
-    bool written = false;        // the start-up wrote the file
+    Settings settings;                  // texts already cut to what their fields hold
+    ServiceSettings services;           // defaults for missing keys
+    bool found = false;                 // the file existed and was read
+    bool written = false;               // the start-up wrote the file
     std::vector<std::string> warnings;  // read or write failures, replaced characters
 };
 

@@ -43,8 +43,8 @@ std::string SettingsPath(const std::string& explicitPath) {
         const char* value = std::getenv(name);
         return value != nullptr ? std::string(value) : std::string();
     };
-    return ChooseSettingsPath({explicitPath, env("MILELEDGER_SETTINGS"), PortableDir(),
-                               env("XDG_CONFIG_HOME"), env("HOME")});
+    return ChooseSettingsPath(
+        {explicitPath, env("MILELEDGER_SETTINGS"), PortableDir(), env("XDG_CONFIG_HOME"), env("HOME")});
 }
 
 }  // namespace ml

@@ -18,8 +18,7 @@ SaveResult SaveTrackFile(const std::string& path, const Settings& settings, cons
     size_t replaced = 0;
     const SettingBlock header = ToSettingBlock(settings, codec, &replaced);
     const std::vector<uint8_t> bytes = EncodeTrackFile(header, tracks, onlySelected, codec, &replaced);
-    if (!WriteFileAtomically(result.path,
-                             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+    if (!WriteFileAtomically(result.path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                              result.error)) {
         return result;
     }

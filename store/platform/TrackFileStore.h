@@ -23,14 +23,13 @@ namespace ml {
 // `selected` is not 0. ".dat" is appended when the path holds none
 // (result.path is the file written). The file is written to a temporary
 // file and renamed over the target, so a failed save leaves the old file.
-SaveResult SaveTrackFile(const std::string& path, const Settings& settings, const TrackList& tracks,
-                         bool onlySelected);
+SaveResult SaveTrackFile(const std::string& path, const Settings& settings, const TrackList& tracks, bool onlySelected);
 
 struct TrackFileLoad {
-    bool ok = false;        // false: the file could not be read; nothing loaded
-    std::string error;      // why, naming the file
+    bool ok = false;    // false: the file could not be read; nothing loaded
+    std::string error;  // why, naming the file
     TrackFileContents contents;
-    std::string warning;    // damaged file or replaced characters, for the user
+    std::string warning;  // damaged file or replaced characters, for the user
 };
 
 TrackFileLoad LoadTrackFile(const std::string& path);

@@ -88,7 +88,8 @@ TEST_P(AcquireKeep, TheAnswerDecidesWhatStays) {
     ASSERT_EQ(ReadLog(ui), ReadLogOutcome::MtkCompleted);
     ASSERT_EQ(ui.questions().size(), c.questions);
     if (c.questions) {
-        EXPECT_EQ(ui.questions()[0], "기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다");
+        EXPECT_EQ(ui.questions()[0],
+                  "기존의 불러온 데이터를 삭제하시겠습니까?.\nNO를 선택시 불러온 데이터가 유지됩니다");
     }
     EXPECT_EQ(session.fixes.size(), c.fixes);
     EXPECT_EQ(session.tracks.size(), c.tracks);
@@ -140,21 +141,45 @@ TEST_P(AcquireFails, SaysWhatWentWrongAndKeepsTheLists) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, AcquireFails,
     ::testing::Values(
-        FailCase{"JunkImage", true, {}, ReadLogOutcome::NoFixes,
-                 "받은 로그에서 위치 기록을 하나도 읽지 못했습니다. 불러온 데이터는 그대로 유지됩니다.", true},
-        FailCase{"EmptyImage", true, {}, ReadLogOutcome::NoData, "데이터가 없습니다.", false},
-        FailCase{"NoAnswerToTheModelQuery", true, {"--silence-after", "0"}, ReadLogOutcome::NoAnswer,
-                 "@ 포트에서 응답이 없습니다. 로거의 연결과 전원을 확인하고 다시 시도해 주십시오", true},
-        FailCase{"SilentDuringTheQueries", true, {"--silence-after", "200"}, ReadLogOutcome::NoAnswer, "@ ", true},
-        FailCase{"MtkHangUp", true, {"--chunk-size", "256", "--hangup-after", "2500"}, ReadLogOutcome::SerialError,
-                 "@ 시리얼 오류", false},
-        FailCase{"EmptyHistory", false, {}, ReadLogOutcome::NoData, "데이터가 없습니다.", true},
-        FailCase{"BadPackageCheck", false, {"--chunk-size", "320", "--bad-package-check", "2"},
-                 ReadLogOutcome::DataDamaged, "@ 포트에서 받은 데이터 패키지가 손상되었습니다", true},
-        FailCase{"DroppedPackage", false, {"--chunk-size", "320", "--drop-chunk", "3"}, ReadLogOutcome::NoAnswer, "@ ",
+        FailCase{"JunkImage",
+                 true,
+                 {},
+                 ReadLogOutcome::NoFixes,
+                 "받은 로그에서 위치 기록을 하나도 읽지 못했습니다. 불러온 데이터는 그대로 유지됩니다.",
                  true},
-        FailCase{"PhlxHangUp", false, {"--chunk-size", "320", "--hangup-after", "1500"}, ReadLogOutcome::SerialError,
-                 "@ 시리얼 오류", false}),
+        FailCase{"EmptyImage", true, {}, ReadLogOutcome::NoData, "데이터가 없습니다.", false},
+        FailCase{"NoAnswerToTheModelQuery",
+                 true,
+                 {"--silence-after", "0"},
+                 ReadLogOutcome::NoAnswer,
+                 "@ 포트에서 응답이 없습니다. 로거의 연결과 전원을 확인하고 다시 시도해 주십시오",
+                 true},
+        FailCase{"SilentDuringTheQueries", true, {"--silence-after", "200"}, ReadLogOutcome::NoAnswer, "@ ", true},
+        FailCase{"MtkHangUp",
+                 true,
+                 {"--chunk-size", "256", "--hangup-after", "2500"},
+                 ReadLogOutcome::SerialError,
+                 "@ 시리얼 오류",
+                 false},
+        FailCase{"EmptyHistory", false, {}, ReadLogOutcome::NoData, "데이터가 없습니다.", true},
+        FailCase{"BadPackageCheck",
+                 false,
+                 {"--chunk-size", "320", "--bad-package-check", "2"},
+                 ReadLogOutcome::DataDamaged,
+                 "@ 포트에서 받은 데이터 패키지가 손상되었습니다",
+                 true},
+        FailCase{"DroppedPackage",
+                 false,
+                 {"--chunk-size", "320", "--drop-chunk", "3"},
+                 ReadLogOutcome::NoAnswer,
+                 "@ ",
+                 true},
+        FailCase{"PhlxHangUp",
+                 false,
+                 {"--chunk-size", "320", "--hangup-after", "1500"},
+                 ReadLogOutcome::SerialError,
+                 "@ 시리얼 오류",
+                 false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AcquireFlow, LostChunksAreWarnedAboutAndTheRestDecoded) {
@@ -213,8 +238,9 @@ TEST_F(AcquireFlow, AnMtkLoggerWhoseLogIsStoredIsAskedAboutAndErased) {
     flow.SetMemoryBook(&book);
     EXPECT_EQ(flow.EraseLogCommand(), EraseOutcome::MtkErased);
     ASSERT_EQ(ui.questions().size(), 1u);
-    EXPECT_EQ(ui.questions()[0], "현재 연결된 기기의 모든 로그 정보가 삭제됩니다.\n정말 삭제하시겠습니까?\n\n"
-                                 "로거에 위치 기록 10개가 있습니다 (2026-11-30 ~ 2026-11-30).");
+    EXPECT_EQ(ui.questions()[0],
+              "현재 연결된 기기의 모든 로그 정보가 삭제됩니다.\n정말 삭제하시겠습니까?\n\n"
+              "로거에 위치 기록 10개가 있습니다 (2026-11-30 ~ 2026-11-30).");
     const std::string received = ReceivedOnce("$PMTK182,6");
     EXPECT_EQ(received.rfind("$PHLX810*35\r\n$PMTK182,2,1*3A\r\n", 0), 0u) << received;
     EXPECT_EQ(received.substr(received.size() - 17), "$PMTK182,6,1*3E\r\n");
@@ -229,8 +255,9 @@ TEST_F(AcquireFlow, AnUnstoredLogIsRefusedUnlessForcedAndNoSendsNoErase) {
     AcquireRecordingUi ui(true);
     EraseLogFlow flow(session, ui);
     EXPECT_EQ(flow.EraseLogCommand(), EraseOutcome::Refused);
-    const std::string lost = "로거에 원장에 아직 없는 데이터가 있습니다: 로그 1개, 기록 10개. 지우면 이 데이터를 잃습니다. "
-                             "먼저 로그읽기로 읽어 원장에 넣어 주십시오.";
+    const std::string lost =
+        "로거에 원장에 아직 없는 데이터가 있습니다: 로그 1개, 기록 10개. 지우면 이 데이터를 잃습니다. "
+        "먼저 로그읽기로 읽어 원장에 넣어 주십시오.";
     ASSERT_EQ(ui.messages().size(), 1u);
     EXPECT_EQ(ui.messages()[0].text, lost);
     EXPECT_TRUE(ui.questions().empty());

@@ -24,11 +24,11 @@ TEST_P(CliDecodeCapture, PrintsExactlyTheExpectedCsv) {
     EXPECT_EQ(result.err, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, CliDecodeCapture,
-                         ::testing::Values("capture-a", "capture-b", "capture-c-5-sectors"),
+INSTANTIATE_TEST_SUITE_P(Samples, CliDecodeCapture, ::testing::Values("capture-a", "capture-b", "capture-c-5-sectors"),
                          [](const auto& info) {
                              std::string name = info.param;
-                             for (char& ch : name) if (ch == '-') ch = '_';
+                             for (char& ch : name)
+                                 if (ch == '-') ch = '_';
                              return name;
                          });
 
@@ -46,8 +46,7 @@ TEST(CliDecode, WrittenImageDecodesAndVerboseSummaryStaysOffStdout) {
     const auto result = RunProcess({CliPath(), "--verbose", "decode", dir.File("log.bin")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "time,latitude,longitude,speed,height\n1700000000,37.5665016,126.977997,36,0\n");
-    EXPECT_NE(result.err.find("2 record(s) counted, 1 fix(es) stored, 1 checksum failure(s)"),
-              std::string::npos)
+    EXPECT_NE(result.err.find("2 record(s) counted, 1 fix(es) stored, 1 checksum failure(s)"), std::string::npos)
         << result.err;
 }
 

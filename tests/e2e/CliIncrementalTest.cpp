@@ -46,9 +46,9 @@ protected:
 
     ProcessResult Cli(std::vector<std::string> args, const std::string& ledger = "ledger.sqlite3") {
         args.insert(args.begin(), CliPath());
-        return RunProcess(args, {"MILELEDGER_SETTINGS=" + dir.File("Setting.ini"),
-                                 "MILELEDGER_LEDGER=" + dir.File(ledger), "TZ=Asia/Seoul",
-                                 "MILELEDGER_PORTS=" + ports});
+        return RunProcess(args,
+                          {"MILELEDGER_SETTINGS=" + dir.File("Setting.ini"), "MILELEDGER_LEDGER=" + dir.File(ledger),
+                           "TZ=Asia/Seoul", "MILELEDGER_PORTS=" + ports});
     }
     // A logger holding `image`; its counters go to the file "stats".
     std::unique_ptr<LoggerSimProcess> Logger(const std::string& image, std::vector<std::string> more = {}) {
@@ -96,9 +96,9 @@ TEST_F(CliIncremental, AGrownLogIsReadFromWhereTheLedgerEndsAndAnErasedOneWhole)
         // The new bytes, the compared chunk and the open sector's header.
         const uint64_t expected = grown.size() - kWeek + kMtkCompareBytes + kMtkHeaderBytes;
         EXPECT_EQ(MemoryBytesSent(), expected);
-        EXPECT_NE(second.err.find("새 데이터만 읽는 중: " + Grouped(expected) + " / " + Grouped(grown.size()) +
-                                  " bytes"),
-                  std::string::npos)
+        EXPECT_NE(
+            second.err.find("새 데이터만 읽는 중: " + Grouped(expected) + " / " + Grouped(grown.size()) + " bytes"),
+            std::string::npos)
             << second.err;
         EXPECT_NE(second.err.find("로거 메모리: "), std::string::npos) << second.err;
     }

@@ -38,7 +38,8 @@ protected:
 TEST_F(CliRead, DownloadsAnMtkLoggerPrintsTracksSavesAndDumps) {
     LoggerSimProcess sim({"--mtk-image", dir.File("log.bin")});
     ASSERT_TRUE(sim.ok()) << sim.error();
-    const auto result = Cli({"read", "--port", sim.port(), "--out", dir.File("trips.dat"), "--dump", dir.File("dump.bin")});
+    const auto result =
+        Cli({"read", "--port", sim.port(), "--out", dir.File("trips.dat"), "--dump", dir.File("dump.bin")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(Lines(result.out), 3u);
     EXPECT_EQ(result.out.rfind("Track2026/11/30_", 0), 0u) << result.out;
@@ -139,7 +140,10 @@ TEST_P(CliReadFails, WithItsStatusAndMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, CliReadFails,
     ::testing::Values(
-        Failure{"Incomplete", {"--chunk-size", "256", "--drop-chunk", "10"}, {"read"}, 3,
+        Failure{"Incomplete",
+                {"--chunk-size", "256", "--drop-chunk", "10"},
+                {"read"},
+                3,
                 "바이트 수신, 데이터 문장 1개 누락"},
         Failure{"NoPort", {}, {"read"}, 1, "오류: @ Serial open 실패 (No such file or directory)"},
         Failure{"Silent", {"--silence-after", "0"}, {"read", "--timeout", "1"}, 1, "오류: @ 포트에서 응답이 없습니다"},

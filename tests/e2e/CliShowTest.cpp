@@ -49,8 +49,7 @@ const std::string kFixes =
 TEST(CliShowTest, ShowsWhatTracksSavedFromARealCapture) {
     if (SamplesDir().empty()) GTEST_SKIP() << "no samples";
     TempDir dir;
-    const ProcessResult tracks =
-        Cli(dir, {"tracks", SamplesDir() + "/mtk/capture-a.bin", "--out", dir.File("trip")});
+    const ProcessResult tracks = Cli(dir, {"tracks", SamplesDir() + "/mtk/capture-a.bin", "--out", dir.File("trip")});
     ASSERT_EQ(tracks.exitCode, 0) << tracks.err;
     ASSERT_TRUE(FileExists(dir.File("trip.dat")));
 

@@ -55,8 +55,9 @@ private slots:
         }
         QStringList labels;
         for (QLabel* label : form.dialog.findChildren<QLabel*>()) labels << label->text();
-        for (const char* text : {"법인명", "사업자등록번호", "사업년도", "(YYYY.MM.DD)", "유류비", "KRW/L", "차종",
-                                 "자동차등록번호", "차량 연비", "Km/L", "계기판 거리", "Km", "사번", "이름", "부서명"}) {
+        for (const char* text :
+             {"법인명", "사업자등록번호", "사업년도", "(YYYY.MM.DD)", "유류비", "KRW/L", "차종", "자동차등록번호",
+              "차량 연비", "Km/L", "계기판 거리", "Km", "사번", "이름", "부서명"}) {
             QVERIFY2(labels.contains(QString::fromUtf8(text)), text);
         }
     }
@@ -156,7 +157,8 @@ private slots:
         QVERIFY(splash.HasPicture());
         QCOMPARE(splash.size(), QSize(815, 510));
         const QRect desk = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(splash.pos(), QPoint(desk.left() + desk.width() / 2 - 815 / 2, desk.top() + desk.height() / 2 - 510 / 2));
+        QCOMPARE(splash.pos(),
+                 QPoint(desk.left() + desk.width() / 2 - 815 / 2, desk.top() + desk.height() / 2 - 510 / 2));
         splash.show();
         QTest::mouseClick(&splash, Qt::LeftButton);
         QTest::keyClick(&splash, Qt::Key_Escape);

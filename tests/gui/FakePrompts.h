@@ -29,7 +29,7 @@ public:
     QString OpenFileName(QWidget*, const QString&) override { return Take(); }
 
     std::deque<QMessageBox::StandardButton> answers;  // next answers, in order
-    std::deque<QString> files;                         // next file dialog results
+    std::deque<QString> files;                        // next file dialog results
     QStringList questions;
     std::vector<Shown> messages;
 

@@ -9,29 +9,31 @@
 #include <QTest>
 
 #include "store/Settings.h"
-#include "views/TrackListModel.h"
+#include "tests/gui/PageEval.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
 #include "views/CMainDialog.h"
 #include "views/CTrackMapDlg.h"
 #include "views/MapAndReportWiring.h"
-#include "tests/gui/PageEval.h"
+#include "views/TrackListModel.h"
 
 namespace ml {
 namespace {
 
 using test::Eval;
-QVariant EvalMap(CTrackMapDlg& map, const QString& expression) { return Eval(map.findChild<PageScriptView*>(), expression); }
+QVariant EvalMap(CTrackMapDlg& map, const QString& expression) {
+    return Eval(map.findChild<PageScriptView*>(), expression);
+}
 
 QStringList Column(PageScriptView* view, const QString& selector, int cell) {
-    const QJsonArray values = QJsonDocument::fromJson(
-                                  Eval(view, QStringLiteral("JSON.stringify(Array.from(document.querySelectorAll('%1'))"
-                                                            ".map(r => r.cells[%2].textContent))")
-                                                 .arg(selector)
-                                                 .arg(cell))
-                                      .toString()
-                                      .toUtf8())
-                                  .array();
+    const QJsonArray values =
+        QJsonDocument::fromJson(Eval(view, QStringLiteral("JSON.stringify(Array.from(document.querySelectorAll('%1'))"
+                                                          ".map(r => r.cells[%2].textContent))")
+                                               .arg(selector)
+                                               .arg(cell))
+                                    .toString()
+                                    .toUtf8())
+            .array();
     QStringList out;
     for (const auto& v : values) out << v.toString();
     return out;
@@ -84,7 +86,8 @@ class FormWiringPageTest : public QObject {
 private slots:
     void listRefreshDrawsAndTicksDriveTheMap() {
         CMainDialog form(true);
-        new MapAndReportWiring(&form, QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
+        new MapAndReportWiring(
+            &form, QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
         form.resize(1200, 800);
         form.show();
         QVERIFY(form.findChild<CTrackMapDlg*>() != nullptr);
@@ -130,8 +133,7 @@ private slots:
         CHtmlDlgTrackOutNew* log = form.findChild<CHtmlDlgTrackOutNew*>();
         QVERIFY(log->isVisible());
         PageScriptView* page = log->pageView();
-        QCOMPARE(Column(page, "#list_ctrl tr.trip", 0),
-                 (QStringList{"2026-03-02(월)08:00", "2026-03-03(화)08:00"}));
+        QCOMPARE(Column(page, "#list_ctrl tr.trip", 0), (QStringList{"2026-03-02(월)08:00", "2026-03-03(화)08:00"}));
         QCOMPARE(Column(page, "#list_ctrl tr.trip", 3), (QStringList{"500.0", "520.0"}));
         QCOMPARE(Column(page, "#list_ctrl tr.trip", 6), (QStringList{"", "30.0"}));
         QCOMPARE(Column(page, "#list_ctrl tr.trip", 7), (QStringList{"20.0", ""}));

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/ReportStatements.h"
-#include "core/TrackBuilder.h"
 #include "core/TextFormat.h"
+#include "core/TrackBuilder.h"
 
 namespace ml::test {
 

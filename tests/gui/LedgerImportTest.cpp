@@ -9,11 +9,11 @@
 
 #include "app/CMainFrame.h"
 #include "app/LoggerSimLauncher.h"
+#include "core/ledger/TrackEntries.h"
+#include "store/ledger/Ledger.h"
 #include "store/platform/SettingsFile.h"
 #include "store/platform/TrackFileStore.h"
 #include "tests/gui/FakePrompts.h"
-#include "core/ledger/TrackEntries.h"
-#include "store/ledger/Ledger.h"
 #include "tests/support/TestSupport.h"
 #include "views/CMainDialog.h"
 #include "views/TrackListModel.h"
@@ -108,7 +108,9 @@ private slots:
 
         // A log file of two tracks, the second one a commute.
         FixList fixes;
-        for (int i = 0; i < 600; ++i) fixes.push_back({1772409600 + i + (i >= 300 ? 3600 : 0), 37.5f + 0.0001f * float(i % 300), 127.0f, 0, 0, 0});
+        for (int i = 0; i < 600; ++i)
+            fixes.push_back(
+                {1772409600 + i + (i >= 300 ? 3600 : 0), 37.5f + 0.0001f * float(i % 300), 127.0f, 0, 0, 0});
         TrackList tracks;
         BuildTracks(fixes, tracks, {});
         tracks[1].use = "출퇴근용";
@@ -120,7 +122,8 @@ private slots:
         QTRY_COMPARE(f.frame->session().tracks.size(), size_t(2));
 
         command->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(f.Status(), QString("원장(12가3456)에 위치 600개를 더했습니다 (주행 2개 다시 만듦)"), 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.Status(), QString("원장(12가3456)에 위치 600개를 더했습니다 (주행 2개 다시 만듦)"),
+                                  60000);
         QCOMPARE(f.LedgerTrips().size(), size_t(2));
         QCOMPARE(f.frame->session().tracks.size(), size_t(2));  // the list is as it was
 

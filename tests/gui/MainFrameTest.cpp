@@ -80,7 +80,6 @@ struct Frame {
     std::unique_ptr<CMainFrame> frame;
 };
 
-
 }  // namespace
 
 class MainFrameTest : public QObject {
@@ -94,11 +93,14 @@ private slots:
         QStringList menus;
         for (QAction* a : f.frame->menuBar()->actions()) menus << a->text();
         QCOMPARE(menus, (QStringList{"파일(&F)", "설정", "도움말(&H)"}));
-        const std::pair<CMainFrame::Command, const char*> texts[] = {
-            {CMainFrame::kReadLog, "로그읽기"}, {CMainFrame::kEraseLog, "로그삭제"},
-            {CMainFrame::kLoadFile, "로그파일 불러오기"}, {CMainFrame::kSaveFile, "로그파일 저장하기"},
-            {CMainFrame::kExit, "끝내기(&X)"}, {CMainFrame::kVehicleInfo, "차량정보설정"},
-            {CMainFrame::kTrackSetting, "트랙설정(시간)"}, {CMainFrame::kAbout, "MileLedger 정보(&A)..."}};
+        const std::pair<CMainFrame::Command, const char*> texts[] = {{CMainFrame::kReadLog, "로그읽기"},
+                                                                     {CMainFrame::kEraseLog, "로그삭제"},
+                                                                     {CMainFrame::kLoadFile, "로그파일 불러오기"},
+                                                                     {CMainFrame::kSaveFile, "로그파일 저장하기"},
+                                                                     {CMainFrame::kExit, "끝내기(&X)"},
+                                                                     {CMainFrame::kVehicleInfo, "차량정보설정"},
+                                                                     {CMainFrame::kTrackSetting, "트랙설정(시간)"},
+                                                                     {CMainFrame::kAbout, "MileLedger 정보(&A)..."}};
         for (const auto& [id, text] : texts) QCOMPARE(f.frame->action(id)->text(), QString(text));
         QCOMPARE(f.frame->action(CMainFrame::kLoadFile)->shortcut(), QKeySequence("Ctrl+O"));
         QCOMPARE(f.frame->action(CMainFrame::kSaveFile)->shortcut(), QKeySequence("Ctrl+S"));
@@ -348,7 +350,8 @@ private slots:
         QCOMPARE(dialog->focusWidget(), Field(dialog, 1022));
         QCOMPARE(f.prompts.messages.size(), size_t(1));
         QCOMPARE(f.prompts.messages[0].caption, QString("경고"));
-        QCOMPARE(f.prompts.messages[0].text, QString("차량 연비에는 숫자를 입력하세요 (예: 9.8).\n입력한 값: \"구.8\""));
+        QCOMPARE(f.prompts.messages[0].text,
+                 QString("차량 연비에는 숫자를 입력하세요 (예: 9.8).\n입력한 값: \"구.8\""));
         QCOMPARE(f.frame->activeSettings().corporateName, std::string("누리테크"));
         Field(dialog, 1022)->setText("9,8");
         dialog->accept();

@@ -10,14 +10,15 @@
 
 #include "core/DiagLog.h"
 #include "core/MapStatements.h"
-#include "views/CTrackMapDlg.h"
 #include "tests/gui/PageEval.h"
+#include "views/CTrackMapDlg.h"
 
 namespace ml {
 namespace {
 
 // Every tile one transparent pixel: the page must draw without any server.
-const QString kNoTiles = QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
+const QString kNoTiles =
+    QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
 
 PageScriptView* Page(CTrackMapDlg& map) { return map.findChild<PageScriptView*>(); }
 
@@ -123,7 +124,8 @@ private slots:
     }
 
     void theChosenTrackStandsOut() {
-        for (const char* color : {"#FF0000", "#0000FF"}) map_->CallPageScript(QStringLiteral("addLogPolyLine('%1')").arg(color));
+        for (const char* color : {"#FF0000", "#0000FF"})
+            map_->CallPageScript(QStringLiteral("addLogPolyLine('%1')").arg(color));
         Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
         Path(*map_, 1, {Fix(37.51f, 127.01f), Fix(37.52f, 127.02f)});  // starts where 0 ends
         map_->CallPageScript(QStringLiteral("update()"));
@@ -134,8 +136,9 @@ private slots:
                  QStringLiteral("[[5,0.35],[9,1]]"));
         // The end flag hangs below its point, the start flag stands above:
         // both stay visible where one track ends and the next starts.
-        QCOMPARE(Eval(*map_, "JSON.stringify([startMarkers[1].options.icon.options.iconAnchor,"
-                             "endMarkers[0].options.icon.options.iconAnchor])")
+        QCOMPARE(Eval(*map_,
+                      "JSON.stringify([startMarkers[1].options.icon.options.iconAnchor,"
+                      "endMarkers[0].options.icon.options.iconAnchor])")
                      .toString(),
                  QStringLiteral("[[15,43],[15,2]]"));
         QVERIFY(EvalBool(*map_, "endMarkers[0].getLatLng().equals(startMarkers[1].getLatLng())"));
@@ -158,10 +161,10 @@ private slots:
         QCOMPARE(Eval(*map_, "JSON.stringify(startMarkers[0].options.icon.options.iconSize)").toString(),
                  QStringLiteral("[50,45]"));
         // The marker pictures come from the resources.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            EvalBool(*map_, "document.querySelector('.leaflet-marker-icon').complete && "
-                            "document.querySelector('.leaflet-marker-icon').naturalWidth === 50"),
-            10000);
+        QTRY_VERIFY_WITH_TIMEOUT(EvalBool(*map_,
+                                          "document.querySelector('.leaflet-marker-icon').complete && "
+                                          "document.querySelector('.leaflet-marker-icon').naturalWidth === 50"),
+                                 10000);
 
         map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(0, false)));
         QVERIFY(!EvalBool(*map_, "map.hasLayer(lines[0])"));
@@ -225,8 +228,8 @@ private slots:
         QVERIFY(grip != nullptr);
         QVERIFY(grip != Page(*map));
         QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(2, 10));
-        QMouseEvent move(QEvent::MouseMove, QPointF(2 - 90, 40), grip->mapToGlobal(QPointF(2 - 90, 40)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(2 - 90, 40), grip->mapToGlobal(QPointF(2 - 90, 40)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(grip, &move);
         QTest::mouseRelease(grip, Qt::LeftButton, {}, QPoint(2 - 90, 40));
         QCOMPARE(map->width(), 400);

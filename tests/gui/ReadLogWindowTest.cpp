@@ -52,7 +52,8 @@ struct SimulatedRead {
         QVERIFY(dialog->isVisible());
         auto* combo = dialog->findChild<QComboBox*>("combo1019");
         const auto& ports = frame->session().portList;
-        const auto entry = std::find_if(ports.begin(), ports.end(), [&](auto& p) { return p.devicePath == port.toStdString(); });
+        const auto entry =
+            std::find_if(ports.begin(), ports.end(), [&](auto& p) { return p.devicePath == port.toStdString(); });
         QVERIFY(entry != ports.end());
         QCOMPARE(combo->currentText().section(' ', 0, 1), QString::fromStdString(entry->portName) + " (시뮬레이터)");
         if (searched) QTRY_VERIFY(combo->currentText().endsWith(" (로거)"));  // the search found it there
@@ -94,7 +95,8 @@ private slots:
         QVERIFY(!read.frame->action(CMainFrame::kSaveFile)->isEnabled());
         QVERIFY(read.finished->wait(60000));
         QCOMPARE(updated.size(), 1);
-        QVERIFY2(read.prompts.messages.empty(), qPrintable(read.prompts.messages.empty() ? "" : read.prompts.messages[0].text));
+        QVERIFY2(read.prompts.messages.empty(),
+                 qPrintable(read.prompts.messages.empty() ? "" : read.prompts.messages[0].text));
         // The popup was hidden and emptied; it keeps the memory note.
         QVERIFY(!read.frame->loadingPopup()->isVisible());
         for (const char* status : {"status1033", "status1034", "status1035", "status1036", "status1041"})
@@ -149,8 +151,8 @@ private slots:
         if (!read.frame) QSKIP("logger simulator not built");
         read.ReadFromSimulator();
         // The download line counts the bytes as they arrive.
-        QTRY_VERIFY_WITH_TIMEOUT(read.Status("status1035").startsWith("(") && !read.Status("status1035").startsWith("(0/"),
-                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            read.Status("status1035").startsWith("(") && !read.Status("status1035").startsWith("(0/"), 20000);
         QTest::mouseClick(read.frame->loadingPopup()->findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
         QVERIFY(read.finished->wait(20000));
         QVERIFY(read.frame->session().tracks.empty());

@@ -6,8 +6,8 @@
 #include <QJsonDocument>
 #include <QPrintDialog>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -19,9 +19,9 @@
 #include "core/ReportStatements.h"
 #include "core/TextFormat.h"
 #include "tests/gui/GuiTestData.h"
+#include "tests/gui/PageEval.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
-#include "tests/gui/PageEval.h"
 
 namespace ml {
 namespace {
@@ -120,7 +120,8 @@ private slots:
         QCOMPARE(Eval(popup, "document.querySelectorAll('#list_ctrl b').length").toInt(), 0);
         // The day and its time stay on their two lines.
         QVERIFY(Eval(popup, "document.querySelector('td.day').getClientRects()[0].height < 40").toBool());
-        QCOMPARE(Eval(popup, "document.querySelector('.sheet .page-no').textContent").toString(), QStringLiteral("쪽 1 / 1"));
+        QCOMPARE(Eval(popup, "document.querySelector('.sheet .page-no').textContent").toString(),
+                 QStringLiteral("쪽 1 / 1"));
         QCOMPARE(Rows(popup, "#list_ctrl tr.total")[0], (QStringList{"98.0", "98.0", "100.0"}));
         QCOMPARE(Eval(popup, "getComputedStyle(document.querySelector('table.car th')).backgroundColor").toString(),
                  QStringLiteral("rgb(146, 208, 80)"));
@@ -139,7 +140,8 @@ private slots:
         popup.show();
         QCOMPARE(Eval(popup, "document.querySelector('h1').textContent").toString(),
                  QStringLiteral("차량 운행 기록(마일리지 환급 신청)"));
-        QCOMPARE(Rows(popup, "#list_ctrl table.name tr"), (QList<QStringList>{{"사번 :", "A-17"}, {"이름 :", "홍길동"}}));
+        QCOMPARE(Rows(popup, "#list_ctrl table.name tr"),
+                 (QList<QStringList>{{"사번 :", "A-17"}, {"이름 :", "홍길동"}}));
         QCOMPARE(Rows(popup, "#list_ctrl table.head tr"),
                  (QList<QStringList>{{"법인명", "(주)마일레저", "자동차등록번호", "12가3456"},
                                      {"기간", "2026-03-01 ~ 2026-03-04", "부서", "영업부"}}));
@@ -149,8 +151,8 @@ private slots:
         QVERIFY(Eval(popup, "document.documentElement.scrollWidth <= window.innerWidth").toBool());
         const auto starts = Rows(popup, "#list_ctrl tr.trip");
         QCOMPARE(starts.size(), 3);
-        QCOMPARE(starts[0], (QStringList{"1", "시작", "2026-03-01(일) 08:10", "서울특별시 중구 세종대로 110",
-                                         "10.5", "출퇴근용", "출근"}));
+        QCOMPARE(starts[0], (QStringList{"1", "시작", "2026-03-01(일) 08:10", "서울특별시 중구 세종대로 110", "10.5",
+                                         "출퇴근용", "출근"}));
         QCOMPARE(Rows(popup, "#list_ctrl tr.trip-end")[1], (QStringList{"종료", "2026-03-03(화) 08:55", "No Data"}));
         QCOMPARE(Rows(popup, "#list_ctrl table.total tr")[3], (QStringList{"청구금액(KRW)", "14,590원"}));
         // Closing only hides it; the content stays until the next fill.
@@ -208,11 +210,14 @@ private slots:
             const char* total;
         };
         QTemporaryDir dir;
-        for (const Form& form : {Form{&log, "사용일자", "사업연도 총주행 거리(Km)"},
-                                 Form{&refund, "운행목적/Comment", "청구금액(KRW)"}}) {
+        for (const Form& form :
+             {Form{&log, "사용일자", "사업연도 총주행 거리(Km)"}, Form{&refund, "운행목적/Comment", "청구금액(KRW)"}}) {
             form.popup->setSourceList([&] { return rows; });
             form.popup->setSettings(SampleSettings());
-            if (form.popup == &log) log.FillLogReport(); else refund.FillRefundReport();
+            if (form.popup == &log)
+                log.FillLogReport();
+            else
+                refund.FillRefundReport();
             QSignalSpy saved(form.popup, &ReportPopup::pdfSaved);
             const QString path = dir.filePath(QStringLiteral("form.pdf"));
             form.popup->savePdf(path);
@@ -247,7 +252,8 @@ private slots:
                 QVERIFY2(page >= 0, qPrintable(purpose));
                 // A split row would leave its start or end time on another page.
                 QCOMPARE(pageOf(QString::fromStdString(rows[i].startTime.substr(11, 5))), page);
-                if (form.popup == &refund) QCOMPARE(pageOf(QString::fromStdString(rows[i].endTime.substr(11, 5))), page);
+                if (form.popup == &refund)
+                    QCOMPARE(pageOf(QString::fromStdString(rows[i].endTime.substr(11, 5))), page);
             }
         }
     }

@@ -79,8 +79,9 @@ private slots:
         QCOMPARE(model.columnCount(), 13);
         QStringList headers;
         for (int c = 0; c < 13; ++c) headers << model.headerData(c, Qt::Horizontal).toString();
-        QCOMPARE(headers, (QStringList{"NO", " ", "트랙이름", "사용용도", "운행목적", "트랙시간", "이동거리", "시작시간",
-                                       "종료시간", "시작위치(위경도)", "종료위치(위경도)", "시작위치(주소)", "종료위치(주소)"}));
+        QCOMPARE(headers,
+                 (QStringList{"NO", " ", "트랙이름", "사용용도", "운행목적", "트랙시간", "이동거리", "시작시간",
+                              "종료시간", "시작위치(위경도)", "종료위치(위경도)", "시작위치(주소)", "종료위치(주소)"}));
         QCOMPARE(model.index(2, 0).data().toString(), QString("3"));
         QCOMPARE(model.index(1, 3).data().toString(), QString("출퇴근용"));
         QCOMPARE(model.index(0, 6).data().toString(), ToQString(tracks[0].distanceText));
@@ -126,7 +127,7 @@ private slots:
         for (const std::string& s : MapRefreshStatements(form.tracks)) expected << QString::fromStdString(s);
         for (int r = 0; r < 3; ++r) expected << QString::fromStdString(ShowRawPathStatement(r, true));
         QCOMPARE(form.map.statements, expected);
-        QVERIFY(form.list()->columnWidth(2) > 40);  // sized to the content
+        QVERIFY(form.list()->columnWidth(2) > 40);   // sized to the content
         QVERIFY(form.list()->columnWidth(3) >= 80);  // room for the drop-down
 
         // Ticks: a box, Space on the current row, the "NO" header.
@@ -136,7 +137,7 @@ private slots:
         QCOMPARE(form.map.statements, QStringList{"showRawPath('1','0')"});
         form.ClickHeader(0);  // untick all (the toggle starts at "all ticked")
         for (int r = 0; r < 3; ++r) QVERIFY(!form.model()->IsChecked(r));
-        form.ClickHeader(2);  // other headers do nothing
+        form.ClickHeader(2);                     // other headers do nothing
         form.dialog.RefreshTracks(form.tracks);  // ticks all, leaves the toggle
         form.ClickHeader(0);
         QVERIFY(form.model()->IsChecked(2));

@@ -92,9 +92,12 @@ private slots:
             const char* start;
             const char* use;
         };
-        const Row rows[] = {{trip, "2026-03-02(월)", "08:10", "미분류"}, {trip, "2026-03-02(월)", "12:00", "미분류"},
-                            {trip, "2026-03-02(월)", "13:00", "미분류"}, {trip, "2026-03-02(월)", "18:30", "미분류"},
-                            {month, "2026-03 소계", "", ""},              {trip, "2026-04-06(월)", "09:00", "미분류"},
+        const Row rows[] = {{trip, "2026-03-02(월)", "08:10", "미분류"},
+                            {trip, "2026-03-02(월)", "12:00", "미분류"},
+                            {trip, "2026-03-02(월)", "13:00", "미분류"},
+                            {trip, "2026-03-02(월)", "18:30", "미분류"},
+                            {month, "2026-03 소계", "", ""},
+                            {trip, "2026-04-06(월)", "09:00", "미분류"},
                             {month, "2026-04 소계", "", ""}};
         QCOMPARE(w.window->filterModel()->rowCount(), int(std::size(rows)));
         for (int r = 0; r < int(std::size(rows)); ++r) {
@@ -150,7 +153,8 @@ private slots:
         QTest::keyClick(w.window.get(), Qt::Key_Z, Qt::ControlModifier);
         w.Settle();
         for (const auto& t : w.Trips()) QCOMPARE(int(t.use), int(ledger::Use::Unclassified));
-        QCOMPARE(w.window->historyModel()->index(0, LedgerHistoryModel::kBy).data().toString(), QString("tester (되돌리기)"));
+        QCOMPARE(w.window->historyModel()->index(0, LedgerHistoryModel::kBy).data().toString(),
+                 QString("tester (되돌리기)"));
         QVERIFY(!w.window->canUndo());
     }
 

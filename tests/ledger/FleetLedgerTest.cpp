@@ -28,8 +28,8 @@ TEST(LedgerLocation, TheCommandLineThenTheEnvironmentThenTheSettingsThenTheFile)
     EXPECT_EQ(ChooseLedgerPath({"", "", "", "", "", "/home/k"}), "/home/k/.local/share/MileLedger/ledger.sqlite3");
 
     const std::pair<const char*, bool> passwords[] = {
-        {"postgresql://kim:secret@db/fleet", true},      {"postgres://db/fleet?sslmode=require&password=x", true},
-        {"postgresql://kim@db:5432/fleet", false},        {"postgresql://[::1]:5432/fleet?user=kim", false},
+        {"postgresql://kim:secret@db/fleet", true},          {"postgres://db/fleet?sslmode=require&password=x", true},
+        {"postgresql://kim@db:5432/fleet", false},           {"postgresql://[::1]:5432/fleet?user=kim", false},
         {"postgresql://kim@db/fleet?passwordless=1", false},
     };
     for (const auto& [where, has] : passwords) EXPECT_EQ(LedgerUrlHasPassword(where), has) << where;
@@ -90,7 +90,8 @@ protected:
 TEST_F(FleetLedger, ADriverSeesOnlyHisCarsAndTheAccountantReadsThemAll) {
     const std::string admin = server->Url(database);
     EXPECT_EQ(Cli(admin, {"migrate"}), "schema version " + std::to_string(ledger::LatestSchemaVersion()) + "\n");
-    ASSERT_EQ(server->Sql("postgres", "CREATE ROLE kim LOGIN; CREATE ROLE lee LOGIN; CREATE ROLE accountant LOGIN"), "");
+    ASSERT_EQ(server->Sql("postgres", "CREATE ROLE kim LOGIN; CREATE ROLE lee LOGIN; CREATE ROLE accountant LOGIN"),
+              "");
     auto owner = As("postgres");
     Import(*owner, "11가1111", LedgerDrive(kMonday, 300));
     Import(*owner, "22나2222", LedgerDrive(kMonday, 300, 35.1f));
@@ -190,7 +191,8 @@ TEST_F(FleetLedger, PushingTwiceGivesTheSameDatabase) {
     EXPECT_EQ(first.rfind("12가3456\t2 downloads\t300 fixes\t1 trips rebuilt\t1 classified\t1 readings\t", 0), 0u)
         << first;
     const std::string pushed = Dump(*company, "12가3456");
-    EXPECT_NE(pushed.find(Format("%lld 300 일반업무용 납품\n", (long long)(kMonday + 3899))), std::string::npos) << pushed;
+    EXPECT_NE(pushed.find(Format("%lld 300 일반업무용 납품\n", (long long)(kMonday + 3899))), std::string::npos)
+        << pushed;
     RuleSet rules;
     ASSERT_TRUE(company->Rules(rules, revision).ok());
     EXPECT_EQ(rules, test::OfficeRules());

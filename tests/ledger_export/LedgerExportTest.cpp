@@ -58,8 +58,7 @@ TEST(StandaloneReportHtml, TheBuiltInPageRunsTheStatementsOnItsPaper) {
     const std::string html = StandaloneReportHtml(page, {"clear()", "table_warning('a\\\\b \"</script>')"});
     EXPECT_NE(html.find("<style>@page { size: A4 portrait; margin: 10mm; }</style>\n</head>"), std::string::npos);
     // Each statement a string of its own; nothing in one can close the script.
-    EXPECT_NE(html.find("[\n\"clear()\",\n\"table_warning('a\\\\\\\\b \\\"\\x3C/script>')\",\n]"),
-              std::string::npos);
+    EXPECT_NE(html.find("[\n\"clear()\",\n\"table_warning('a\\\\\\\\b \\\"\\x3C/script>')\",\n]"), std::string::npos);
     EXPECT_LT(html.find("(0, eval)(s)"), html.rfind("</body>"));
     EXPECT_NE(StandaloneReportHtml(std::string(pages::RefundReportPage()), {}).find("size: A4 landscape"),
               std::string::npos);

@@ -17,7 +17,7 @@ TEST(Cp949Codec, TextsHaveTheirWindowsBytesBothWays) {
     const std::pair<std::string, std::string> texts[] = {
         {"홍길동", "\xC8\xAB\xB1\xE6\xB5\xBF"},
         {"출퇴근용，", "\xC3\xE2\xC5\xF0\xB1\xD9\xBF\xEB\xA3\xAC"},
-        {"똠", "\x8C\x63"},              // extended Hangul outside KS X 1001
+        {"똠", "\x8C\x63"},             // extended Hangul outside KS X 1001
         {"\xEF\xA8\x88", "\xFA\xA1"}};  // U+FA08: a lead byte above 0xF5
     for (const auto& [utf8, disk] : texts) {
         size_t replaced = 0;
@@ -37,13 +37,27 @@ TEST(Cp949Codec, WhatCannotBeConvertedIsReplacedAndCounted) {
         bool toDisk;
         std::string from, to;
         size_t replaced;
-    } cases[] = {
-        {true, "a😀b€c", "a?b\xA2\xE6" "c", 1},  // the euro sign exists in CP949, the emoji does not
-        {true, "x\xE0\x80y\xFF", "x?y?", 2},     // bad UTF-8 is replaced, not dropped
-        {true, "홍\xEA\xB8", "\xC8\xAB?", 1},     // a character cut at the end
-        {false, "a\x80" "b\xFF" "c", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c", 2},
-        {false, "\xC8\xAB\xC8", "홍\xEF\xBF\xBD", 1},       // a lead byte at the end
-        {false, "\xC8" "1", "\xEF\xBF\xBD" "1", 1}};       // the byte after a bad lead survives
+    } cases[] = {{true, "a😀b€c",
+                  "a?b\xA2\xE6"
+                  "c",
+                  1},                                   // the euro sign exists in CP949, the emoji does not
+                 {true, "x\xE0\x80y\xFF", "x?y?", 2},   // bad UTF-8 is replaced, not dropped
+                 {true, "홍\xEA\xB8", "\xC8\xAB?", 1},  // a character cut at the end
+                 {false,
+                  "a\x80"
+                  "b\xFF"
+                  "c",
+                  "a\xEF\xBF\xBD"
+                  "b\xEF\xBF\xBD"
+                  "c",
+                  2},
+                 {false, "\xC8\xAB\xC8", "홍\xEF\xBF\xBD", 1},  // a lead byte at the end
+                 {false,
+                  "\xC8"
+                  "1",
+                  "\xEF\xBF\xBD"
+                  "1",
+                  1}};  // the byte after a bad lead survives
     for (const auto& c : cases) {
         size_t replaced = 0;
         EXPECT_EQ(c.toDisk ? Codec().ToDisk(c.from, &replaced) : Codec().FromDisk(c.from, &replaced), c.to) << c.from;

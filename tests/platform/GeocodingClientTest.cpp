@@ -228,9 +228,10 @@ TEST_F(GeocodingClientTest, CliTracksLooksUpAddressesOnlyWhenAskedAndOnline) {
                     "time,latitude,longitude,speed,height\n1367881559,37.5,127.25,0,0\n1367881569,37.5,127.5,36,0\n");
     const auto run = [&](const std::string& checkUrl, bool geocode) {
         test::WriteText(dir.File("Setting.ini"), "[services]\nGEOCODING_BASE_URL=" + server_.baseUrl() +
-                                                     "\nGEOCODING_KEY=" + kKey + "\nCONNECTIVITY_CHECK_URL=" + checkUrl + "\n");
-        std::vector<std::string> args = {test::CliPath(), "--settings", dir.File("Setting.ini"), "tracks", "--fixes",
-                                         dir.File("fixes.csv")};
+                                                     "\nGEOCODING_KEY=" + kKey +
+                                                     "\nCONNECTIVITY_CHECK_URL=" + checkUrl + "\n");
+        std::vector<std::string> args = {test::CliPath(), "--settings", dir.File("Setting.ini"),
+                                         "tracks",        "--fixes",    dir.File("fixes.csv")};
         if (geocode) args.push_back("--geocode");
         const auto result = test::RunProcess(args, {"TZ=Asia/Seoul"}, {}, 30.0);
         EXPECT_EQ(result.exitCode, 0) << result.err;

@@ -15,9 +15,12 @@ constexpr const char* kCar = "12가3456";
 
 using Point = test::LedgerPoint;
 using test::OfficeRules;
-constexpr Point kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient, kMall{37.58, 126.95};
+constexpr Point kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient,
+                kMall{37.58, 126.95};
 
-FixList Drive(int64_t start, int seconds, Point from, Point to) { return test::StraightDrive(start, seconds, from, to); }
+FixList Drive(int64_t start, int seconds, Point from, Point to) {
+    return test::StraightDrive(start, seconds, from, to);
+}
 
 class LedgerClassify : public ::testing::Test {
 protected:
@@ -56,8 +59,7 @@ TEST_F(LedgerClassify, RulesClassifyAnImportedWeekAndNameTheirPlaces) {
     const ImportResult result = Import(test::LedgerJoin({
         Drive(kMonday9 - 3000, 600, kHome, kWork),        // Monday 08:10
         Drive(kMonday9 + 3 * 3600, 600, kWork, kClient),  // noon
-        Drive(kMonday9 + 4 * 3600, 600, kClient, kWork),
-        Drive(kMonday9 + 9 * 3600 + 1800, 600, kWork, kHome),  // 18:30
+        Drive(kMonday9 + 4 * 3600, 600, kClient, kWork), Drive(kMonday9 + 9 * 3600 + 1800, 600, kWork, kHome),  // 18:30
     }));
     Import(Drive(sunday + 2 * 3600, 600, kHome, kMall));  // an import later: a Sunday outing
     EXPECT_EQ(result.ruleClassified, 4);

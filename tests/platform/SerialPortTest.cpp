@@ -62,9 +62,10 @@ TEST(SerialPortOpen, FailsForWhatIsNoTerminalAndStaysClosed) {
     test::TempDir dir;
     test::WriteText(dir.File("plain"), "x");
     // A bare tty name is looked up under /dev.
-    const std::pair<std::string, std::string> names[] = {{"/dev/mileledger-no-such-port", "/dev/mileledger-no-such-port"},
-                                                         {"ttyMileLedgerMissing", "/dev/ttyMileLedgerMissing"},
-                                                         {dir.File("plain"), dir.File("plain")}};
+    const std::pair<std::string, std::string> names[] = {
+        {"/dev/mileledger-no-such-port", "/dev/mileledger-no-such-port"},
+        {"ttyMileLedgerMissing", "/dev/ttyMileLedgerMissing"},
+        {dir.File("plain"), dir.File("plain")}};
     for (const auto& [name, path] : names) {
         SerialPort port;
         EXPECT_FALSE(port.Open(name)) << name;

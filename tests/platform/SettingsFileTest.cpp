@@ -65,13 +65,28 @@ TEST(SettingsFile, SavingRewritesOnlyTheFifteenKeysAndEveryOneComesBack) {
     const std::string path = dir.File("Setting.ini");
     StartSettings(path);
     WriteText(path, ReadText(path) + "[mine]\r\nX=1\r\n");
-    const Settings s{"김철수", "99-0000-01", "영업부", "주식회사 한빛", "220-81-12345", "2024.01.01", "2024.12.31",
-                     "1789", "쏘나타", "34나5678", "12.5", "45678", 3, 120, -7};
+    const Settings s{"김철수",
+                     "99-0000-01",
+                     "영업부",
+                     "주식회사 한빛",
+                     "220-81-12345",
+                     "2024.01.01",
+                     "2024.12.31",
+                     "1789",
+                     "쏘나타",
+                     "34나5678",
+                     "12.5",
+                     "45678",
+                     3,
+                     120,
+                     -7};
     const SaveResult saved = SaveSettings(path, s);
     ASSERT_TRUE(saved.ok) << saved.error;
     EXPECT_TRUE(saved.warning.empty());
     const std::string text = ReadText(path);
-    EXPECT_NE(text.find("CAR_NUM=34\xb3\xaa" "5678\r\n"), std::string::npos);
+    EXPECT_NE(text.find("CAR_NUM=34\xb3\xaa"
+                        "5678\r\n"),
+              std::string::npos);
     EXPECT_NE(text.find(kDefaultServices + "[mine]\r\nX=1\r\n"), std::string::npos);
     const SettingsFileState back = StartSettings(path);
     EXPECT_FALSE(back.written) << "an initialised file is read, not rewritten";

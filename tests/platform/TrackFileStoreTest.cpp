@@ -27,7 +27,8 @@ TrackRecord Track(int index) {
     t.purpose = "거래처 방문";
     t.startAddress = "대한민국 서울특별시 중구 세종대로 110";
     t.selected = index % 2;
-    for (int i = 0; i < 50; ++i) t.fixes.push_back(FixRecord{0, 37.5f + 0.001f * static_cast<float>(i), 126.9f, 0, 0, 0});
+    for (int i = 0; i < 50; ++i)
+        t.fixes.push_back(FixRecord{0, 37.5f + 0.001f * static_cast<float>(i), 126.9f, 0, 0, 0});
     return t;
 }
 
@@ -67,7 +68,9 @@ TEST(TrackFileStore, DamagedFileLoadsItsCompleteTracksWithAWarningAndErrorsNameT
     const auto load = LoadTrackFile(dir.File("d.dat"));
     ASSERT_TRUE(load.ok);
     EXPECT_EQ(load.contents.tracks.size(), 1u);
-    EXPECT_EQ(load.warning.rfind("로그 파일이 손상되어 손상된 곳 앞의 트랙 1개만 불러왔습니다: " + dir.File("d.dat") + ": ", 0), 0u)
+    EXPECT_EQ(load.warning.rfind(
+                  "로그 파일이 손상되어 손상된 곳 앞의 트랙 1개만 불러왔습니다: " + dir.File("d.dat") + ": ", 0),
+              0u)
         << load.warning;
 
     const auto missing = LoadTrackFile(dir.File("none.dat"));

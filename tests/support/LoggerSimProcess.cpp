@@ -17,9 +17,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string ReadIfThere(const std::string& path) {
-    return FileExists(path) ? ReadText(path) : std::string();
-}
+std::string ReadIfThere(const std::string& path) { return FileExists(path) ? ReadText(path) : std::string(); }
 
 }  // namespace
 

@@ -79,7 +79,8 @@ std::string StartServer(const std::string& dir, int port, bool durable) {
     const std::string bin = kBinDir;
     if (::geteuid() == 0) {
         const passwd* nobody = ::getpwnam("nobody");
-        if (nobody == nullptr || ::chown(dir.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) return "cannot hand " + dir + " to nobody";
+        if (nobody == nullptr || ::chown(dir.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
+            return "cannot hand " + dir + " to nobody";
     }
     const ProcessResult init = RunProcess(AsServerUser({bin + "/initdb", "-D", dir + "/data", "-U", "postgres",
                                                         "--auth=trust", "-E", "UTF8", "--locale=C", "--no-sync"}),
@@ -89,9 +90,10 @@ std::string StartServer(const std::string& dir, int port, bool durable) {
     // Durable: as a company's server runs, with memory for a few writers.
     settings += durable ? " -c shared_buffers=1GB -c wal_buffers=64MB -c max_wal_size=8GB"
                         : " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
-    const ProcessResult start = RunProcess(
-        AsServerUser({bin + "/pg_ctl", "-D", dir + "/data", "-l", dir + "/server.log", "-w", "-t", "60", "-o", settings, "start"}),
-        {"LC_ALL=C"}, {}, 90);
+    const ProcessResult start =
+        RunProcess(AsServerUser({bin + "/pg_ctl", "-D", dir + "/data", "-l", dir + "/server.log", "-w", "-t", "60",
+                                 "-o", settings, "start"}),
+                   {"LC_ALL=C"}, {}, 90);
     if (start.exitCode != 0) return "pg_ctl start failed: " + start.err + ReadText(dir + "/server.log");
     return {};
 }

@@ -73,7 +73,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     const pid_t pid = fork();
     if (pid == 0) {
         const int flags = O_WRONLY | O_CREAT | O_TRUNC;
-        if (dup2(open(dir.File("in").c_str(), O_RDONLY), 0) < 0 || dup2(open(dir.File("out").c_str(), flags, 0600), 1) < 0 ||
+        if (dup2(open(dir.File("in").c_str(), O_RDONLY), 0) < 0 ||
+            dup2(open(dir.File("out").c_str(), flags, 0600), 1) < 0 ||
             dup2(open(dir.File("err").c_str(), flags, 0600), 2) < 0) {
             _exit(126);
         }
@@ -134,8 +135,10 @@ ScopedDecimalCommaLocale::ScopedDecimalCommaLocale() {
                 std::filesystem::remove_all(aside, ec);
             }
             if (!FileExists(folder + "/" + kName + "/LC_NUMERIC")) {
-                why_ = "no de_DE.UTF-8 locale, and localedef could not build one (the locales package "
-                       "holds its sources): " + built.err;
+                why_ =
+                    "no de_DE.UTF-8 locale, and localedef could not build one (the locales package "
+                    "holds its sources): " +
+                    built.err;
                 return;
             }
         }

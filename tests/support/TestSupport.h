@@ -50,8 +50,7 @@ struct ProcessResult {
 // Runs a program with arguments and extra environment entries ("KEY=VALUE"),
 // feeding `input` on its standard input, and collects its output. The
 // program is killed after `timeoutSeconds`.
-ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment = {},
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {},
                          const std::string& input = {}, double timeoutSeconds = 60.0);
 
 // Pins the TZ variable of this process for the lifetime of the object.

@@ -132,9 +132,9 @@ TEST_F(ClassifyRules, StoredFormReadsBackAndRefusesWhatItCannotRead) {
     EXPECT_EQ(back, set);
     ASSERT_TRUE(ParseRuleSet("{}", back, error));
     EXPECT_EQ(back, RuleSet{});
-    for (const char* bad : {"", "[]", "{\"format\":2}", "{\"places\":{}}", "{\"places\":[{\"lat\":\"x\"}]}",
-                            "{\"rules\":[{\"use\":\"아무거나\"}]}", "{\"work\":{\"start\":\"9시\"}}",
-                            "{\"work\":{\"days\":[7]}}"}) {
+    for (const char* bad :
+         {"", "[]", "{\"format\":2}", "{\"places\":{}}", "{\"places\":[{\"lat\":\"x\"}]}",
+          "{\"rules\":[{\"use\":\"아무거나\"}]}", "{\"work\":{\"start\":\"9시\"}}", "{\"work\":{\"days\":[7]}}"}) {
         EXPECT_FALSE(ParseRuleSet(bad, back, error)) << bad;
         EXPECT_FALSE(error.empty());
     }

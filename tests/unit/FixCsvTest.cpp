@@ -46,22 +46,27 @@ TEST(FixCsvFormat, IsByteForBytePrintfWithNineSignificantDigits) {
     expected += '\n';
     for (const FixRecord& f : fixes) {
         char line[160];
-        std::snprintf(line, sizeof line, "%d,%.9g,%.9g,%.9g,%.9g\n", f.time, double{f.latitude},
-                      double{f.longitude}, double{f.speed}, double{f.height});
+        std::snprintf(line, sizeof line, "%d,%.9g,%.9g,%.9g,%.9g\n", f.time, double{f.latitude}, double{f.longitude},
+                      double{f.speed}, double{f.height});
         expected += line;
     }
     EXPECT_EQ(FormatFixCsv(fixes), expected);
     // A small buffer hands the same text over in pieces.
     std::string pieces;
-    FixCsvWriter writer([&](std::string_view part) { pieces += part; return true; }, 1);
+    FixCsvWriter writer(
+        [&](std::string_view part) {
+            pieces += part;
+            return true;
+        },
+        1);
     EXPECT_TRUE(writer.Add(fixes) && writer.Finish());
     EXPECT_EQ(pieces, expected);
 }
 
 TEST(FixCsvRoundTrip, EveryFloatComesBackBitForBit) {
     FixList fixes = RandomFixes(2000, true);
-    fixes.push_back(Fix(std::numeric_limits<int32_t>::min(), 90.0f, -180.0f,
-                        std::numeric_limits<float>::denorm_min(), -0.0f));
+    fixes.push_back(
+        Fix(std::numeric_limits<int32_t>::min(), 90.0f, -180.0f, std::numeric_limits<float>::denorm_min(), -0.0f));
     FixList back;
     std::string error;
     ASSERT_TRUE(ParseFixCsv(FormatFixCsv(fixes), back, error)) << error;
@@ -77,7 +82,8 @@ TEST(FixCsvRoundTrip, EveryFloatComesBackBitForBit) {
 TEST(FixCsvParse, ToleratesCrLfBlanksAndNoFinalNewlineAndNamesTheLineOfAnError) {
     const std::string head = "time,latitude,longitude,speed,height\n";
     const std::pair<std::string, std::string> texts[] = {
-        {"time,latitude,longitude,speed,height\r\n 5 , 1.5,+2.5 ,3,4\r\n\r\n6,1,2,3,4", head + "5,1.5,2.5,3,4\n6,1,2,3,4\n"},
+        {"time,latitude,longitude,speed,height\r\n 5 , 1.5,+2.5 ,3,4\r\n\r\n6,1,2,3,4",
+         head + "5,1.5,2.5,3,4\n6,1,2,3,4\n"},
         {"", "line 1: expected the header 'time,latitude,longitude,speed,height'"},
         {"1,2,3,4,5\n", "line 1: expected the header 'time,latitude,longitude,speed,height'"},
         {head + "1,2,3,4,5\n1,2,3,4\n", "line 3: expected 5 fields, found 4"},

@@ -18,13 +18,15 @@ std::string Reply(const std::string& firstAddress, const std::string& status = "
             { "long_name" : "110", "short_name" : "110", "types" : [ "premise" ] },
             { "long_name" : "세종대로", "short_name" : "세종대로", "types" : [ "political", "sublocality_level_4" ] }
          ],
-         "formatted_address" : ")" + firstAddress + R"(",
+         "formatted_address" : ")" +
+           firstAddress + R"(",
          "geometry" : { "location" : { "lat" : 37.5662952, "lng" : 126.9779451 }, "location_type" : "ROOFTOP" },
          "types" : [ "street_address" ]
       },
       { "formatted_address" : "대한민국 서울특별시 중구", "types" : [ "political" ] }
    ],
-   "status" : ")" + status + R"("
+   "status" : ")" +
+           status + R"("
 })";
 }
 
@@ -36,7 +38,7 @@ TEST(GeocodeReply, TakesTheFirstResultsOwnAddressWhole) {
         {Reply(R"(Caf\u00e9 \"Blue\", 1 Rue A\/B)"), "Café \"Blue\", 1 Rue A/B"},
         {Reply(R"(\uc11c\uc6b8)"), "서울"},
         {Reply(R"(Line one\r\nLine\ttwo)"), "Line one  Line two"},  // it stays one line
-        {Reply("Seoul", "OVER_QUERY_LIMIT"), "Seoul"},                // the status text is ignored
+        {Reply("Seoul", "OVER_QUERY_LIMIT"), "Seoul"},              // the status text is ignored
         {Reply(""), "No Data"},
         {"", "No Data"},
         {R"({"results":[],"status":"ZERO_RESULTS"})", "No Data"},
@@ -57,7 +59,8 @@ TEST(GeocodeReply, TakesTheFirstResultsOwnAddressWhole) {
         {std::string(R"({"results":[{"formatted_address":"A)") + '\0' + R"(B"}]})", "No Data"},
         {"{\"results\":[{\"formatted_address\":\"\xC0\xAF\"}]}", "No Data"},  // invalid UTF-8
     };
-    for (const auto& [reply, address] : replies) EXPECT_EQ(ExtractFormattedAddress(reply), address) << reply.substr(0, 200);
+    for (const auto& [reply, address] : replies)
+        EXPECT_EQ(ExtractFormattedAddress(reply), address) << reply.substr(0, 200);
 }
 
 TEST(GeocodeReply, CutReplyGivesOnlyAnAddressThatArrivedComplete) {
@@ -81,7 +84,8 @@ TEST(GeocodeUrl, FixedPathQueryOrderSixDecimalsAndAnEscapedKey) {
     } urls[] = {
         {"https://maps.googleapis.com", "AIzaSyA-key_0123", 37.5, 127.25,
          "https://maps.googleapis.com/maps/api/geocode/json?latlng=37.500000,127.250000&&key=AIzaSyA-key_0123&language=ko"},
-        {"http://h", "K", -33.86882, 151.20929, "http://h/maps/api/geocode/json?latlng=-33.868820,151.209290&&key=K&language=ko"},
+        {"http://h", "K", -33.86882, 151.20929,
+         "http://h/maps/api/geocode/json?latlng=-33.868820,151.209290&&key=K&language=ko"},
         {"http://h//", "K", 37.1234567, -0.0000004,
          "http://h/maps/api/geocode/json?latlng=37.123457,-0.000000&&key=K&language=ko"},
         {"http://h", "a&language=en#x y", 0, 0,

@@ -90,11 +90,11 @@ TEST(MtkReadPlan, MemoryStateAndTheWarningAboveNinetyPercent) {
 
 TEST(GpsWeekRollover, DatesBetweenTheEraStartAnd2006MoveForward1024Weeks) {
     const std::pair<int32_t, int32_t> cases[] = {
-        {935279999, 935279999},                      // before 1999-08-22: as logged
-        {935280000, 935280000 + 619315200},          // 1999-08-22 -> 2019-04-07
-        {946684800, 946684800 + 619315200},          // 2000-01-01
+        {935279999, 935279999},              // before 1999-08-22: as logged
+        {935280000, 935280000 + 619315200},  // 1999-08-22 -> 2019-04-07
+        {946684800, 946684800 + 619315200},  // 2000-01-01
         {1136073599, 1136073599 + 619315200},
-        {1136073600, 1136073600},                    // 2006-01-01 on: as logged
+        {1136073600, 1136073600},  // 2006-01-01 on: as logged
         {1796025600, 1796025600},
     };
     for (auto [logged, expected] : cases) {

@@ -48,7 +48,9 @@ TEST(IniText, SetChangesOnlyItsOwnLine) {
         {"A=1\n[]\nB=2\n", {{"", "C", "3"}, {"", "A", "9"}}, "A=9\n[]\nB=2\nC=3\n"},
         {"[]\r\nA=1\nB=2\r\n[x]\nC=3", {{"", "A", "9"}}, "[]\r\nA=9\nB=2\r\n[x]\nC=3"},
         {"[]\r\nA=1\nB=2\r\n[x]\nC=3", {{"x", "D", "4"}}, "[]\r\nA=1\nB=2\r\n[x]\nC=3\r\nD=4\r\n"},
-        {"\xEF\xBB\xBF[]\r\nTRACK_CUT_MODE=2\r\n", {{"", "TRACK_CUT_MODE", "3"}}, "\xEF\xBB\xBF[]\r\nTRACK_CUT_MODE=3\r\n"},
+        {"\xEF\xBB\xBF[]\r\nTRACK_CUT_MODE=2\r\n",
+         {{"", "TRACK_CUT_MODE", "3"}},
+         "\xEF\xBB\xBF[]\r\nTRACK_CUT_MODE=3\r\n"},
         {"", {{"", "A", "1"}, {"services", "B", "2"}}, "[]\r\nA=1\r\n\r\n[services]\r\nB=2\r\n"},
         {"[]\r\n", {{"", "CAR_NAME", "a\r\nB=evil"}}, "[]\r\nCAR_NAME=a  B=evil\r\n"},
         // 흩길: CP949 second bytes never look like "[" or "=".
@@ -74,7 +76,8 @@ TEST(SettingsIni, NumbersUseTheLeadingNumberAndMissingKeysReadAsEmpty) {
 TEST(SettingsIni, ServicesAreLeftAloneAndOnlyTheirMissingKeysFilled) {
     IniText ini = IniText::Parse("[services]\r\nGEOCODING_KEY=secret\r\nEXTRA=1\r\n");
     WriteSettingBlock(ini, ToSettingBlock(DefaultSettings(), kCodec));
-    EXPECT_EQ(ini.Text().rfind("[services]\r\nGEOCODING_KEY=secret\r\nEXTRA=1\r\n\r\n[]\r\nTRACK_CUT_MODE=2\r\n", 0), 0u);
+    EXPECT_EQ(ini.Text().rfind("[services]\r\nGEOCODING_KEY=secret\r\nEXTRA=1\r\n\r\n[]\r\nTRACK_CUT_MODE=2\r\n", 0),
+              0u);
     EXPECT_EQ(AddMissingServiceDefaults(ini, kCodec), 4u);
     const ServiceSettings services = ReadServiceSettings(ini, kCodec);
     EXPECT_EQ(services.geocodingKey, "secret");

@@ -172,7 +172,8 @@ TEST_F(LedgerRules, OfficialLogRowsSubtotalsAndTotals) {
     trips[2].driverDept = "총무부";
     trips[2].driverName = "김철수";
     const std::vector<OdometerReading> readings = {{1, 1, kMonday + 86400, 1200.0, ""}};
-    const std::vector<HistoryEntry> history = {{1, 1, kMonday + 86400 * 100, 3, kMonday + 3600, "purpose", "", "x", "me"}};
+    const std::vector<HistoryEntry> history = {
+        {1, 1, kMonday + 86400 * 100, 3, kMonday + 3600, "purpose", "", "x", "me"}};
     const Period period = DayPeriod({2026, 3, 1}, {2026, 4, 30});
     const OfficialLog log = BuildOfficialLog(car, trips, readings, history, period);
 
@@ -227,10 +228,10 @@ TEST_F(LedgerRules, TrackListShowsTheLedgersClassification) {
     tracks[1].use = "출퇴근용";
     tracks[2].startTimeText = "2026-03-02_11:00:00";
     tracks[2].purpose = "typed";
-    tracks[2].unsavedEdit = 7;  // the user's edit wins until it is stored
+    tracks[2].unsavedEdit = 7;                        // the user's edit wins until it is stored
     tracks[3].startTimeText = "2026-03-02_12:00:00";  // no trip starts then
-    std::vector<Trip> trips = {MakeTrip(1, kMonday + 7200, 60, 1, Use::Business), MakeTrip(2, kMonday, 60, 1, Use::Private),
-                               MakeTrip(3, kMonday + 3600, 60, 1)};
+    std::vector<Trip> trips = {MakeTrip(1, kMonday + 7200, 60, 1, Use::Business),
+                               MakeTrip(2, kMonday, 60, 1, Use::Private), MakeTrip(3, kMonday + 3600, 60, 1)};
     trips[0].purpose = "ledger";
     trips[2].purpose = "거래처";
     EXPECT_EQ(ShowTripEntries(tracks, trips), (std::vector<size_t>{0, 1}));

@@ -8,11 +8,28 @@ namespace ml::sim {
 namespace {
 
 TEST(LoggerSimOptions, ReadsALoggerAndItsFaults) {
-    const SimOptionsResult r = ParseSimOptions({"--phlx-records", "logs.txt", "--drop-chunk", "3,5", "--drop-chunk",
-                                                "9", "--bad-package-check", "0", "--silence-after", "0",
-                                                "--hangup-after", "2500", "--chunk-size", "320", "--pace",
-                                                "--garbage-between", "--exit-after-idle", "1.5", "--link", "/tmp/l",
-                                                "--extra-records", "4"});
+    const SimOptionsResult r = ParseSimOptions({"--phlx-records",
+                                                "logs.txt",
+                                                "--drop-chunk",
+                                                "3,5",
+                                                "--drop-chunk",
+                                                "9",
+                                                "--bad-package-check",
+                                                "0",
+                                                "--silence-after",
+                                                "0",
+                                                "--hangup-after",
+                                                "2500",
+                                                "--chunk-size",
+                                                "320",
+                                                "--pace",
+                                                "--garbage-between",
+                                                "--exit-after-idle",
+                                                "1.5",
+                                                "--link",
+                                                "/tmp/l",
+                                                "--extra-records",
+                                                "4"});
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.options.kind, SimOptions::Kind::Phlx);
     EXPECT_EQ(r.options.phlxRecords, "logs.txt");

@@ -124,8 +124,7 @@ TEST(LoggerSimPhlxLogbook, ErrorsNameTheLine) {
     EXPECT_EQ(ParsePhlxLogbook("1999-12-31T23:59:59Z,0,0,0,0,0").error,
               "line 1: time is outside the logger's clock range (2000 onwards)");
     EXPECT_EQ(ParsePhlxLogbook("5,91,0,0,0,0").error, "line 1: latitude is not a number of degrees");
-    EXPECT_EQ(ParsePhlxLogbook("5,1,2,40000,0,0").error,
-              "line 1: height is not an integer from -32768 to 32767");
+    EXPECT_EQ(ParsePhlxLogbook("5,1,2,40000,0,0").error, "line 1: height is not an integer from -32768 to 32767");
     EXPECT_EQ(ParsePhlxLogbook("entry x\n").error, "line 1: entry index is not an unsigned 32-bit integer");
     EXPECT_TRUE(ParsePhlxLogbook("5,1,2,3,-1,0").logbook.empty());
 }

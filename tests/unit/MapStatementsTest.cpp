@@ -26,8 +26,7 @@ TEST(MapStatements, ColourIsRedGreenBlueFromTheLowByteUp) {
 }
 
 TEST(MapStatements, BatchCarriesTheSamePointsAsSinglePointsInOrder) {
-    const FixList fixes = {Fix(37.5f, 127.0f), Fix(0.0f, 127.0f), Fix(37.25f, 0.0f),
-                           Fix(37.75f, 126.5f),
+    const FixList fixes = {Fix(37.5f, 127.0f), Fix(0.0f, 127.0f), Fix(37.25f, 0.0f), Fix(37.75f, 126.5f),
                            Fix(std::numeric_limits<float>::quiet_NaN(), 126.0f)};
     EXPECT_EQ(PushRawPathStatement(2, fixes),
               "pushRawPath('2', [37.500000000,127.000000000,37.750000000,126.500000000])");
@@ -36,8 +35,7 @@ TEST(MapStatements, BatchCarriesTheSamePointsAsSinglePointsInOrder) {
     // The widest floats still fit.
     const float big = std::numeric_limits<float>::max();
     const std::string wide = PushRawPathStatement(0, {Fix(-big, -big)});
-    EXPECT_NE(wide.find("-340282346638528859811704183484516925440.000000000,-3402"),
-              std::string::npos);
+    EXPECT_NE(wide.find("-340282346638528859811704183484516925440.000000000,-3402"), std::string::npos);
 }
 
 TEST(MapStatements, RefreshIsClearLinesInListOrderThenUpdate) {

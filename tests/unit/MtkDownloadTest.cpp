@@ -158,20 +158,41 @@ std::string BadChecksum(std::string sentence) {
 
 TEST(MtkDownload, DataSentenceRules) {
     const DataCase cases[] = {
-        {"odd length, lower case, overflow, not data", 8,
+        {"odd length, lower case, overflow, not data",
+         8,
          BuildPmtk182Sentence(8, "0,ABC") + BuildPmtk182Sentence(8, "1,11a2FF") +
              BuildPmtk182Sentence(8, "4,0102030405") + BuildPmtk182Sentence(3, "8,99") + kReadDone,
-         MtkOutcome::Completed, {0xAB, 0x11, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04}, 0, 0, ""},
-        {"bad checksum shifts later chunks", 6,
+         MtkOutcome::Completed,
+         {0xAB, 0x11, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04},
+         0,
+         0,
+         ""},
+        {"bad checksum shifts later chunks",
+         6,
          BuildPmtk182Sentence(8, "0,AABB") + BadChecksum(BuildPmtk182Sentence(8, "2,CCDD")) +
              BuildPmtk182Sentence(8, "4,EEFF") + kReadDone,
-         MtkOutcome::Completed, {0xAA, 0xBB, 0xEE, 0xFF}, 1, 1,
+         MtkOutcome::Completed,
+         {0xAA, 0xBB, 0xEE, 0xFF},
+         1,
+         1,
          "로그 데이터 일부를 받지 못했습니다: 6바이트 중 4바이트 수신, 데이터 문장 1개 누락(체크섬 오류 1개). "
          "받은 데이터까지만 표시합니다."},
-        {"short data phase keeps what arrived", 20, BuildPmtk182Sentence(8, "0,0102030405"), MtkOutcome::Completed,
-         {1, 2, 3, 4, 5}, 0, 3, ""},
+        {"short data phase keeps what arrived",
+         20,
+         BuildPmtk182Sentence(8, "0,0102030405"),
+         MtkOutcome::Completed,
+         {1, 2, 3, 4, 5},
+         0,
+         3,
+         ""},
         {"no data after the read", 10, "", MtkOutcome::NoReply, {}, 0, 0, ""},
-        {"only garbage", 10, "garbage\r\n", MtkOutcome::NothingReceived, {}, 0, 0,
+        {"only garbage",
+         10,
+         "garbage\r\n",
+         MtkOutcome::NothingReceived,
+         {},
+         0,
+         0,
          "데이터를 받아오지 못했습니다 다시 시도해 주십시오"},
     };
     for (const DataCase& c : cases) {
@@ -208,9 +229,8 @@ TEST(MtkDownload, EmptyOrSilentLogger) {
 TEST(MtkDownload, ByteCountIsUnsignedHexAndSaturates) {
     MtkLoggerModel logger({}, {});
     MtkDownload d;
-    const auto sent = test::RunDownload(
-        d, SimBut(logger, BuildPmtk182StatusQuery(8),
-                  BuildPmtk182Sentence(3, "8,1000000000") + "$PMTK001,182,2,3*25\r\n"));
+    const auto sent = test::RunDownload(d, SimBut(logger, BuildPmtk182StatusQuery(8),
+                                                  BuildPmtk182Sentence(3, "8,1000000000") + "$PMTK001,182,2,3*25\r\n"));
     EXPECT_EQ(d.progress().byteCount, 0xFFFFFFFFu);
     EXPECT_EQ(d.outcome(), MtkOutcome::AllocationFailed);
     EXPECT_EQ(sent.back().bytes, BuildPmtk182Sentence(7, "0,FFFFFFFF"));

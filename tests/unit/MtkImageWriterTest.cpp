@@ -69,7 +69,8 @@ TEST(MtkImageWriter, RandomLogsDecodeToWhatWasWritten) {
         for (size_t i = 0; i < written.size(); ++i) {
             const auto& [w, d] = std::pair(written[i], decoded[i]);
             ASSERT_EQ(std::tuple(d.time, d.latitude, d.longitude, d.speed, d.height),
-                      std::tuple(w.time, w.latitude, w.longitude, w.speed, w.height)) << i;
+                      std::tuple(w.time, w.latitude, w.longitude, w.speed, w.height))
+                << i;
         }
     }
 }

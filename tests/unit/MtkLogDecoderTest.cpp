@@ -92,8 +92,8 @@ std::string Decoded(const Bytes& image) {
         i = j;
     }
     for (const auto& r : s.sectors) {
-        out += Format("| %s @%zx %d/%d/%d ", std::string(ToString(r.end)).c_str(), r.endOffset,
-                      r.recordsCounted, r.checksumFailures, r.markers);
+        out += Format("| %s @%zx %d/%d/%d ", std::string(ToString(r.end)).c_str(), r.endOffset, r.recordsCounted,
+                      r.checksumFailures, r.markers);
     }
     return out + Format("= %ld/%ld/%ld %d/%d +%zu", s.recordsCounted, s.fixesStored, s.checksumFailures,
                         s.sectorsDecoded, s.sectorsInImage, s.trailingBytesIgnored);
@@ -120,8 +120,8 @@ TEST(MtkDecoder, FieldsOfHandBuiltRecordsInSinglePrecisionKilometresPerHour) {
     fixes.clear();
     DecodeLogImage(latLonOnly.Image(), fixes);
     ASSERT_EQ(fixes.size(), 1u);
-    EXPECT_EQ(std::vector<float>({float(fixes[0].time), fixes[0].latitude, fixes[0].longitude, fixes[0].speed,
-                                  fixes[0].height}),
+    EXPECT_EQ(std::vector<float>(
+                  {float(fixes[0].time), fixes[0].latitude, fixes[0].longitude, fixes[0].speed, fixes[0].height}),
               std::vector<float>({0, 1.5f, 127.25f, 0, 0}));
 }
 
@@ -141,13 +141,17 @@ constexpr auto kBad = MtkImageWriter::kBadChecksum;
 const Scenario kImages[] = {
     // Record lengths under the format register and the satellite block.
     {"BitsAboveEighteenTakeNoBytes",  // real loggers set bits 27 and 31
-     [] { return Concat({HandSector(0x8800003D, Concat({HandRecord(10), HandRecord(11)})),
-                         HandSector(0xFFF8003D, HandRecord(12))}); },
+     [] {
+         return Concat({HandSector(0x8800003D, Concat({HandRecord(10), HandRecord(11)})),
+                        HandSector(0xFFF8003D, HandRecord(12))});
+     },
      "10-12 | erased memory @228 2/0/0 | erased memory @214 1/0/0 = 3/3/0 2/2 +0"},
     {"EveryFieldWithThreeSatellites", [] { return Writer(0x0007FFFF, 3).UsedImage(); },
      "1-3 | end of data @2de 3/0/0 = 3/3/0 1/1 +0"},
     {"ElevationAzimuthAndSnrTakeNoBytesWithoutSid",
-     [] { return HandSector(0x0001C03D, Concat({HandRecord(5), HandRecord(6)})); },
+     [] {
+         return HandSector(0x0001C03D, Concat({HandRecord(5), HandRecord(6)}));
+     },
      "5-6 | erased memory @228 2/0/0 = 2/2/0 1/1 +0"},
     {"ErasedSatelliteCountIsAsLongAsNone",
      [] {
@@ -161,7 +165,11 @@ const Scenario kImages[] = {
      },
      "1-2 | end of data @24a 2/0/0 = 2/2/0 1/1 +0"},
     {"CountByteBeyondTheDataEndsTheSector",  // 32-byte records; the count is byte 21
-     [] { auto image = Writer(0x0000203D, 2).UsedImage(); image.resize(image.size() - 32 + 21); return image; },
+     [] {
+         auto image = Writer(0x0000203D, 2).UsedImage();
+         image.resize(image.size() - 32 + 21);
+         return image;
+     },
      "1 | entry cut short @220 1/0/0 = 1/1/0 1/1 +0"},
     // Markers: a format change lasts to the end of its sector only.
     {"FormatChangeLastsToTheEndOfItsSector",
@@ -184,13 +192,23 @@ const Scenario kImages[] = {
      },
      "1-2 | end of data @2a8 2/0/8 = 2/2/0 1/1 +0"},
     {"MarkerCutShortEndsTheSector",
-     [] { auto w = Writer(kBasic, 1); w.AddMarker(3, 50); auto image = w.UsedImage(); image.resize(0x21E); return image; },
+     [] {
+         auto w = Writer(kBasic, 1);
+         w.AddMarker(3, 50);
+         auto image = w.UsedImage();
+         image.resize(0x21E);
+         return image;
+     },
      "1 | entry cut short @214 1/0/0 = 1/1/0 1/1 +0"},
     // A bad record is counted and skipped by its length, but not stored.
     // Checking bytes 0..18 against byte 19 (inside HGT) would drop nearly
     // every record longer than 20 bytes.
     {"LongerRecordsAreCheckedOverTheirOwnBytes",
-     [] { auto w = Writer(0x0000003F, 20, 1000); w.AddFix(Fix(5000), {}, kBad); return w.UsedImage(); },
+     [] {
+         auto w = Writer(0x0000003F, 20, 1000);
+         w.AddFix(Fix(5000), {}, kBad);
+         return w.UsedImage();
+     },
      "1000-1019 | end of data @3ce 21/1/0 = 21/20/1 1/1 +0"},
     {"TextSeparatorIsSkippedByItsRecordLength",
      [] {
@@ -227,15 +245,30 @@ const Scenario kImages[] = {
     {"LargestValidUtcIsStillATime", [] { return HandSector(kBasic, HandRecord(0x7FFFFFFFu)); },
      "2147483647 | erased memory @214 1/0/0 = 1/1/0 1/1 +0"},
     {"SectorWithoutMarkYieldsNothing",
-     [] { auto w = Writer(kBasic, 1); w.SetSectorMark(false); w.StartSector(); w.AddFix(Fix(2)); return w.Image(); },
+     [] {
+         auto w = Writer(kBasic, 1);
+         w.SetSectorMark(false);
+         w.StartSector();
+         w.AddFix(Fix(2));
+         return w.Image();
+     },
      "2 | no sector mark @0 0/0/0 | erased memory @214 1/0/0 = 1/1/0 1/2 +0"},
-    {"RecordCutByTheEndOfData", [] { auto image = Writer(kBasic, 3).UsedImage(); image.pop_back(); return image; },
+    {"RecordCutByTheEndOfData",
+     [] {
+         auto image = Writer(kBasic, 3).UsedImage();
+         image.pop_back();
+         return image;
+     },
      "1-2 | entry cut short @228 2/0/0 = 2/2/0 1/1 +0"},
     // 0xFE00 body bytes are no multiple of 20: the last 4 bytes stay erased.
     {"FullSectorEndsAtItsEnd", [] { return Writer(kBasic, 3251 + 2).Image(); },
      "1-3253 | entry cut short @fffc 3251/0/0 | erased memory @228 2/0/0 = 3253/3253/0 2/2 +0"},
     {"TailShorterThanAHeaderIsIgnored",
-     [] { auto image = Writer(kBasic, 1).Image(); image.resize(kSector + 0x1FF, 0xBB); return image; },
+     [] {
+         auto image = Writer(kBasic, 1).Image();
+         image.resize(kSector + 0x1FF, 0xBB);
+         return image;
+     },
      "1 | erased memory @214 1/0/0 = 1/1/0 1/1 +511"},
     {"EmptyImage", [] { return Bytes(); }, "= 0/0/0 0/0 +0"},
     {"LoneHeader", [] { return Bytes(0x200, 0xBB); }, "| end of data @200 0/0/0 = 0/0/0 1/1 +0"},

@@ -27,10 +27,15 @@ TEST(MtkSentenceReceiver, PassesGoodPmtkSentencesOnly) {
         {"bytes before a sentence are dropped", {"3*25\r\nxx$PM", kAck}, {kAck}, 0},
         // A sentence that lost its end on the line must not take the next one with it.
         {"every dollar resyncs", {"$PMTK182,8,00000000,AB", kAck, "$" + kAck}, {kAck, kAck}, 0},
-        {"lower-case and wrong checksums fail", {"$PMTK182,3,8,1B*6d\r\n", "$PMTK001,182,2,3*24\r\n", kData}, {kData}, 2},
+        {"lower-case and wrong checksums fail",
+         {"$PMTK182,3,8,1B*6d\r\n", "$PMTK001,182,2,3*24\r\n", kData},
+         {kData},
+         2},
         {"other addresses never pass", {"$PHLX860*3B\r\n", "$GPGGA,1*00\r\n"}, {}, 0},
         {"an overlong sentence is dropped",
-         {"$PMTK182,8,", std::string(MtkSentenceReceiver::kBufferSize + 100, 'A'), "\r\n", kAck}, {kAck}, 0},
+         {"$PMTK182,8,", std::string(MtkSentenceReceiver::kBufferSize + 100, 'A'), "\r\n", kAck},
+         {kAck},
+         0},
     };
     for (const auto& c : cases) {
         Collector whole, byByte;

@@ -72,7 +72,8 @@ TEST(LogReportStatements, OnlyTheExactCommutingTextGoesToTheCommutingColumn) {
 }
 
 TEST(LogReportStatements, PrivateDrivingCountsInTheTotalAndTheOdometerOnly) {
-    const std::vector<ReportRow> rows = {Row(true, 1, "비업무용", "6 Km", "장보기"), Row(true, 2, "일반업무용", "4 Km", "p")};
+    const std::vector<ReportRow> rows = {Row(true, 1, "비업무용", "6 Km", "장보기"),
+                                         Row(true, 2, "일반업무용", "4 Km", "p")};
     const auto out = LogReportStatements(rows, Settings());
     ASSERT_EQ(out.size(), 8u);
     EXPECT_EQ(out[3], "table_body('2026-03-01(일) 08:00', '영업부', '홍길동', '', '', '6.0','', '', '비업무용')");
@@ -95,7 +96,8 @@ TEST(LogReportStatements, OdometerIsReadAsTypedAndANonNumberRefusesTheForm) {
         s.carMeterNum = stored;
         EXPECT_EQ(LogReportSettingsProblem(s),
                   "계기판 거리 값이 숫자가 아니어서 양식을 만들 수 없습니다. 차량 정보를 고친 뒤 다시 만드세요.\n"
-                  "계기판 거리: \"" + std::string(stored) + "\"");
+                  "계기판 거리: \"" +
+                      std::string(stored) + "\"");
         EXPECT_EQ(RefundReportSettingsProblem(s), "") << "the refund does not use the odometer";
     }
 }
@@ -132,7 +134,8 @@ TEST(RefundReportStatements, SettingsAreReadAsTypedAndANonNumberRefusesTheForm) 
 // Private driving is not claimed.
 TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
     std::vector<ReportRow> rows;
-    for (int i = 1; i <= 6; ++i) rows.push_back(Row(i == 2 || i == 3 || i == 5, i, i == 3 ? "비업무용" : "", "1.5 Km", "p"));
+    for (int i = 1; i <= 6; ++i)
+        rows.push_back(Row(i == 2 || i == 3 || i == 5, i, i == 3 ? "비업무용" : "", "1.5 Km", "p"));
     const auto out = RefundReportStatements(rows, Settings());
     const std::vector<std::string> expected = {
         "clear()",
@@ -150,10 +153,12 @@ TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
 
 TEST(RefundReportStatements, NoTickedRowShowsTheConfiguredFigures) {
     const auto out = RefundReportStatements({Row(false, 1, "", "5 Km")}, Settings());
-    const std::vector<std::string> expected = {
-        "clear()", "name_table_list('A-17','홍길동')",
-        "refund_head('(주)마일', '12가3456', '', '', '영업부')", "end_table_list()",
-        "total_table_list('0.0','9.80','1,459원','0원')", "fin_html()"};
+    const std::vector<std::string> expected = {"clear()",
+                                               "name_table_list('A-17','홍길동')",
+                                               "refund_head('(주)마일', '12가3456', '', '', '영업부')",
+                                               "end_table_list()",
+                                               "total_table_list('0.0','9.80','1,459원','0원')",
+                                               "fin_html()"};
     EXPECT_EQ(out, expected);
 }
 
@@ -174,9 +179,8 @@ TEST(EscapePageText, QuotesBackslashesAndMarkupBecomeHarmless) {
 TEST(EscapePageText, EveryTextFieldOfBothFormsIsEscaped) {
     ReportSettingTexts s = Settings();
     const std::string evil = "'); alert(1); ('\\";
-    for (std::string* field : {&s.businessYearStart, &s.businessYearEnd, &s.corporateName,
-                               &s.corporateNum, &s.carName, &s.carNum, &s.employeePartName,
-                               &s.employeeName, &s.employeeNum})
+    for (std::string* field : {&s.businessYearStart, &s.businessYearEnd, &s.corporateName, &s.corporateNum, &s.carName,
+                               &s.carNum, &s.employeePartName, &s.employeeName, &s.employeeNum})
         *field = evil;
     ReportRow r = Row(true, 1, "", "1 Km");
     r.no = r.use = r.purpose = r.startTime = r.endTime = r.startAddress = r.endAddress = evil;

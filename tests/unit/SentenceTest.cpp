@@ -44,11 +44,16 @@ TEST(Sentences, BuiltAsLoggersExpectThem) {
 TEST(Sentences, FieldsAndReplyCodes) {
     const std::string phlx = "$PHLX902,1,512,8152A388*4F\r\n";
     const std::string pmtk = "$PMTK182,3,8,0001A2B0*5C\r\n";
-    const std::pair<std::string, std::string> fields[] = {
-        {PhlxField(phlx, 0), "$PHLX902"}, {PhlxField(phlx, 2), "512"},         {PhlxField(phlx, 3), "8152A388"},
-        {PhlxField(phlx, 4), ""},         {PhlxField("", 0), ""},              {PhlxField("$PHLX601,,7*00", 1), ""},
-        {PhlxField("$PHLX601,,7*00", 2), "7"}, {std::string(PmtkField(pmtk, 0)), "$PMTK182"},
-        {std::string(PmtkField(pmtk, 2)), "8"}, {std::string(PmtkField(pmtk, 3)), "0001A2B0"}};
+    const std::pair<std::string, std::string> fields[] = {{PhlxField(phlx, 0), "$PHLX902"},
+                                                          {PhlxField(phlx, 2), "512"},
+                                                          {PhlxField(phlx, 3), "8152A388"},
+                                                          {PhlxField(phlx, 4), ""},
+                                                          {PhlxField("", 0), ""},
+                                                          {PhlxField("$PHLX601,,7*00", 1), ""},
+                                                          {PhlxField("$PHLX601,,7*00", 2), "7"},
+                                                          {std::string(PmtkField(pmtk, 0)), "$PMTK182"},
+                                                          {std::string(PmtkField(pmtk, 2)), "8"},
+                                                          {std::string(PmtkField(pmtk, 3)), "0001A2B0"}};
     for (const auto& [field, expected] : fields) EXPECT_EQ(field, expected);
     bool exists = true;
     EXPECT_EQ(PmtkField(pmtk, 4, &exists), "");
@@ -56,8 +61,11 @@ TEST(Sentences, FieldsAndReplyCodes) {
     PmtkField(pmtk, 3, &exists);
     EXPECT_TRUE(exists);
 
-    const std::pair<const char*, int> codes[] = {{"$PHLX852,TRL4200Mini*00\r\n", 852}, {"$PHLX860*3B\r\n", 860},
-                                                 {"$PHLX8", -1}, {"$PHLXabc*00", -1}, {"$PMTK001,182", -1}};
+    const std::pair<const char*, int> codes[] = {{"$PHLX852,TRL4200Mini*00\r\n", 852},
+                                                 {"$PHLX860*3B\r\n", 860},
+                                                 {"$PHLX8", -1},
+                                                 {"$PHLXabc*00", -1},
+                                                 {"$PMTK001,182", -1}};
     for (const auto& [line, code] : codes) EXPECT_EQ(PhlxReplyCode(line), code) << line;
 }
 

@@ -32,8 +32,8 @@ TEST(SettingBlock, FieldsLieAtTheirOffsetsAndTheBytesRoundTrip) {
     s.trackCutTime = -2;
     s.trackCutDis = 0x01020304;
     const auto bytes = EncodeSettingBlock(ToSettingBlock(s, kCodec));
-    const char* values[] = {"name", "num", "part", "corp", "corpnum", "2011.11.11",
-                            "2012.11.11", "1459", "car", "carnum", "9.8", "252929"};
+    const char* values[] = {"name",       "num",  "part", "corp",   "corpnum", "2011.11.11",
+                            "2012.11.11", "1459", "car",  "carnum", "9.8",     "252929"};
     for (size_t i = 0; i < std::size(values); ++i) {
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()) + 128 * i), values[i]) << i;
     }
@@ -86,9 +86,12 @@ TEST(SettingInputs, NumbersAreStoredPlainAndWhatDoesNotParseIsNamed) {
               std::vector<std::string>({"1459", "9.8", "48210000", "2028/2/29"}));  // dates stay as typed
 
     const std::pair<std::string Settings::*, const char*> refused[] = {
-        {&Settings::oilBill, "1459.5"},          {&Settings::carMileage, ""},
-        {&Settings::carMaterNum, "-5"},          {&Settings::businessYearStart, "2026.02.30"},
-        {&Settings::businessYearEnd, "2027.2.29"}, {&Settings::businessYearEnd, "27.12.31"},
+        {&Settings::oilBill, "1459.5"},
+        {&Settings::carMileage, ""},
+        {&Settings::carMaterNum, "-5"},
+        {&Settings::businessYearStart, "2026.02.30"},
+        {&Settings::businessYearEnd, "2027.2.29"},
+        {&Settings::businessYearEnd, "27.12.31"},
         {&Settings::businessYearEnd, "2027.12.31"}};  // before the start
     for (const auto& [field, value] : refused) {
         Settings s = typed;

@@ -10,12 +10,12 @@ namespace ml {
 namespace {
 
 TEST(Cp949Bytes, CharLengthsFollowLeadAndTrailRanges) {
-    const std::pair<std::string, size_t> chars[] = {
-        {"A", 1},        {"\xC8\xAB", 2},  // 홍
-        {"\xFA\xA1", 2},                   // a lead byte above 0xF5
-        {"\x81\x41", 2},                   // extended Hangul, ASCII-range trail
-        {"\x81\x30", 1},                   // a digit is no trail byte
-        {"\x80", 1},     {"\xFF\xA1", 1}, {"\xC8", 1}};  // a lead cut at the end
+    const std::pair<std::string, size_t> chars[] = {{"A", 1},        {"\xC8\xAB", 2},  // 홍
+                                                    {"\xFA\xA1", 2},                   // a lead byte above 0xF5
+                                                    {"\x81\x41", 2},  // extended Hangul, ASCII-range trail
+                                                    {"\x81\x30", 1},  // a digit is no trail byte
+                                                    {"\x80", 1},     {"\xFF\xA1", 1},
+                                                    {"\xC8", 1}};  // a lead cut at the end
     for (const auto& [text, length] : chars) EXPECT_EQ(Cp949CharLength(text, 0), length) << text;
     EXPECT_EQ(Cp949CharLength("A", 1), 0u);
 }
@@ -28,8 +28,15 @@ TEST(Cp949Bytes, FitNeverSplitsATwoByteCharacter) {
     EXPECT_EQ(Cp949FitLength(text, 200), 128u);
     EXPECT_EQ(Cp949FitLength(text, 0), 0u);
     // A stray lead byte before ASCII must not swallow the ASCII byte.
-    EXPECT_EQ(Cp949FitLength("\xC8" "1", 1), 1u);
-    EXPECT_EQ(Cp949FitLength("\xC8" "A", 1), 0u) << "A is a valid second byte";
+    EXPECT_EQ(Cp949FitLength("\xC8"
+                             "1",
+                             1),
+              1u);
+    EXPECT_EQ(Cp949FitLength("\xC8"
+                             "A",
+                             1),
+              0u)
+        << "A is a valid second byte";
 }
 
 }  // namespace

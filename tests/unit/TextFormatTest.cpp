@@ -38,14 +38,13 @@ std::vector<std::pair<std::string, std::string>> FormatCases() {
     std::vector<std::pair<std::string, std::string>> out;
 #define ML_CASE(...) out.emplace_back(Format(__VA_ARGS__), Printf(__VA_ARGS__))
     ML_CASE("%f|%.03f Km|%.09lf|%lf", 12.3456, 12.3456, 37.5, -127.25);
-    ML_CASE("%-9.6f|%-9.2f|%.0lf|%.2lf|%10.3f|%+f|% f|%010.2f|%-10.1f|", 1.5, 2.25, 2.5, 0.125, -3.14159, 1.0,
-            2.0, -4.5, 7.25);
+    ML_CASE("%-9.6f|%-9.2f|%.0lf|%.2lf|%10.3f|%+f|% f|%010.2f|%-10.1f|", 1.5, 2.25, 2.5, 0.125, -3.14159, 1.0, 2.0,
+            -4.5, 7.25);
     ML_CASE("%g|%.9g|%e|%E|%G|%.3e|%a|%#.0f", 1e-5, 37.123456789, 12345.678, 0.00012, 1e21, 9.87654, 1.0, 3.0);
     ML_CASE("%f|%f|%5.1f|%05.1f|%F|%f|%.1f", nan, -inf, inf, -nan, inf, -0.0, 1e300);
     ML_CASE("%d|%02d|%04d|%-8d|%+d|% d|%.3d|%5.3d|%i|%.0d|", 7, 3, 2026, -42, 5, 6, 7, -8, INT_MIN, 0);
     ML_CASE("%x|%X|%02X|%-8x|%-8lx|%#x|%o|%#o|%-2x|", 255u, 0xabcu, 5u, 0x3du, 0x8800003dul, 255u, 8u, 8u, 1u);
-    ML_CASE("%zu|%ld|%lu|%lld|%llu|%hhd|%hu|%u", size_t{123}, -5l, 6ul, LLONG_MIN, ULLONG_MAX, 300, 70000,
-            4000000000u);
+    ML_CASE("%zu|%ld|%lu|%lld|%llu|%hhd|%hu|%u", size_t{123}, -5l, 6ul, LLONG_MIN, ULLONG_MAX, 300, 70000, 4000000000u);
     ML_CASE("%s|%10s|%-8s|%.3s|%c|%%|%*d|%-*d|%.*f", "위도", "SID", "OVP", "abcdef", 'x', 4, 1, 4, 1, 2, 3.14159);
 #undef ML_CASE
     return out;
@@ -76,8 +75,8 @@ std::vector<std::string> CoreTexts() {
     for (const auto& statements : {LogReportStatements({row}, settings), RefundReportStatements({row}, settings)}) {
         out.insert(out.end(), statements.begin(), statements.end());
     }
-    out.push_back(Format("%.17g %d %.17g", LeadingDouble(" 9.8 Km"), LeadingInt("90s"),
-                         ParseTypedNumber("9,8").value_or(0)));
+    out.push_back(
+        Format("%.17g %d %.17g", LeadingDouble(" 9.8 Km"), LeadingInt("90s"), ParseTypedNumber("9,8").value_or(0)));
     out.push_back(PlainNumberText(9.8));
     return out;
 }
@@ -99,21 +98,24 @@ TEST(Format, TextsKeepTheCConventionsUnderADecimalCommaLocale) {
 }
 
 TEST(LeadingNumbers, ReadAsStrtodAndAtoiDoInTheCLocale) {
-    const std::pair<const char*, double> doubles[] = {{"  12.500 Km", 12.5}, {"+3", 3},   {"-2.5e1x", -25},
-                                                      {"1,459", 1},         {"abc", 0}, {"1e999", 0}};
+    const std::pair<const char*, double> doubles[] = {{"  12.500 Km", 12.5}, {"+3", 3},  {"-2.5e1x", -25},
+                                                      {"1,459", 1},          {"abc", 0}, {"1e999", 0}};
     for (const auto& [text, value] : doubles) EXPECT_EQ(LeadingDouble(text), value) << text;
     const std::pair<const char*, int> ints[] = {{" -7s", -7}, {"+5", 5}, {"abc", 0}, {"-99999999999", INT_MIN}};
     for (const auto& [text, value] : ints) EXPECT_EQ(LeadingInt(text), value) << text;
 }
 
 TEST(ParseTypedNumber, AcceptsGroupingAndADecimalCommaAndNothingElse) {
-    const std::pair<const char*, double> numbers[] = {
-        {"1459", 1459},       {"1,459", 1459},   {" 9,8 ", 9.8},        {"9.8", 9.8},         {"48,210", 48210},
-        {"1.234.567", 1234567}, {"1.459,5", 1459.5}, {"1,459.5", 1459.5}, {"1 459", 1459},   {"1'459", 1459},
-        {"0,500", 0.5},       {"1234,567", 1234.567}, {"1.459", 1.459}, {"12 345 678,9", 12345678.9}};
+    const std::pair<const char*, double> numbers[] = {{"1459", 1459},      {"1,459", 1459},
+                                                      {" 9,8 ", 9.8},      {"9.8", 9.8},
+                                                      {"48,210", 48210},   {"1.234.567", 1234567},
+                                                      {"1.459,5", 1459.5}, {"1,459.5", 1459.5},
+                                                      {"1 459", 1459},     {"1'459", 1459},
+                                                      {"0,500", 0.5},      {"1234,567", 1234.567},
+                                                      {"1.459", 1.459},    {"12 345 678,9", 12345678.9}};
     for (const auto& [text, value] : numbers) EXPECT_EQ(ParseTypedNumber(text), value) << text;
-    for (const char* text : {"", " ", "abc", "9,8 km", "-5", "+5", "1e5", "nan", "inf", "1,2,3", "12,34,567",
-                             "1..2", "9.", ",5", "1,459,5", "1.5.5", "1234,567,890", "1,234.567.8", "١٢"}) {
+    for (const char* text : {"", " ", "abc", "9,8 km", "-5", "+5", "1e5", "nan", "inf", "1,2,3", "12,34,567", "1..2",
+                             "9.", ",5", "1,459,5", "1.5.5", "1234,567,890", "1,234.567.8", "١٢"}) {
         EXPECT_FALSE(ParseTypedNumber(text)) << text;
     }
     EXPECT_EQ(PlainNumberText(1459), "1459");

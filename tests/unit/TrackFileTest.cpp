@@ -44,9 +44,9 @@ TEST(TrackFile, LineIsScrambledByTenThenPositionsAsLittleEndianDoubles) {
     TrackRecord t = Track("A", {{1.5f, -2.0f}});
     t.endAddress = "B";
     t.startAddress = "\xFA\xA1";  // a lead byte above 0xF5 wraps around
-    const Bytes expected = {0x4B, 0x36, 0x36, 0x36, 0x36, 0x36, 0x36, 0x36, 0x36, 0x36, 0x04, 0xAB, 0x36, 0x4C, 0x17,
-                            0x14, 1,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0xF8, 0x3F, 0,    0,
-                            0,    0,    0,    0,    0,    0xC0};
+    const Bytes expected = {0x4B, 0x36, 0x36, 0x36, 0x36, 0x36, 0x36, 0x36, 0x36, 0x36, 0x04, 0xAB,
+                            0x36, 0x4C, 0x17, 0x14, 1,    0,    0,    0,    0,    0,    0,    0,
+                            0,    0,    0xF8, 0x3F, 0,    0,    0,    0,    0,    0,    0,    0xC0};
     EXPECT_EQ(Tail(Encode({t})), expected);
     SettingBlock header;
     header.trackCutTime = 77;
@@ -112,8 +112,10 @@ TEST(TrackFile, FileCutAnywhereKeepsTheCompleteTracksAndNamesThePlace) {
     };
     EXPECT_EQ(messageAt(100), "설정 머리말 도중에 파일이 끝납니다 (100/1548바이트)");
     EXPECT_EQ(messageAt(SettingBlock::kSize + 3), "트랙 1의 텍스트 줄 도중에 파일이 끝납니다 (1548바이트째)");
-    EXPECT_EQ(messageAt(one - 34), "트랙 1의 위치 개수 도중에 파일이 끝납니다 (" + std::to_string(one - 36) + "바이트째)");
-    EXPECT_EQ(messageAt(one - 1), "트랙 1의 위치 2개 중 1개만 파일에 있습니다 (" + std::to_string(one - 36) + "바이트째)");
+    EXPECT_EQ(messageAt(one - 34),
+              "트랙 1의 위치 개수 도중에 파일이 끝납니다 (" + std::to_string(one - 36) + "바이트째)");
+    EXPECT_EQ(messageAt(one - 1),
+              "트랙 1의 위치 2개 중 1개만 파일에 있습니다 (" + std::to_string(one - 36) + "바이트째)");
 }
 
 TEST(TrackFile, HostileFixCountIsRefusedBeforeAllocating) {
@@ -127,9 +129,12 @@ TEST(TrackFile, HostileFixCountIsRefusedBeforeAllocating) {
 }
 
 TEST(TrackFile, DatIsAppendedUnlessTheNameEndsInIt) {
-    const std::pair<const char*, const char*> names[] = {
-        {"trip", "trip.dat"},           {"trip.dat", "trip.dat"},         {"trip.DAT", "trip.DAT"},
-        {"trip.data", "trip.data.dat"}, {"trip.dat.old", "trip.dat.old.dat"}, {"/backup.dat/trip", "/backup.dat/trip.dat"}};
+    const std::pair<const char*, const char*> names[] = {{"trip", "trip.dat"},
+                                                         {"trip.dat", "trip.dat"},
+                                                         {"trip.DAT", "trip.DAT"},
+                                                         {"trip.data", "trip.data.dat"},
+                                                         {"trip.dat.old", "trip.dat.old.dat"},
+                                                         {"/backup.dat/trip", "/backup.dat/trip.dat"}};
     for (const auto& [chosen, path] : names) EXPECT_EQ(TrackFilePath(chosen), path);
 }
 

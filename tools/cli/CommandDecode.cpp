@@ -54,10 +54,11 @@ int RunDecode(CliContext& context, const std::vector<std::string>& args) {
             sector.clear();
         },
         rawTime ? MtkTimes::AsLogged : MtkTimes::Corrected);
-    DiagPrintf("decode: %d sector(s), %d with data, %ld record(s) counted, %ld fix(es) stored, "
-               "%ld checksum failure(s), %zu trailing byte(s) ignored, %ld time(s) moved 1024 weeks\n",
-               summary.sectorsInImage, summary.sectorsDecoded, summary.recordsCounted,
-               summary.fixesStored, summary.checksumFailures, summary.trailingBytesIgnored, summary.timesMoved);
+    DiagPrintf(
+        "decode: %d sector(s), %d with data, %ld record(s) counted, %ld fix(es) stored, "
+        "%ld checksum failure(s), %zu trailing byte(s) ignored, %ld time(s) moved 1024 weeks\n",
+        summary.sectorsInImage, summary.sectorsDecoded, summary.recordsCounted, summary.fixesStored,
+        summary.checksumFailures, summary.trailingBytesIgnored, summary.timesMoved);
     if (summary.timesMoved > 0) {
         std::fprintf(stderr,
                      "mileledger-cli: %ld fix time(s) between 1999-08-22 and 2006-01-01 moved forward 1024 weeks "

@@ -32,7 +32,10 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
     bool carGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        std::string* value = arg == "--port" ? &port : arg == "--car" ? &car : arg == "--ledger" ? &ledgerOption : nullptr;
+        std::string* value = arg == "--port"     ? &port
+                             : arg == "--car"    ? &car
+                             : arg == "--ledger" ? &ledgerOption
+                                                 : nullptr;
         if (arg == "--yes" || arg == "--force") {
             (arg == "--yes" ? yes : force) = true;
         } else if (value != nullptr && i + 1 < args.size()) {
@@ -60,8 +63,7 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
     if (!ChoosePort(port, session)) return Fail("erase failed: no logger found");
     session.selectedPort = 0;
     const std::string path = session.portList.front().devicePath;
-    TerminalAcquireUi ui(stderr, stdin, yes ? TerminalAcquireUi::Answer::Yes : TerminalAcquireUi::Answer::Ask,
-                         false);
+    TerminalAcquireUi ui(stderr, stdin, yes ? TerminalAcquireUi::Answer::Yes : TerminalAcquireUi::Answer::Ask, false);
     // The window's erase uses the port the last download left open; here
     // the port named on the command line stands in for it.
     if (!session.port.Open(path)) {
@@ -74,7 +76,8 @@ int RunErase(CliContext& context, const std::vector<std::string>& args) {
     flow.SetForce(force);
     std::unique_ptr<ledger::LedgerMemoryBook> book;
     std::string error;
-    const std::unique_ptr<ledger::Ledger> ledger = car.empty() ? nullptr : OpenExistingLedger(ledgerOption, settings.services.ledgerUrl, error);
+    const std::unique_ptr<ledger::Ledger> ledger =
+        car.empty() ? nullptr : OpenExistingLedger(ledgerOption, settings.services.ledgerUrl, error);
     if (!error.empty()) return Fail(error);
     if (ledger) {
         book = std::make_unique<ledger::LedgerMemoryBook>(*ledger, car);

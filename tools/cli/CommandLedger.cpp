@@ -25,26 +25,50 @@ struct Subcommand {
 
 const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> list = {
-        {"car", RunLedgerCar, {"--kind", "--company", "--bizno", "--dept", "--name", "--form", "--year-start"}, {},
+        {"car",
+         RunLedgerCar,
+         {"--kind", "--company", "--bizno", "--dept", "--name", "--form", "--year-start"},
+         {},
          "ledger car [REGNO [--kind TEXT] [--company TEXT] [--bizno TEXT] [--dept TEXT] [--name TEXT] "
          "[--form 법인|개인] [--year-start MM-DD]]"},
-        {"import", RunLedgerImport, {"--car", "--fixes", "--cut", "--download"}, {},
+        {"import",
+         RunLedgerImport,
+         {"--car", "--fixes", "--cut", "--download"},
+         {},
          "ledger import (IMAGE.bin | FILE.dat | --fixes CSV | --download ID) --car REGNO [--cut S]"},
-        {"read", RunLedgerRead, {"--port", "--car", "--cut", "--timeout"}, {"--full"},
+        {"read",
+         RunLedgerRead,
+         {"--port", "--car", "--cut", "--timeout"},
+         {"--full"},
          "ledger read --port (PORT|auto) --car REGNO [--cut S] [--timeout SECONDS] [--full]"},
-        {"trips", RunLedgerTrips, {"--car", "--from", "--to"}, {},
+        {"trips",
+         RunLedgerTrips,
+         {"--car", "--from", "--to"},
+         {},
          "ledger trips --car REGNO [--from YYYY-MM-DD] [--to YYYY-MM-DD]"},
-        {"classify", RunLedgerClassify, {"--trip", "--use", "--purpose", "--note", "--driver"}, {},
+        {"classify",
+         RunLedgerClassify,
+         {"--trip", "--use", "--purpose", "--note", "--driver"},
+         {},
          "ledger classify --trip ID[,ID...] [--use USE] [--purpose TEXT] [--note TEXT] [--driver DEPT/NAME]"},
-        {"odometer", RunLedgerOdometer, {"--car", "--at", "--km", "--note", "--remove"}, {},
+        {"odometer",
+         RunLedgerOdometer,
+         {"--car", "--at", "--km", "--note", "--remove"},
+         {},
          "ledger odometer --car REGNO [--at \"YYYY-MM-DD HH:MM\" --km VALUE [--note TEXT] | --remove ID]"},
-        {"report", RunLedgerReport, {"--car", "--year", "--from", "--to", "--form", "--out"}, {},
+        {"report",
+         RunLedgerReport,
+         {"--car", "--year", "--from", "--to", "--form", "--out"},
+         {},
          "ledger report --car REGNO (--year YYYY | --from D --to D) [--form log|refund] "
          "--out FILE.(html|xlsx|csv|gpx)"},
         {"summary", RunLedgerSummary, {"--year"}, {}, "ledger summary --year YYYY"},
         {"history", RunLedgerHistory, {"--car"}, {}, "ledger history --car REGNO"},
         {"migrate", RunLedgerMigrate, {}, {}, "ledger migrate"},
-        {"grant", RunLedgerGrant, {"--role", "--car"}, {"--all-cars", "--revoke"},
+        {"grant",
+         RunLedgerGrant,
+         {"--role", "--car"},
+         {"--all-cars", "--revoke"},
          "ledger grant --role NAME (--car REGNO ... | --all-cars) [--revoke]"},
         {"push", RunLedgerPush, {"--to", "--car"}, {}, "ledger push --to postgresql://... [--car REGNO]"},
     };
@@ -147,8 +171,8 @@ ledger::Car LedgerCommand::Seed(std::string_view regNo) {
     return ledger::SeedCar(LoadCliSettings(context, false).settings, regNo);
 }
 
-int LedgerCommand::OpenForPeriod(const std::string& regNo, std::unique_ptr<ledger::Ledger>& opened,
-                                 ledger::Car& car, std::optional<ledger::Period>& period) {
+int LedgerCommand::OpenForPeriod(const std::string& regNo, std::unique_ptr<ledger::Ledger>& opened, ledger::Car& car,
+                                 std::optional<ledger::Period>& period) {
     opened = Open();
     if (!opened) return kExitFailure;
     if (const auto s = opened->FindCar(regNo, car); !s.ok()) return LedgerFail(s);
@@ -200,8 +224,8 @@ bool PeriodOf(const LedgerArgs& args, const ledger::Car& car, std::optional<ledg
         }
     }
     constexpr int64_t kOpen = std::numeric_limits<int64_t>::max() / 2;
-    period = ledger::Period{first ? ledger::FromCivil(*first) : -kOpen,
-                            last ? ledger::DayPeriod(*last, *last).to : kOpen};
+    period =
+        ledger::Period{first ? ledger::FromCivil(*first) : -kOpen, last ? ledger::DayPeriod(*last, *last).to : kOpen};
     if (period->from >= period->to) {
         error = "the period ends before it starts";
         return false;

@@ -32,12 +32,12 @@ struct ReadArgs {
     std::string port;
     std::string out;
     std::string dump;
-    int cut = -1;           // -1: TRACK_CUT_TIME of the settings
+    int cut = -1;  // -1: TRACK_CUT_TIME of the settings
     bool geocode = false;
     double timeoutSeconds = 0;  // 0: the flow's default
     bool full = false;
-    std::string car;            // empty: CAR_NUM of the settings
-    std::string ledger;         // empty: the usual place
+    std::string car;     // empty: CAR_NUM of the settings
+    std::string ledger;  // empty: the usual place
 };
 
 constexpr const char* kReadUsage =

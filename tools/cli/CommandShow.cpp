@@ -48,8 +48,8 @@ int RunShow(CliContext& context, const std::vector<std::string>& args) {
     const TrackFileLoad load = LoadTrackFile(args[0]);
     if (!load.ok) return Fail(load.error);
 
-    const std::string out = FormatHeader(load.contents.header) + "\n" + FormatTrackLines(load.contents.tracks) +
-                            "\n" + FormatFixCounts(load.contents.tracks);
+    const std::string out = FormatHeader(load.contents.header) + "\n" + FormatTrackLines(load.contents.tracks) + "\n" +
+                            FormatFixCounts(load.contents.tracks);
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (!load.warning.empty()) std::fprintf(stderr, "mileledger-cli: warning: %s\n", load.warning.c_str());
     return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");

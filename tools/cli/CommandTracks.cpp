@@ -90,7 +90,8 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
             options.geocodingEnabled = 1;
             options.geocoder = geocoder.client.get();
             if (settings.services.geocodingKey.empty()) {
-                std::fprintf(stderr, "mileledger-cli: warning: no GEOCODING_KEY in [services]; addresses are \"No Data\"\n");
+                std::fprintf(stderr,
+                             "mileledger-cli: warning: no GEOCODING_KEY in [services]; addresses are \"No Data\"\n");
             }
         } else {
             std::fprintf(stderr, "mileledger-cli: no connection to %s; addresses are not looked up\n",
@@ -110,7 +111,9 @@ int RunTracks(CliContext& context, const std::vector<std::string>& args) {
     return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
 }
 
-const CommandRegistration kRegistration("tracks", "tracks (IMAGE | --fixes CSV) [--cut SECONDS] [--geocode] [--out FILE.dat]", &RunTracks);
+const CommandRegistration kRegistration("tracks",
+                                        "tracks (IMAGE | --fixes CSV) [--cut SECONDS] [--geocode] [--out FILE.dat]",
+                                        &RunTracks);
 
 }  // namespace
 }  // namespace ml::cli

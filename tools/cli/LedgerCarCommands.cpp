@@ -86,9 +86,9 @@ int RunLedgerHistory(LedgerCommand& command) {
     if (const auto s = opened->History(*car, entries); !s.ok()) return LedgerFail(s);
     std::string out;
     for (const ledger::HistoryEntry& e : entries) {
-        const std::string trip =
-            e.tripId != 0 ? Format("#%lld %s", static_cast<long long>(e.tripId), ledger::SecondText(e.tripStart).c_str())
-                          : std::string();
+        const std::string trip = e.tripId != 0 ? Format("#%lld %s", static_cast<long long>(e.tripId),
+                                                        ledger::SecondText(e.tripStart).c_str())
+                                               : std::string();
         out += Format("%s\t%s\t%s\t%s\t%s\t%s\n", ledger::SecondText(e.at).c_str(), Field(e.field).c_str(),
                       trip.c_str(), Field(e.oldValue).c_str(), Field(e.newValue).c_str(), Field(e.by).c_str());
     }

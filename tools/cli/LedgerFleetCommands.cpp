@@ -30,7 +30,8 @@ int RunLedgerGrant(LedgerCommand& command) {
     std::string out;
     const char* edit = revoke ? "revoked" : "edit";
     if (allCars) out += Format("%s\t*\t%s\n", Field(*role).c_str(), revoke ? "revoked" : "read");
-    for (const std::string& regNo : regNos) out += Format("%s\t%s\t%s\n", Field(*role).c_str(), Field(regNo).c_str(), edit);
+    for (const std::string& regNo : regNos)
+        out += Format("%s\t%s\t%s\n", Field(*role).c_str(), Field(regNo).c_str(), edit);
     return PrintOut(out) ? 0 : kExitFailure;
 }
 
@@ -45,10 +46,11 @@ int RunLedgerPush(LedgerCommand& command) {
     if (const auto s = from->Push(*target, command.args.Value("--car"), results); !s.ok()) return LedgerFail(s);
     std::string out;
     for (const ledger::PushResult& r : results) {
-        out += Format("%s\t%lld downloads\t%lld fixes\t%lld trips rebuilt\t%lld classified\t%lld readings\t%lld history\n",
-                      Field(r.regNo).c_str(), static_cast<long long>(r.downloads), static_cast<long long>(r.fixes),
-                      static_cast<long long>(r.tripsRebuilt), static_cast<long long>(r.classified),
-                      static_cast<long long>(r.readings), static_cast<long long>(r.history));
+        out +=
+            Format("%s\t%lld downloads\t%lld fixes\t%lld trips rebuilt\t%lld classified\t%lld readings\t%lld history\n",
+                   Field(r.regNo).c_str(), static_cast<long long>(r.downloads), static_cast<long long>(r.fixes),
+                   static_cast<long long>(r.tripsRebuilt), static_cast<long long>(r.classified),
+                   static_cast<long long>(r.readings), static_cast<long long>(r.history));
     }
     return PrintOut(out) ? 0 : kExitFailure;
 }

@@ -9,8 +9,8 @@
 #include "acquire/TerminalAcquireUi.h"
 #include "core/TextFormat.h"
 #include "store/ledger/LedgerMemoryBook.h"
-#include "tools/cli/CliDownload.h"
 #include "store/platform/FileIo.h"
+#include "tools/cli/CliDownload.h"
 #include "tools/cli/LedgerCli.h"
 
 namespace ml::cli {
@@ -30,7 +30,8 @@ bool ParseCut(const std::optional<std::string>& text, std::optional<int32_t>& cu
 }
 
 bool IsTrackFile(const std::string& path) {
-    return path.size() >= 4 && (path.compare(path.size() - 4, 4, ".dat") == 0 || path.compare(path.size() - 4, 4, ".DAT") == 0);
+    return path.size() >= 4 &&
+           (path.compare(path.size() - 4, 4, ".dat") == 0 || path.compare(path.size() - 4, 4, ".DAT") == 0);
 }
 
 int ImportAndReport(LedgerCommand& command, ledger::Ledger& opened, const std::string& car,
@@ -39,7 +40,8 @@ int ImportAndReport(LedgerCommand& command, ledger::Ledger& opened, const std::s
     const ledger::Status status = opened.Import(car, command.Seed(car), request, result);
     if (!status.ok()) return LedgerFail(status);
     if (result.carAdded) std::fprintf(stderr, "mileledger-cli: car %s added from the settings\n", car.c_str());
-    for (const std::string& warning : result.warnings) std::fprintf(stderr, "mileledger-cli: warning: %s\n", warning.c_str());
+    for (const std::string& warning : result.warnings)
+        std::fprintf(stderr, "mileledger-cli: warning: %s\n", warning.c_str());
     if (request.partial) {
         std::fprintf(stderr,
                      "mileledger-cli: the download was cut short; what arrived is kept as download %lld, the next "
@@ -56,8 +58,8 @@ int ImportAndReport(LedgerCommand& command, ledger::Ledger& opened, const std::s
 // The read-log flow as `read` runs it, reading only what the ledger lacks
 // of the car's logger and keeping the bytes as received, also of a download
 // cut short (`request.partial`). False after a message when nothing came.
-bool Download(const std::string& port, double timeoutSeconds, bool full, ledger::Ledger& opened,
-              const std::string& car, ledger::ImportRequest& request, ReadLogOutcome& outcome) {
+bool Download(const std::string& port, double timeoutSeconds, bool full, ledger::Ledger& opened, const std::string& car,
+              ledger::ImportRequest& request, ReadLogOutcome& outcome) {
     Session session;
     if (!ChoosePort(port, session)) {
         Fail("read failed: no logger found");
@@ -112,15 +114,17 @@ int RunLedgerImport(LedgerCommand& command) {
         return ImportKept(command, *car, *kept);
     }
     if (!car || args.words().size() + (csv ? 1 : 0) != 1) {
-        return LedgerUsage("import", "usage: ledger import (IMAGE.bin | FILE.dat | --fixes CSV | --download ID) --car REGNO "
-                                     "[--cut S]");
+        return LedgerUsage("import",
+                           "usage: ledger import (IMAGE.bin | FILE.dat | --fixes CSV | --download ID) --car REGNO "
+                           "[--cut S]");
     }
     ledger::ImportRequest request;
     std::string error;
     if (!ParseCut(args.Value("--cut"), request.cutSeconds, error)) return Fail(error);
     request.source = csv ? *csv : args.words()[0];
-    request.kind = csv ? ledger::DownloadKind::FixCsv
-                       : IsTrackFile(request.source) ? ledger::DownloadKind::TrackFile : ledger::DownloadKind::MtkImage;
+    request.kind = csv                           ? ledger::DownloadKind::FixCsv
+                   : IsTrackFile(request.source) ? ledger::DownloadKind::TrackFile
+                                                 : ledger::DownloadKind::MtkImage;
     if (ReadFileBytes(request.source, request.raw, error) != ReadStatus::Ok) return Fail(error);
     auto opened = command.Open();
     if (!opened) return kExitFailure;
@@ -132,7 +136,8 @@ int RunLedgerRead(LedgerCommand& command) {
     const auto port = args.Value("--port");
     const auto car = args.Value("--car");
     if (!port || !car || !args.words().empty()) {
-        return LedgerUsage("read", "usage: ledger read --port (PORT|auto) --car REGNO [--cut S] [--timeout SECONDS] [--full]");
+        return LedgerUsage("read",
+                           "usage: ledger read --port (PORT|auto) --car REGNO [--cut S] [--timeout SECONDS] [--full]");
     }
     ledger::ImportRequest request;
     std::string error;

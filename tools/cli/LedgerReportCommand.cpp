@@ -7,10 +7,10 @@
 #include "core/ReportStatements.h"
 #include "core/TextFormat.h"
 #include "core/ledger/LedgerExport.h"
-#include "store/platform/FileIo.h"
-#include "tools/cli/LedgerCli.h"
 #include "pages/ReportPages.h"
 #include "store/ledger/export/LogXlsx.h"
+#include "store/platform/FileIo.h"
+#include "tools/cli/LedgerCli.h"
 
 namespace ml::cli {
 
@@ -20,10 +20,10 @@ std::string Extension(const std::string& path) {
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
     std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
 }
-
 
 int Write(const std::string& path, const std::string& bytes) {
     std::string error;
@@ -40,8 +40,9 @@ int RunLedgerReport(LedgerCommand& command) {
     const auto out = args.Value("--out");
     const std::string form = args.Value("--form").value_or("log");
     if (!car || !out || !args.words().empty() || (!args.Has("--year") && !args.Has("--from"))) {
-        return LedgerUsage("report", "usage: ledger report --car REGNO (--year YYYY | --from D --to D) "
-                                     "[--form log|refund] --out FILE.(html|xlsx|csv|gpx)");
+        return LedgerUsage("report",
+                           "usage: ledger report --car REGNO (--year YYYY | --from D --to D) "
+                           "[--form log|refund] --out FILE.(html|xlsx|csv|gpx)");
     }
     if (form != "log" && form != "refund") return Fail("--form must be log or refund, not '" + form + "'");
     const std::string ext = Extension(*out);
@@ -81,10 +82,12 @@ int RunLedgerReport(LedgerCommand& command) {
     }
     ledger::OfficialLog log;
     if (const auto s = opened->Log(*car, *period, log); !s.ok()) return LedgerFail(s);
-    for (const std::string& warning : log.warnings) std::fprintf(stderr, "mileledger-cli: warning: %s\n", warning.c_str());
+    for (const std::string& warning : log.warnings)
+        std::fprintf(stderr, "mileledger-cli: warning: %s\n", warning.c_str());
     if (ext == "xlsx") return WriteXlsx(ledger::WriteLogXlsx(log, *out, error), error);
     if (ext == "csv") return Write(*out, ledger::LogCsv(log));
-    return Write(*out, ledger::StandaloneReportHtml(std::string(pages::LogReportPage()), ledger::LogPageStatements(log)));
+    return Write(*out,
+                 ledger::StandaloneReportHtml(std::string(pages::LogReportPage()), ledger::LogPageStatements(log)));
 }
 
 }  // namespace ml::cli

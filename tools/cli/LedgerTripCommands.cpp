@@ -64,8 +64,9 @@ int RunLedgerClassify(LedgerCommand& command) {
         }
     }
     if (ids.empty() || !args.words().empty()) {
-        return LedgerUsage("classify", "usage: ledger classify --trip ID[,ID...] [--use USE] [--purpose TEXT] "
-                                       "[--note TEXT] [--driver DEPT/NAME]");
+        return LedgerUsage("classify",
+                           "usage: ledger classify --trip ID[,ID...] [--use USE] [--purpose TEXT] "
+                           "[--note TEXT] [--driver DEPT/NAME]");
     }
     ledger::TripEdit edit;
     if (const auto use = args.Value("--use")) {
@@ -76,7 +77,8 @@ int RunLedgerClassify(LedgerCommand& command) {
     edit.note = args.Value("--note");
     if (const auto driver = args.Value("--driver")) {
         const size_t slash = driver->find('/');
-        if (slash == std::string::npos && !driver->empty()) return Fail("--driver needs DEPT/NAME, not '" + *driver + "'");
+        if (slash == std::string::npos && !driver->empty())
+            return Fail("--driver needs DEPT/NAME, not '" + *driver + "'");
         edit.driverDept = slash == std::string::npos ? std::string() : driver->substr(0, slash);
         edit.driverName = slash == std::string::npos ? std::string() : driver->substr(slash + 1);
     }
@@ -94,8 +96,9 @@ int RunLedgerOdometer(LedgerCommand& command) {
     const auto remove = args.Value("--remove");
     const bool adding = at || km || args.Has("--note");
     if (!car || !args.words().empty() || (adding && (!at || !km)) || (adding && remove)) {
-        return LedgerUsage("odometer", "usage: ledger odometer --car REGNO [--at \"YYYY-MM-DD HH:MM\" --km VALUE "
-                                       "[--note TEXT] | --remove ID]");
+        return LedgerUsage("odometer",
+                           "usage: ledger odometer --car REGNO [--at \"YYYY-MM-DD HH:MM\" --km VALUE "
+                           "[--note TEXT] | --remove ID]");
     }
     auto opened = command.Open();
     if (!opened) return kExitFailure;

@@ -35,17 +35,18 @@
 namespace ml {
 namespace {
 
-const QString kNoTiles = QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
+const QString kNoTiles =
+    QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
 QString gShots, gSamples;
 bool gOk = true;
 
-#define CHECK(cond)                                                     \
-    do {                                                                \
-        if (!(cond)) {                                                  \
+#define CHECK(cond)                                                                   \
+    do {                                                                              \
+        if (!(cond)) {                                                                \
             std::fprintf(stderr, "docshots: %s failed (line %d)\n", #cond, __LINE__); \
-            gOk = false;                                                \
-            return;                                                     \
-        }                                                               \
+            gOk = false;                                                              \
+            return;                                                                   \
+        }                                                                             \
     } while (0)
 
 void Keep(const QPixmap& picture, const QString& name) {
@@ -84,8 +85,9 @@ bool Evaluate(PageScriptView* view, const QString& expression) {
 bool MarkersDrawn(PageScriptView* page) {
     return QTest::qWaitFor(
         [&] {
-            return Evaluate(page, "Array.from(document.querySelectorAll('.leaflet-marker-icon'))"
-                                  ".every(i => i.complete && i.naturalWidth > 0)");
+            return Evaluate(page,
+                            "Array.from(document.querySelectorAll('.leaflet-marker-icon'))"
+                            ".every(i => i.complete && i.naturalWidth > 0)");
         },
         20000);
 }
@@ -158,7 +160,10 @@ void WindowsOfARead() {
 
 // Four drives around Seoul and Seongnam, as a logger would record them.
 TrackList SampleTracks() {
-    struct Leg { double lat0, lon0, lat1, lon1; uint32_t color; };
+    struct Leg {
+        double lat0, lon0, lat1, lon1;
+        uint32_t color;
+    };
     const Leg legs[] = {{37.5663, 126.9779, 37.3947, 127.1112, 0x000000E0u},
                         {37.3947, 127.1112, 37.4011, 127.1086, 0x0000A000u},
                         {37.4011, 127.1086, 37.5124, 127.0588, 0x00E00000u},
@@ -206,7 +211,8 @@ void Maps() {
     map.show();
     CHECK(QTest::qWaitForWindowExposed(&map));
     const TrackList tracks = SampleTracks();
-    for (const std::string& statement : MapRefreshStatements(tracks)) map.CallPageScript(QString::fromStdString(statement));
+    for (const std::string& statement : MapRefreshStatements(tracks))
+        map.CallPageScript(QString::fromStdString(statement));
     for (int i = 0; i < 4; ++i) map.CallPageScript(QString::fromStdString(ShowRawPathStatement(i, true)));
     CHECK(Evaluate(map.findChild<PageScriptView*>(), "lines.length === 4"));
     CHECK(MarkersDrawn(map.findChild<PageScriptView*>()));
@@ -274,7 +280,10 @@ void Forms() {
     s.oilBill = "1659";
     CHtmlDlgTrackOutNew log;
     CHtmlDlgTrackOutOld refund;
-    struct Form { ReportPopup* popup; const char* name; };
+    struct Form {
+        ReportPopup* popup;
+        const char* name;
+    };
     for (const Form& form : {Form{&log, "log_report"}, Form{&refund, "refund_report"}}) {
         form.popup->setSourceList([&] { return rows; });
         form.popup->setSettings(s);
@@ -302,7 +311,8 @@ void Forms() {
 }  // namespace ml
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: docshots DOCS_FOLDER\n");

@@ -30,12 +30,12 @@ namespace {
 
 QString gShots;
 
-#define CHECK(cond)                                                                \
-    do {                                                                           \
-        if (!(cond)) {                                                             \
+#define CHECK(cond)                                                                    \
+    do {                                                                               \
+        if (!(cond)) {                                                                 \
             std::fprintf(stderr, "yearshots: %s failed (line %d)\n", #cond, __LINE__); \
-            return false;                                                          \
-        }                                                                          \
+            return false;                                                              \
+        }                                                                              \
     } while (0)
 
 bool Keep(const QPixmap& picture, const QString& name) {
@@ -129,7 +129,8 @@ bool YearPictures() {
     QAbstractItemModel* rows = window->filterModel();
     rows->setData(rows->index(2, YearTableModel::kPurpose), "판교 사무소 방문 후 잠실 현장");
     window->table()->selectRow(1);
-    window->table()->selectionModel()->select(rows->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    window->table()->selectionModel()->select(rows->index(2, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
     PageScriptView* map = window->mapView()->pageView();
     CHECK(QTest::qWaitFor([&] { return Eval(map, "lines.length").toInt() == 2; }, 30000));
     QTest::qWait(500);
@@ -150,7 +151,8 @@ bool YearPictures() {
 }  // namespace ml
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: yearshots SCREENSHOTS_FOLDER\n");

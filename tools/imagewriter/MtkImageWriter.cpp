@@ -26,8 +26,8 @@ void PutSatellites(std::vector<uint8_t>& out, uint32_t format, const MtkRecordEx
         return;
     }
     for (size_t i = 0; i < count; ++i) {
-        out.insert(out.end(), {sats[i].id, static_cast<uint8_t>(sats[i].inUse ? 1 : 0),
-                               static_cast<uint8_t>(count), 0});
+        out.insert(out.end(),
+                   {sats[i].id, static_cast<uint8_t>(sats[i].inUse ? 1 : 0), static_cast<uint8_t>(count), 0});
         if (format & Bit(kEle)) AppendLe16(out, static_cast<uint16_t>(sats[i].elevation));
         if (format & Bit(kAzi)) AppendLe16(out, static_cast<uint16_t>(sats[i].azimuth));
         if (format & Bit(kSnr)) AppendLe16(out, sats[i].snr);
@@ -51,8 +51,8 @@ float MtkImageWriter::StoredHeight(float height) {
     return std::bit_cast<float>(std::bit_cast<uint32_t>(height) & 0xFFFFFF00u);
 }
 
-std::vector<uint8_t> MtkImageWriter::EncodeRecord(uint32_t format, const FixRecord& fix,
-                                                  const MtkRecordExtras& extras, Checksum checksum) {
+std::vector<uint8_t> MtkImageWriter::EncodeRecord(uint32_t format, const FixRecord& fix, const MtkRecordExtras& extras,
+                                                  Checksum checksum) {
     std::vector<uint8_t> out;
     const auto has = [format](Field field) { return (format & Bit(field)) != 0; };
     if (has(kUtc)) AppendLe32(out, extras.rawUtc.value_or(static_cast<uint32_t>(fix.time)));
@@ -121,8 +121,8 @@ void MtkImageWriter::AddBytes(std::span<const uint8_t> bytes) {
             continue;
         }
         const size_t n = std::min(bytes.size(), kSectorSize - sector.used);
-        std::copy_n(bytes.begin(), n, bytes_.begin() + static_cast<std::ptrdiff_t>(
-                                          (sectors_.size() - 1) * kSectorSize + sector.used));
+        std::copy_n(bytes.begin(), n,
+                    bytes_.begin() + static_cast<std::ptrdiff_t>((sectors_.size() - 1) * kSectorSize + sector.used));
         sector.used += n;
         bytes = bytes.subspan(n);
     }
@@ -180,9 +180,9 @@ void MtkImageWriter::WriteHeaders(std::vector<uint8_t>& image) const {
         WriteLe32(h, 2, sector.format);
         h[6] = 0x00;  // recording mode: overwrite when full, log by time
         h[7] = 0x01;
-        WriteLe32(h, 8, 50);   // every 5 s (tenths)
-        WriteLe32(h, 12, 0);   // no distance criterion
-        WriteLe32(h, 16, 0);   // no speed criterion
+        WriteLe32(h, 8, 50);  // every 5 s (tenths)
+        WriteLe32(h, 12, 0);  // no distance criterion
+        WriteLe32(h, 16, 0);  // no speed criterion
         WriteLe32(h, kMarkOffset, sector.mark ? kSectorMark : 0xFFFFFFFFu);
     }
 }

@@ -36,20 +36,19 @@ struct MtkSatellite {
 // Values of the fields a FixRecord does not carry; written only when the
 // format register has their bit set.
 struct MtkRecordExtras {
-    uint8_t valid = 0x01;         // VAL: fix flags (0x01 FIX, 0x02 SPS, 0x04 DGPS, 0x40 EST)
-    float track = 90.0f;          // TRK, degrees
-    uint16_t dgpsStation = 0;     // DSTA
-    float dgpsAge = 0.0f;         // DAGE
-    uint16_t pdop = 180;          // hundredths
+    uint8_t valid = 0x01;      // VAL: fix flags (0x01 FIX, 0x02 SPS, 0x04 DGPS, 0x40 EST)
+    float track = 90.0f;       // TRK, degrees
+    uint16_t dgpsStation = 0;  // DSTA
+    float dgpsAge = 0.0f;      // DAGE
+    uint16_t pdop = 180;       // hundredths
     uint16_t hdop = 110;
     uint16_t vdop = 140;
-    uint8_t inView = 8;           // NSAT
+    uint8_t inView = 8;  // NSAT
     uint8_t inUse = 6;
-    std::vector<MtkSatellite> satellites = {{3, true, 40, 120, 38}, {11, true, 62, 250, 44},
-                                            {19, false, 12, 30, 21}};
-    bool countErased = false;     // with no satellites, write the count byte as 0xFF
-    uint16_t reason = 0x1;        // RCR: 0x1 SEC, 0x2 SPD, 0x4 DIS, 0x8 BTN
-    uint16_t milliseconds = 0;    // MS
+    std::vector<MtkSatellite> satellites = {{3, true, 40, 120, 38}, {11, true, 62, 250, 44}, {19, false, 12, 30, 21}};
+    bool countErased = false;   // with no satellites, write the count byte as 0xFF
+    uint16_t reason = 0x1;      // RCR: 0x1 SEC, 0x2 SPD, 0x4 DIS, 0x8 BTN
+    uint16_t milliseconds = 0;  // MS
     // SPD as stored (hundredths of m/s); by default the fix's km/h rounded.
     std::optional<int32_t> rawSpeed;
     // UTC as stored; by default the fix's time.
@@ -70,8 +69,7 @@ public:
     // Appends one record under the current format. HGT keeps the upper three
     // bytes of the height's float, so the decoded height has its lowest
     // mantissa byte cleared (see StoredHeight).
-    void AddFix(const FixRecord& fix, const MtkRecordExtras& extras = {},
-                Checksum checksum = kGoodChecksum);
+    void AddFix(const FixRecord& fix, const MtkRecordExtras& extras = {}, Checksum checksum = kGoodChecksum);
 
     // A record whose UTC is `utc` (0x80000000 or above is not a calendar time).
     void AddInvalidUtcRecord(uint32_t utc = 0xFFFFFFFFu);
@@ -110,8 +108,7 @@ public:
     std::vector<uint8_t> UsedImage() const;
 
     // The bytes of one record, checksum included.
-    static std::vector<uint8_t> EncodeRecord(uint32_t format, const FixRecord& fix,
-                                             const MtkRecordExtras& extras = {},
+    static std::vector<uint8_t> EncodeRecord(uint32_t format, const FixRecord& fix, const MtkRecordExtras& extras = {},
                                              Checksum checksum = kGoodChecksum);
     // The height a decoder reads back from the stored HGT bytes.
     static float StoredHeight(float height);

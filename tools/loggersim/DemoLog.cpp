@@ -58,8 +58,7 @@ FixList DriveFixes(const Drive& drive) {
     double travelled = 0.0;
     double speed = 0.0;
     for (int64_t t = 0;; t += kFixInterval) {
-        while (leg + 1 < drive.route.size() &&
-               travelled > legStart + Metres(drive.route[leg - 1], drive.route[leg])) {
+        while (leg + 1 < drive.route.size() && travelled > legStart + Metres(drive.route[leg - 1], drive.route[leg])) {
             legStart += Metres(drive.route[leg - 1], drive.route[leg]);
             ++leg;
         }

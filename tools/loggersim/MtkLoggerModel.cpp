@@ -122,27 +122,27 @@ std::string MtkLoggerModel::AnswerPmtk182(const std::vector<std::string>& fields
 
 std::string MtkLoggerModel::StatusValue(int item) const {
     switch (item) {
-    case 2: {
-        const uint32_t format = image_.size() >= 6 ? ReadLe32(image_, 2) : 0x8800003Du;
-        return Hex8(format == 0xFFFFFFFFu ? 0x8800003Du : format);
-    }
-    case 3: return "50";
-    case 4:  // distance and speed criteria off
-    case 5: return "0";
-    case 6: return "1";
-    case 7: return "2";
-    case 8: return Hex8(static_cast<uint32_t>(image_.size()));
-    case 9: {
-        uint32_t code = 0;
-        while ((uint32_t{1} << (code + 1)) <= options_.flashSize) ++code;
-        char id[8];
-        std::snprintf(id, sizeof id, "C220%02X", code);
-        return id;
-    }
-    case 10: return Hex8(RecordCount());
-    case 11: return std::to_string(options_.flashSize / kSectorSize);
-    case 12: return std::to_string(RecordCount());
-    default: return "0";
+        case 2: {
+            const uint32_t format = image_.size() >= 6 ? ReadLe32(image_, 2) : 0x8800003Du;
+            return Hex8(format == 0xFFFFFFFFu ? 0x8800003Du : format);
+        }
+        case 3: return "50";
+        case 4:  // distance and speed criteria off
+        case 5: return "0";
+        case 6: return "1";
+        case 7: return "2";
+        case 8: return Hex8(static_cast<uint32_t>(image_.size()));
+        case 9: {
+            uint32_t code = 0;
+            while ((uint32_t{1} << (code + 1)) <= options_.flashSize) ++code;
+            char id[8];
+            std::snprintf(id, sizeof id, "C220%02X", code);
+            return id;
+        }
+        case 10: return Hex8(RecordCount());
+        case 11: return std::to_string(options_.flashSize / kSectorSize);
+        case 12: return std::to_string(RecordCount());
+        default: return "0";
     }
 }
 
@@ -155,14 +155,13 @@ std::string MtkLoggerModel::ReadMemory(uint32_t address, uint32_t size) {
     }
     static constexpr char kHex[] = "0123456789ABCDEF";
     const size_t chunks = (size + options_.chunkSize - 1) / options_.chunkSize;
-    Trace("mtk: read " + std::to_string(size) + " bytes from " + Hex8(address) + " in " +
-          std::to_string(chunks) + " sentences");
+    Trace("mtk: read " + std::to_string(size) + " bytes from " + Hex8(address) + " in " + std::to_string(chunks) +
+          " sentences");
     out.reserve(static_cast<size_t>(size) * 2 + chunks * 40);
     ++reads_;
     for (size_t chunk = 0; chunk < chunks; ++chunk) {
         const uint32_t start = address + static_cast<uint32_t>(chunk * options_.chunkSize);
-        const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(options_.chunkSize),
-                                                  address + size - start);
+        const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(options_.chunkSize), address + size - start);
         if (options_.dropChunks.count(chunk) != 0) {
             Trace("mtk: data sentence " + std::to_string(chunk) + " dropped");
             continue;

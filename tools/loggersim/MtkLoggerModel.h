@@ -29,16 +29,16 @@
 #include <string>
 #include <vector>
 
-#include "tools/loggersim/SimulatedLogger.h"
 #include "tools/loggersim/SentenceAssembler.h"
+#include "tools/loggersim/SimulatedLogger.h"
 
 namespace ml::sim {
 
 struct MtkLoggerOptions {
-    size_t chunkSize = 2048;          // data bytes per "$PMTK182,8" sentence
-    unsigned badChecksumEvery = 0;    // every Nth data sentence of a read gets a wrong checksum; 0 off
-    std::set<size_t> dropChunks;      // data sentences of a read (from 0) that are never sent
-    bool garbageBetween = false;      // line noise before every sentence
+    size_t chunkSize = 2048;                 // data bytes per "$PMTK182,8" sentence
+    unsigned badChecksumEvery = 0;           // every Nth data sentence of a read gets a wrong checksum; 0 off
+    std::set<size_t> dropChunks;             // data sentences of a read (from 0) that are never sent
+    bool garbageBetween = false;             // line noise before every sentence
     uint32_t flashSize = 16u * 1024 * 1024;  // a power of two from 64 KiB
 };
 

@@ -62,8 +62,8 @@ bool ParseIsoUtc(std::string_view text, int64_t& unix) {
         return false;
     }
     if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59) return false;
-    unix = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
-           hour * 3600 + minute * 60 + second;
+    unix = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 + hour * 3600 +
+           minute * 60 + second;
     return true;
 }
 
@@ -92,8 +92,7 @@ bool ParseTime(std::string_view text, uint32_t& loggerTime, std::string& error) 
 bool ParseRecord(std::string_view line, PhlxLogRecord& record, std::string& error) {
     const std::vector<std::string> fields = SplitFields(line);
     if (fields.size() != 6) {
-        error = "a record needs 6 fields (time,lat,lon,height,speed,distance), found " +
-                std::to_string(fields.size());
+        error = "a record needs 6 fields (time,lat,lon,height,speed,distance), found " + std::to_string(fields.size());
         return false;
     }
     if (!ParseTime(fields[0], record.time, error)) return false;

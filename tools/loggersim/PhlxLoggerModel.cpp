@@ -118,8 +118,8 @@ void PhlxLoggerModel::SendLog(const std::vector<std::string>& fields, std::strin
         Trace("phlx: malformed log request ignored");
         return;
     }
-    const auto entry = std::find_if(logbook_.begin(), logbook_.end(),
-                                    [index](const PhlxLogEntry& e) { return e.index == index; });
+    const auto entry =
+        std::find_if(logbook_.begin(), logbook_.end(), [index](const PhlxLogEntry& e) { return e.index == index; });
     if (entry == logbook_.end()) {
         Trace("phlx: no log with index " + std::to_string(index) + ", request ignored");
         return;
@@ -185,8 +185,7 @@ void PhlxLoggerModel::AnnounceNextPackage(std::string& out) {
         Trace("phlx: package " + std::to_string(packageNumber_) + " announced with the wrong check " + check);
     }
     waiting_ = Waiting::AnnounceAck;
-    EmitText(out, "PHLX902," + std::to_string(packageInTransfer_) + "," + std::to_string(packageLength_) +
-                      "," + check);
+    EmitText(out, "PHLX902," + std::to_string(packageInTransfer_) + "," + std::to_string(packageLength_) + "," + check);
 }
 
 void PhlxLoggerModel::SendPackage(std::string& out) {

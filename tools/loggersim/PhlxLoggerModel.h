@@ -34,12 +34,12 @@
 namespace ml::sim {
 
 struct PhlxLoggerOptions {
-    size_t packageSize = 1024;           // bytes per package before rounding
-    unsigned badChecksumEvery = 0;       // every Nth text sentence gets a wrong checksum; 0 off
-    std::set<size_t> dropPackages;       // packages announced and acknowledged but never sent
-    std::set<size_t> badPackageChecks;   // packages announced with a wrong check text
-    unsigned extraRecords = 0;           // records sent beyond the count a 703 asks for
-    bool garbageBetween = false;         // line noise before every text sentence
+    size_t packageSize = 1024;          // bytes per package before rounding
+    unsigned badChecksumEvery = 0;      // every Nth text sentence gets a wrong checksum; 0 off
+    std::set<size_t> dropPackages;      // packages announced and acknowledged but never sent
+    std::set<size_t> badPackageChecks;  // packages announced with a wrong check text
+    unsigned extraRecords = 0;          // records sent beyond the count a 703 asks for
+    bool garbageBetween = false;        // line noise before every text sentence
 };
 
 class PhlxLoggerModel : public SimulatedLogger {
@@ -71,8 +71,8 @@ private:
     size_t unit_ = 1;                // entry or record size of the transfer
     size_t offset_ = 0;              // start of the current package in transfer_
     size_t packageLength_ = 0;
-    size_t packageInTransfer_ = 0;   // sequence number sent in 902
-    size_t packageNumber_ = 0;       // packages since the last 810, for the faults
+    size_t packageInTransfer_ = 0;  // sequence number sent in 902
+    size_t packageNumber_ = 0;      // packages since the last 810, for the faults
     unsigned textSentences_ = 0;
     unsigned noiseIndex_ = 0;
 };

@@ -15,8 +15,7 @@ namespace ml::sim {
 
 namespace {
 
-const std::chrono::nanoseconds kByteTime{
-    static_cast<int64_t>(PtyLink::kBitsPerByte / PtyLink::kBaud * 1e9)};
+const std::chrono::nanoseconds kByteTime{static_cast<int64_t>(PtyLink::kBitsPerByte / PtyLink::kBaud * 1e9)};
 
 // Paced bytes go out in bursts of at most this many, a few milliseconds of
 // line time, so the program's reads see pieces like a real UART delivers.

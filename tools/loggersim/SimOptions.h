@@ -11,11 +11,11 @@ namespace ml::sim {
 struct SimOptions {
     enum class Kind { None, Mtk, Phlx };
     Kind kind = Kind::None;
-    std::string mtkImage;       // --mtk-image FILE
-    std::string phlxRecords;    // --phlx-records FILE
-    bool demo = false;          // --demo mtk|phlx: the built-in log
+    std::string mtkImage;     // --mtk-image FILE
+    std::string phlxRecords;  // --phlx-records FILE
+    bool demo = false;        // --demo mtk|phlx: the built-in log
 
-    size_t chunkSize = 0;       // 0: the logger kind's default
+    size_t chunkSize = 0;  // 0: the logger kind's default
     unsigned badChecksumEvery = 0;
     std::set<size_t> dropChunks;
     std::set<size_t> badPackageChecks;
@@ -24,12 +24,12 @@ struct SimOptions {
     std::optional<uint64_t> silenceAfter;
     std::optional<uint64_t> hangupAfter;
     bool pace = false;
-    uint32_t flashSize = 0;     // --flash-size BYTES; 0: the model's default
+    uint32_t flashSize = 0;  // --flash-size BYTES; 0: the model's default
 
-    std::string logPath;        // --log FILE
-    std::string statsPath;      // --stats FILE
-    std::string linkPath;       // --link PATH
-    double exitAfterIdle = 0;   // seconds; 0: run until killed
+    std::string logPath;       // --log FILE
+    std::string statsPath;     // --stats FILE
+    std::string linkPath;      // --link PATH
+    double exitAfterIdle = 0;  // seconds; 0: run until killed
     bool verbose = false;
     bool help = false;
 };

@@ -58,8 +58,7 @@ ReceivedSentence CheckReceivedSentence(std::string_view line) {
     const uint8_t expected = SentenceChecksum(body);
     if (expected != static_cast<uint8_t>(high * 16 + low)) {
         char text[64];
-        std::snprintf(text, sizeof text, "checksum %c%c, expected %02X", line[star + 1], line[star + 2],
-                      expected);
+        std::snprintf(text, sizeof text, "checksum %c%c, expected %02X", line[star + 1], line[star + 2], expected);
         result.error = text;
         return result;
     }
@@ -84,14 +83,10 @@ std::vector<std::string> SplitFields(std::string_view body) {
 std::string NoiseBytes(unsigned index) {
     using namespace std::string_literals;
     switch (index % 4) {
-    case 0:
-        return "\xFF\xFF\x00\xFE"s;
-    case 1:
-        return FrameSentence("GPTXT,01,01,02,LOGGER NOISE");
-    case 2:
-        return "\x00$PM\r\n"s;
-    default:
-        return "#@\xA5\x5A noise\r\n"s;
+        case 0: return "\xFF\xFF\x00\xFE"s;
+        case 1: return FrameSentence("GPTXT,01,01,02,LOGGER NOISE");
+        case 2: return "\x00$PM\r\n"s;
+        default: return "#@\xA5\x5A noise\r\n"s;
     }
 }
 

@@ -22,8 +22,7 @@ public:
     CsvText& Text(std::string_view text) {
         Separate();
         std::string field;
-        if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
-            field = "'";
+        if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) field = "'";
         field += text;
         if (field.find_first_of(",\"\r\n") == std::string::npos) {
             out_ += field;
@@ -76,9 +75,8 @@ std::string_view PlainDay(std::string_view dayText) { return dayText.substr(0, d
 
 std::string LogCsv(const OfficialLog& log) {
     CsvText csv;
-    Header(csv, {"운행번호", "사용일자", "시작", "종료", "부서", "성명", "주행 전(km)", "주행 후(km)",
-                 "주행거리(km)", "출·퇴근용(km)", "일반 업무용(km)", "사용용도", "운행목적", "비고", "출발지",
-                 "도착지"});
+    Header(csv, {"운행번호", "사용일자", "시작", "종료", "부서", "성명", "주행 전(km)", "주행 후(km)", "주행거리(km)",
+                 "출·퇴근용(km)", "일반 업무용(km)", "사용용도", "운행목적", "비고", "출발지", "도착지"});
     // Monthly subtotals are left out: the file holds the trips, a
     // spreadsheet adds them up itself.
     for (const LogRow& row : log.rows) {

@@ -31,23 +31,22 @@ std::string Call(const char* function, std::initializer_list<std::string_view> a
 
 std::string RowStatement(const LogRow& row) {
     switch (row.kind) {
-    case LogRow::Kind::MonthTotal:
-        return Call("table_month_total", {row.dateText, KmText(row.distanceKm), KmText(row.commuteKm),
-                                          KmText(row.businessKm)});
-    case LogRow::Kind::Unrecorded:
-        return Call("table_unrecorded", {RowDayText(row), KmText(row.beforeKm), KmText(row.afterKm),
-                                         KmText(row.distanceKm), RemarkText(row)});
-    case LogRow::Kind::Trip: break;
+        case LogRow::Kind::MonthTotal:
+            return Call("table_month_total",
+                        {row.dateText, KmText(row.distanceKm), KmText(row.commuteKm), KmText(row.businessKm)});
+        case LogRow::Kind::Unrecorded:
+            return Call("table_unrecorded", {RowDayText(row), KmText(row.beforeKm), KmText(row.afterKm),
+                                             KmText(row.distanceKm), RemarkText(row)});
+        case LogRow::Kind::Trip: break;
     }
     // Private driving shows its distance only; an unclassified trip leaves
     // both business columns empty.
     const bool privateTrip = row.use == Use::Private;
-    return Call("table_body",
-                {RowDayText(row), row.dept, row.name, privateTrip ? "" : KmText(row.beforeKm),
-                 privateTrip ? "" : KmText(row.afterKm), KmText(row.distanceKm),
-                 row.use == Use::Commute ? KmText(row.commuteKm) : "",
-                 row.use == Use::Business ? KmText(row.businessKm) : "", RemarkText(row),
-                 privateTrip ? "" : row.endAddress, row.editedAfterPeriod ? "1" : ""});
+    return Call("table_body", {RowDayText(row), row.dept, row.name, privateTrip ? "" : KmText(row.beforeKm),
+                               privateTrip ? "" : KmText(row.afterKm), KmText(row.distanceKm),
+                               row.use == Use::Commute ? KmText(row.commuteKm) : "",
+                               row.use == Use::Business ? KmText(row.businessKm) : "", RemarkText(row),
+                               privateTrip ? "" : row.endAddress, row.editedAfterPeriod ? "1" : ""});
 }
 
 }  // namespace
@@ -75,13 +74,12 @@ std::vector<std::string> RefundPageStatements(const RefundRecord& refund) {
     out.reserve(refund.entries.size() + 6);
     out.push_back("clear()");
     out.push_back(Call("name_table_list", {"", car.name}));
-    out.push_back(Call("refund_head", {car.company, car.regNo, refund.periodFromText,
-                                       refund.periodToText, car.dept}));
+    out.push_back(Call("refund_head", {car.company, car.regNo, refund.periodFromText, refund.periodToText, car.dept}));
     int number = 0;
     for (const RefundEntry& e : refund.entries) {
-        out.push_back(Call("table_list", {std::to_string(++number), DayTimeText(e.startText),
-                                          DayTimeText(e.endText), e.startAddress, e.endAddress,
-                                          KmText(e.distanceKm), e.purpose, UseLabel(e.use)}));
+        out.push_back(
+            Call("table_list", {std::to_string(++number), DayTimeText(e.startText), DayTimeText(e.endText),
+                                e.startAddress, e.endAddress, KmText(e.distanceKm), e.purpose, UseLabel(e.use)}));
     }
     out.push_back("end_table_list()");
     out.push_back(Call("total_table_list", {KmText(refund.totalKm), FixedText(refund.economyKmPerLitre, 2),

@@ -32,12 +32,12 @@ std::string ScriptString(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '<': out += "\\x3C"; break;
-        default: out += c;
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '<': out += "\\x3C"; break;
+            default: out += c;
         }
     }
     out += '"';

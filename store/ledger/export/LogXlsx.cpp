@@ -67,8 +67,8 @@ void Merge(lxw_worksheet* s, lxw_row_t r0, lxw_col_t c0, lxw_row_t r1, lxw_col_t
 
 // A formula whose value is stored beside it; over an empty range the total
 // is a plain 0.
-void Total(lxw_worksheet* s, lxw_row_t row, lxw_col_t col, const std::string& formula, double value,
-           lxw_format* format, bool empty) {
+void Total(lxw_worksheet* s, lxw_row_t row, lxw_col_t col, const std::string& formula, double value, lxw_format* format,
+           bool empty) {
     if (empty)
         worksheet_write_number(s, row, col, 0, format);
     else
@@ -186,12 +186,11 @@ bool WriteLogXlsx(const OfficialLog& log, const std::string& path, std::string& 
     Merge(s, t + 1, 3, t + 1, 5, "", f.km);
     Total(s, t + 1, 3, "SUBTOTAL(9," + Range(first, last, 5) + ")", totals.totalKm, f.km, empty);
     Merge(s, t + 1, 6, t + 1, 7, "", f.km);
-    Total(s, t + 1, 6,
-          "SUBTOTAL(9," + Range(first, last, 6) + ")+SUBTOTAL(9," + Range(first, last, 7) + ")",
+    Total(s, t + 1, 6, "SUBTOTAL(9," + Range(first, last, 6) + ")+SUBTOTAL(9," + Range(first, last, 7) + ")",
           totals.businessKm, f.km, empty);
     const std::string total = Ref(t + 1, 3);
-    Total(s, t + 1, 8, "IF(" + total + "=0,0," + Ref(t + 1, 6) + "/" + total + "*100)", totals.sharePercent,
-          f.percent, empty);
+    Total(s, t + 1, 8, "IF(" + total + "=0,0," + Ref(t + 1, 6) + "/" + total + "*100)", totals.sharePercent, f.percent,
+          empty);
     if (edited) worksheet_write_string(s, t + 2, 0, "＊ 기간이 끝난 뒤 분류하거나 고친 운행", f.plain);
     return book.Commit(error);
 }

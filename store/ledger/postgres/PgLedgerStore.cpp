@@ -148,10 +148,10 @@ public:
         if (migrate) {
             ML_LEDGER_TRY(Migrate());
         } else if (version < LatestSchemaVersion()) {
-            return Status::Refused(Format("%s: 원장 형식이 오래되었거나 아직 없습니다 (형식 %lld, 이 프로그램은 %d): "
-                                          "관리자가 mileledger-cli ledger migrate를 실행해야 합니다",
-                                          db_.location().c_str(), static_cast<long long>(version),
-                                          LatestSchemaVersion()));
+            return Status::Refused(
+                Format("%s: 원장 형식이 오래되었거나 아직 없습니다 (형식 %lld, 이 프로그램은 %d): "
+                       "관리자가 mileledger-cli ledger migrate를 실행해야 합니다",
+                       db_.location().c_str(), static_cast<long long>(version), LatestSchemaVersion()));
         }
         bool found = false;
         return db_.QueryText("SELECT current_user", role_, found);
@@ -199,13 +199,15 @@ private:
             version = 0;
             for (const char* table : LedgerTables()) {
                 ML_LEDGER_TRY(db_.QueryText(Format("SELECT to_regclass('%s') IS NOT NULL", table), text, found));
-                if (text == "t") return Status::Refused(db_.location() + ": MileLedger 원장 데이터베이스가 아닙니다 (표 " + table + ")");
+                if (text == "t")
+                    return Status::Refused(db_.location() + ": MileLedger 원장 데이터베이스가 아닙니다 (표 " + table +
+                                           ")");
             }
         }
         if (version > LatestSchemaVersion()) {
-            return Status::Refused(Format("%s: 더 새로운 프로그램이 만든 원장입니다 (형식 %lld, 이 프로그램은 %d까지 읽습니다)",
-                                          db_.location().c_str(), static_cast<long long>(version),
-                                          LatestSchemaVersion()));
+            return Status::Refused(
+                Format("%s: 더 새로운 프로그램이 만든 원장입니다 (형식 %lld, 이 프로그램은 %d까지 읽습니다)",
+                       db_.location().c_str(), static_cast<long long>(version), LatestSchemaVersion()));
         }
         return Status::Ok();
     }
@@ -220,9 +222,11 @@ private:
             ML_LEDGER_TRY(db_.Exec("GRANT SELECT ON schema_version TO PUBLIC"));
             int64_t version = 0;
             ML_LEDGER_TRY(ReadVersion(version));
-            if (version == 0) ML_LEDGER_TRY(db_.Exec("DELETE FROM schema_version; INSERT INTO schema_version VALUES (0)"));
+            if (version == 0)
+                ML_LEDGER_TRY(db_.Exec("DELETE FROM schema_version; INSERT INTO schema_version VALUES (0)"));
             for (int step = static_cast<int>(version) + 1; step <= LatestSchemaVersion(); ++step) {
-                for (const std::string& sql : SchemaStatements(step, SqlDialect::Postgres)) ML_LEDGER_TRY(db_.Exec(sql));
+                for (const std::string& sql : SchemaStatements(step, SqlDialect::Postgres))
+                    ML_LEDGER_TRY(db_.Exec(sql));
                 ML_LEDGER_TRY(db_.Exec(Format("UPDATE schema_version SET version = %d", step)));
             }
             return Status::Ok();

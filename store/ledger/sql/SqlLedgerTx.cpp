@@ -9,14 +9,35 @@ namespace ml::ledger {
 namespace {
 
 enum Sql : int {
-    kFindCar, kListCars, kInsertCar, kUpdateCar,
-    kAddDownload, kListDownloads, kGetDownload, kSetDownloadAdded, kLastDownload,
-    kInsertFix, kFixTimes, kFixSources, kFixes, kDeleteFixesOfKind, kHasKind,
-    kTripsOverlapping, kGetTrip, kInsertTrip, kUpdateTrip, kDeleteTrip,
-    kAddReading, kRemoveReading, kReadings,
-    kAddHistory, kHistory,
-    kGetLoggerMemory, kPutLoggerMemory,
-    kGetShared, kPutShared,
+    kFindCar,
+    kListCars,
+    kInsertCar,
+    kUpdateCar,
+    kAddDownload,
+    kListDownloads,
+    kGetDownload,
+    kSetDownloadAdded,
+    kLastDownload,
+    kInsertFix,
+    kFixTimes,
+    kFixSources,
+    kFixes,
+    kDeleteFixesOfKind,
+    kHasKind,
+    kTripsOverlapping,
+    kGetTrip,
+    kInsertTrip,
+    kUpdateTrip,
+    kDeleteTrip,
+    kAddReading,
+    kRemoveReading,
+    kReadings,
+    kAddHistory,
+    kHistory,
+    kGetLoggerMemory,
+    kPutLoggerMemory,
+    kGetShared,
+    kPutShared,
     kSqlCount
 };
 
@@ -24,7 +45,7 @@ enum Sql : int {
     "id, reg_no, kind, company, biz_no, dept, name, form, year_start_month, year_start_day, cut_seconds, base_odometer_km"
 #define ML_DOWNLOAD_COLUMNS \
     "id, car_id, made_at, source, kind, logger_id, detail, fix_count, added_count, first_time, last_time, partial"
-#define ML_TRIP_COLUMNS                                                                                       \
+#define ML_TRIP_COLUMNS                                                                                        \
     "id, car_id, start_time, end_time, fix_count, distance_m, start_latitude, start_longitude, end_latitude, " \
     "end_longitude, start_address, end_address, trip_use, purpose, note, driver_dept, driver_name"
 
@@ -41,7 +62,8 @@ constexpr const char* kSqlText[] = {
     "SELECT " ML_DOWNLOAD_COLUMNS " FROM download WHERE car_id = ?1 ORDER BY made_at, id",
     "SELECT " ML_DOWNLOAD_COLUMNS ", raw FROM download WHERE id = ?1",
     "UPDATE download SET added_count = ?2 WHERE id = ?1",
-    "SELECT " ML_DOWNLOAD_COLUMNS ", raw FROM download WHERE car_id = ?1 AND logger_id = ?2 "
+    "SELECT " ML_DOWNLOAD_COLUMNS
+    ", raw FROM download WHERE car_id = ?1 AND logger_id = ?2 "
     "ORDER BY made_at DESC, id DESC LIMIT 1",
 
     "INSERT INTO fix (car_id, time, latitude, longitude, speed, height, download_id) "
@@ -54,7 +76,8 @@ constexpr const char* kSqlText[] = {
     "(SELECT id FROM download WHERE car_id = ?1 AND kind = ?4)",
     "SELECT 1 FROM download WHERE car_id = ?1 AND kind = ?2 LIMIT 1",
 
-    "SELECT " ML_TRIP_COLUMNS " FROM trip WHERE car_id = ?1 AND end_time >= ?2 AND start_time <= ?3 "
+    "SELECT " ML_TRIP_COLUMNS
+    " FROM trip WHERE car_id = ?1 AND end_time >= ?2 AND start_time <= ?3 "
     "ORDER BY start_time",
     "SELECT " ML_TRIP_COLUMNS " FROM trip WHERE id = ?1",
     "INSERT INTO trip (car_id, start_time, end_time, fix_count, distance_m, start_latitude, start_longitude, "
@@ -102,8 +125,8 @@ const char* KindText(DownloadKind kind) {
 }
 
 bool ParseKind(const std::string& text, DownloadKind& kind) {
-    for (DownloadKind k : {DownloadKind::MtkImage, DownloadKind::PhlxRecords, DownloadKind::TrackFile,
-                           DownloadKind::FixCsv}) {
+    for (DownloadKind k :
+         {DownloadKind::MtkImage, DownloadKind::PhlxRecords, DownloadKind::TrackFile, DownloadKind::FixCsv}) {
         if (text == KindText(k)) {
             kind = k;
             return true;
@@ -339,8 +362,7 @@ Status SqlLedgerTx::PutLoggerMemory(const LoggerMemory& m) {
     return s->Run();
 }
 
-Status SqlLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes,
-                                   int64_t& added) {
+Status SqlLedgerTx::InsertFixes(int64_t carId, int64_t downloadId, std::span<const LedgerFix> fixes, int64_t& added) {
     SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kInsertFix, s));
     added = 0;
@@ -385,8 +407,7 @@ Status SqlLedgerTx::Fixes(int64_t carId, int64_t from, int64_t to, std::vector<L
     return status;
 }
 
-Status SqlLedgerTx::DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind,
-                                         int64_t& removed) {
+Status SqlLedgerTx::DeleteFixesOfKind(int64_t carId, int64_t from, int64_t to, DownloadKind kind, int64_t& removed) {
     SqlStatement* s = nullptr;
     ML_LEDGER_TRY(Use(kDeleteFixesOfKind, s, carId, from, to, std::string_view(KindText(kind))));
     ML_LEDGER_TRY(s->Run());
@@ -507,8 +528,8 @@ Status SqlLedgerTx::History(int64_t carId, std::vector<HistoryEntry>& entries) {
     entries.clear();
     Status status;
     while (s->Step(status)) {
-        entries.push_back({s->Int(0), s->Int(1), s->Int(2), s->Int(3), s->Int(4), s->Text(5), s->Text(6),
-                           s->Text(7), s->Text(8)});
+        entries.push_back(
+            {s->Int(0), s->Int(1), s->Int(2), s->Int(3), s->Int(4), s->Text(5), s->Text(6), s->Text(7), s->Text(8)});
     }
     return status;
 }

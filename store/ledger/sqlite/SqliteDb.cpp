@@ -60,13 +60,10 @@ Status SqliteDb::Error(int rc, std::string_view what) const {
     }
     switch (rc & 0xFF) {
         case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return Status::Conflict(message);
+        case SQLITE_LOCKED: return Status::Conflict(message);
         case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-            return Status::Refused(message);
-        default:
-            return Status::Failed(message);
+        case SQLITE_CORRUPT: return Status::Refused(message);
+        default: return Status::Failed(message);
     }
 }
 

@@ -56,8 +56,9 @@ Status CheckProbe(const std::string& path, const Probe& probe) {
         return Status::Refused(path + ": MileLedger 원장 파일이 아닙니다");
     }
     if (probe.version > LatestSchemaVersion()) {
-        return Status::Refused(Format("%s: 더 새로운 프로그램이 만든 원장입니다 (형식 %lld, 이 프로그램은 %d까지 읽습니다)",
-                                      path.c_str(), static_cast<long long>(probe.version), LatestSchemaVersion()));
+        return Status::Refused(
+            Format("%s: 더 새로운 프로그램이 만든 원장입니다 (형식 %lld, 이 프로그램은 %d까지 읽습니다)", path.c_str(),
+                   static_cast<long long>(probe.version), LatestSchemaVersion()));
     }
     if (probe.version > 0) {
         for (const char* table : LedgerTables()) {
@@ -80,7 +81,8 @@ Status Migrate(SqliteDb& db) {
             return Status::Refused(db.path() + ": 더 새로운 프로그램이 만든 원장입니다");
         }
         for (int step = static_cast<int>(version) + 1; step <= LatestSchemaVersion(); ++step) {
-            for (const std::string& sql : SchemaStatements(step, SqlDialect::Sqlite)) ML_LEDGER_TRY(db.Exec(sql.c_str()));
+            for (const std::string& sql : SchemaStatements(step, SqlDialect::Sqlite))
+                ML_LEDGER_TRY(db.Exec(sql.c_str()));
             ML_LEDGER_TRY(db.Exec(Format("PRAGMA user_version = %d", step).c_str()));
         }
         return db.Exec(Format("PRAGMA application_id = %d", kLedgerApplicationId).c_str());
