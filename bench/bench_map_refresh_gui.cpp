@@ -34,7 +34,9 @@ QVariant Eval(PageScriptView* page, const QString& expression) {
 void WaitForPaint(PageScriptView* page) {
     page->CallPageScript(QStringLiteral(
         "window.painted = false; requestAnimationFrame(() => requestAnimationFrame(() => { painted = true; }))"));
-    QTest::qWaitFor([&] { return Eval(page, "window.painted === true").toBool(); }, 120000);
+    if (!QTest::qWaitFor([&] { return Eval(page, "window.painted === true").toBool(); }, 120000)) {
+        qWarning("the map did not paint within two minutes");
+    }
 }
 
 TrackList MakeTracks(int trackCount, int fixesPerTrack) {

@@ -127,7 +127,7 @@ char* PutFloat(char* out, char* end, float value) {
             const int shift = e + s;
             uint64_t q;
             if (shift >= 0) {
-                q = shift < 64 - std::bit_width(n) ? n << shift : UINT64_MAX;
+                q = shift < 64 - static_cast<int>(std::bit_width(n)) ? n << shift : UINT64_MAX;
             } else {
                 const int r = -shift;  // at most 53
                 q = n >> r;

@@ -102,7 +102,9 @@ TEST(FixCsvParse, ToleratesCrLfBlanksAndNoFinalNewlineAndNamesTheLineOfAnError) 
         std::string error;
         const bool parsed = ParseFixCsv(text, fixes, error);
         EXPECT_EQ(parsed ? FormatFixCsv(FixList(fixes.begin() + 1, fixes.end())) : error, expected);
-        if (!parsed) EXPECT_EQ(fixes.size(), 1u) << expected;
+        if (!parsed) {
+            EXPECT_EQ(fixes.size(), 1u) << expected;
+        }
     }
 }
 

@@ -201,7 +201,9 @@ TEST(MtkDownload, DataSentenceRules) {
         MtkDownload d;
         test::RunDownload(d, SimBut(logger, "$PMTK182,7,", c.reply));
         EXPECT_EQ(d.outcome(), c.outcome);
-        if (c.outcome == MtkOutcome::Completed) EXPECT_EQ(Image(d), c.image);
+        if (c.outcome == MtkOutcome::Completed) {
+            EXPECT_EQ(Image(d), c.image);
+        }
         EXPECT_EQ(d.crcErrors(), c.crcErrors);
         EXPECT_EQ(d.missingSentences(), c.missing);
         if (!c.message.empty()) {

@@ -65,7 +65,9 @@ TEST(TrackFile, TextsAndPositionsComeBackAndOnlySelectedTracksWhenAsked) {
     ASSERT_EQ(back.tracks.size(), 2u);
     const TrackRecord& r = back.tracks[0];
     for (size_t i = 0; i < texts.size(); ++i) {
-        if (i != 2) EXPECT_EQ(*TrackTexts(r)[i], *texts[i]) << i;
+        if (i != 2) {
+            EXPECT_EQ(*TrackTexts(r)[i], *texts[i]) << i;
+        }
     }
     EXPECT_EQ(r.purpose, "meeting， then  lunch");
     EXPECT_EQ(r.selected, 1);

@@ -51,7 +51,7 @@ QVariant Eval(PageScriptView* view, const QString& expression) {
         result = value;
         done = true;
     });
-    QTest::qWaitFor([&] { return done; }, 30000);
+    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("the page did not answer within 30 s");
     return result;
 }
 
