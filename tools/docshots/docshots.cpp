@@ -18,6 +18,8 @@
 #include "app/LoggerSimLauncher.h"
 #include "core/MapStatements.h"
 #include "core/TextFormat.h"
+#include "tests/gui/GuiTestData.h"
+#include "tools/docshots/SilentPrompts.h"
 #include "views/CComConnectDlg.h"
 #include "views/CComboListCtrl.h"
 #include "views/CHtmlDlgTrackOutNew.h"
@@ -92,15 +94,6 @@ bool MarkersDrawn(PageScriptView* page) {
         20000);
 }
 
-class NoPrompts : public UserPrompts {
-    void Message(QWidget*, const QString&, const QString&) override {}
-    QMessageBox::StandardButton Question(QWidget*, const QString&, QMessageBox::StandardButtons) override {
-        return QMessageBox::No;
-    }
-    QString SaveFileName(QWidget*, const QString&) override { return {}; }
-    QString OpenFileName(QWidget*, const QString&) override { return {}; }
-};
-
 // The first start, the connect dialog, the popup during a download, the
 // main window with its list and the vehicle information dialog.
 void WindowsOfARead() {
@@ -109,7 +102,7 @@ void WindowsOfARead() {
     const QString port = sim.Start(ML_LOGGERSIM_PATH, "mtk", 5000, error, {"--pace"});
     CHECK(!port.isEmpty());
     QTemporaryDir dir;
-    NoPrompts prompts;
+    SilentPrompts prompts(QMessageBox::No);
     FrameOptions options;
     options.settingsPath = dir.filePath("Setting.ini").toStdString();
     options.online = false;
@@ -238,33 +231,8 @@ void Maps() {
     Keep(form.grab(), "map_main_form");
 }
 
-// A month of 60 trips, two a day from Monday 2026-03-02.
-std::vector<ReportRow> MonthOfRows() {
-    static const char* const kPlaces[] = {"서울특별시 중구 세종대로 110", "경기도 성남시 분당구 판교역로 235",
-                                          "서울특별시 강남구 테헤란로 152", "서울특별시 영등포구 여의대로 24",
-                                          "경기도 수원시 영통구 삼성로 129"};
-    static const char* const kPurposes[] = {"출근", "거래처 방문 (견적 협의)", "자재 수령", "퇴근",
-                                            "협력사 품질 점검 후 본사 복귀, 시험 성적서 수령"};
-    std::vector<ReportRow> rows;
-    for (int i = 0; i < 60; ++i) {
-        ReportRow r;
-        r.ticked = true;
-        r.no = std::to_string(i + 1);
-        r.use = i % 4 == 0 || i % 4 == 3 ? "출퇴근용" : "일반업무용";
-        r.purpose = kPurposes[i % 5];
-        r.distance = Format("%.3f Km", 3.0 + (i * 37 % 230) / 10.0);
-        const int day = 2 + i / 2, start = 6 * 60 + 14 * i;
-        r.startTime = Format("2026-03-%02d_%02d:%02d:00", day, start / 60, start % 60);
-        r.endTime = Format("2026-03-%02d_%02d:%02d:40", day, (start + 9) / 60, (start + 9) % 60);
-        r.startAddress = kPlaces[i % 5];
-        r.endAddress = i % 9 == 8 ? "No Data" : kPlaces[(i + 1) % 5];
-        rows.push_back(r);
-    }
-    return rows;
-}
-
 void Forms() {
-    const auto rows = MonthOfRows();
+    const auto rows = test::MonthOfRows(60);
     ReportSettingTexts s;
     s.businessYearStart = "2026.01.01";
     s.businessYearEnd = "2026.12.31";

@@ -16,6 +16,8 @@
 #include "app/LoggerSimLauncher.h"
 #include "store/ledger/Ledger.h"
 #include "store/platform/SettingsFile.h"
+#include "tests/gui/PageEval.h"
+#include "tools/docshots/SilentPrompts.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/ClassifyRulesDialog.h"
 #include "views/LedgerMapView.h"
@@ -27,6 +29,8 @@
 
 namespace ml {
 namespace {
+
+using test::Eval;
 
 QString gShots;
 
@@ -44,33 +48,13 @@ bool Keep(const QPixmap& picture, const QString& name) {
     return false;
 }
 
-QVariant Eval(PageScriptView* view, const QString& expression) {
-    QVariant result;
-    bool done = false;
-    view->EvaluatePageScript(expression, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 30000)) qWarning("the page did not answer within 30 s");
-    return result;
-}
-
-class NoPrompts : public UserPrompts {
-    void Message(QWidget*, const QString&, const QString&) override {}
-    QMessageBox::StandardButton Question(QWidget*, const QString&, QMessageBox::StandardButtons) override {
-        return QMessageBox::Yes;
-    }
-    QString SaveFileName(QWidget*, const QString&) override { return {}; }
-    QString OpenFileName(QWidget*, const QString&) override { return {}; }
-};
-
 bool YearPictures() {
     LoggerSimLauncher sim;
     QString error;
     const QString port = sim.Start(ML_LOGGERSIM_PATH, "mtk", 5000, error);
     CHECK(!port.isEmpty());
     QTemporaryDir dir;
-    NoPrompts prompts;
+    SilentPrompts prompts(QMessageBox::Yes);
     Settings settings = DefaultSettings();
     settings.carNum = "12가3456";
     SaveSettings(dir.filePath("Setting.ini").toStdString(), settings);
