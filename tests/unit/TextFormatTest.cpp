@@ -50,7 +50,8 @@ std::vector<std::pair<std::string, std::string>> FormatCases() {
     return out;
 }
 
-// What the core writes with numbers in it: statements, requests, labels.
+// What the core writes with numbers in it: the format cases, statements,
+// requests, labels.
 std::vector<std::string> CoreTexts() {
     std::vector<std::string> out;
     for (const auto& [format, printf] : FormatCases()) out.push_back(format);
@@ -86,14 +87,10 @@ TEST(Format, WritesWhatPrintfWritesInTheCLocale) {
 }
 
 TEST(Format, TextsKeepTheCConventionsUnderADecimalCommaLocale) {
-    const auto reference = FormatCases();
     const auto texts = CoreTexts();
     test::ScopedDecimalCommaLocale comma;
     if (!comma.active()) GTEST_SKIP() << comma.why();
     ASSERT_EQ(Printf("%.1f", 1.5), "1,5");  // the locale is in force
-    const auto under = FormatCases();
-    ASSERT_EQ(under.size(), reference.size());
-    for (size_t i = 0; i < under.size(); ++i) EXPECT_EQ(under[i].first, reference[i].second);
     EXPECT_EQ(CoreTexts(), texts);
 }
 
