@@ -31,6 +31,7 @@ TEST(LogPageStatements, EveryKindOfRowInTheFormsOwnCalls) {
     const OfficialLog log = SampleLog();
     EXPECT_EQ(LogPageStatements(log), expected);
     EXPECT_EQ(log.totals.tripCount, 4);
+    EXPECT_EQ(log.rows[2].businessKm + log.rows[2].commuteKm, 0.0) << "private: ⑦ only";
     EXPECT_EQ(log.unclassifiedTripIds, std::vector<int64_t>{5});
     EXPECT_EQ(BuildOfficialLog(SampleCar(), {}, {}, {}, log.period).totals.sharePercent, 0.0);
 

@@ -80,8 +80,8 @@ TEST(GeocodeUrl, FixedPathQueryOrderSixDecimalsAndAnEscapedKey) {
     } urls[] = {
         {"https://maps.googleapis.com", "AIzaSyA-key_0123", 37.5, 127.25,
          "https://maps.googleapis.com/maps/api/geocode/json?latlng=37.500000,127.250000&&key=AIzaSyA-key_0123&language=ko"},
-        {"http://h//", "K", 37.1234567, -0.0000004,
-         "http://h/maps/api/geocode/json?latlng=37.123457,-0.000000&&key=K&language=ko"},
+        {"http://h//", "K", -37.1234567, -0.0000004,
+         "http://h/maps/api/geocode/json?latlng=-37.123457,-0.000000&&key=K&language=ko"},
         {"http://h", "a&language=en#x y", 0, 0,
          "http://h/maps/api/geocode/json?latlng=0.000000,0.000000&&key=a%26language%3Den%23x%20y&language=ko"},
     };
