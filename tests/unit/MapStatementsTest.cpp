@@ -18,9 +18,13 @@ FixRecord Fix(float lat, float lon) {
     return f;
 }
 
-TEST(MapStatements, ColourIsRedGreenBlueFromTheLowByteUp) {
+TEST(MapStatements, ColourIsRedGreenBlueFromTheLowByteUpAndRowsAreNamedByIndex) {
     EXPECT_EQ(MapColorText(0x00FFA00Bu), "#0BA0FF");
     EXPECT_EQ(MapColorText(0xFF000000u), "#000000");  // the unused top byte is ignored
+    EXPECT_EQ(ShowRawPathStatement(4, true), "showRawPath('4','1')");
+    EXPECT_EQ(ShowRawPathStatement(0, false), "showRawPath('0','0')");
+    EXPECT_EQ(SetBoundsStatement(12), "setBounds('12')");
+    EXPECT_EQ(HighlightTrackStatement(-1), "highlightTrack('-1')");
 }
 
 TEST(MapStatements, BatchCarriesTheSamePointsAsSinglePointsInOrder) {
@@ -54,13 +58,6 @@ TEST(MapStatements, RefreshIsClearLinesInListOrderThenUpdate) {
         "fitAll()"};
     EXPECT_EQ(MapRefreshStatements(tracks), expected);
     EXPECT_EQ(MapRefreshStatements({}), (std::vector<std::string>{"clear()", "update()", "fitAll()"}));
-}
-
-TEST(MapStatements, RowStatements) {
-    EXPECT_EQ(ShowRawPathStatement(4, true), "showRawPath('4','1')");
-    EXPECT_EQ(ShowRawPathStatement(0, false), "showRawPath('0','0')");
-    EXPECT_EQ(SetBoundsStatement(12), "setBounds('12')");
-    EXPECT_EQ(HighlightTrackStatement(-1), "highlightTrack('-1')");
 }
 
 }  // namespace
