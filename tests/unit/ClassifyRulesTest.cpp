@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/ledger/ClassifyRules.h"
+#include "tests/support/LedgerTestData.h"
 #include "tests/support/TestSupport.h"
 
 namespace ml::ledger {
@@ -12,33 +13,28 @@ namespace {
 
 constexpr int64_t kMonday9 = 1772409600;  // 2026-03-02 09:00 in Seoul, a Monday
 
-struct Point {
-    double lat, lon;
-};
-constexpr Point kHome{37.5000, 127.0000}, kWork{37.5500, 127.0500}, kClient{37.5200, 127.1000},
-    kElsewhere{37.6000, 126.9000};
+using test::LedgerPoint;
+constexpr LedgerPoint kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient,
+                      kElsewhere{37.60, 126.90};
 
+// The office day's rules, the client's only in working hours, then catch-alls.
 RuleSet WeekRules() {
-    RuleSet set;
-    set.places = {{"자택", kHome.lat, kHome.lon, 200, ""},
-                  {"회사", kWork.lat, kWork.lon, 300, ""},
-                  {"거래처A", kClient.lat, kClient.lon, 200, ""}};
-    set.rules = {{RulePlaces::Between, "자택", "회사", RuleTime::WorkingDays, Use::Commute, ""},
-                 {RulePlaces::StartsOrEnds, "거래처A", "", RuleTime::WorkingHours, Use::Business, "거래처A 방문"},
-                 {RulePlaces::Any, "", "", RuleTime::OutsideWorkingHours, Use::Unclassified, ""},
-                 {RulePlaces::Any, "", "", RuleTime::Always, Use::Business, "업무"}};
+    RuleSet set = test::OfficeRules();
+    set.rules[1].time = RuleTime::WorkingHours;
+    set.rules.push_back({RulePlaces::Any, "", "", RuleTime::OutsideWorkingHours, Use::Unclassified, ""});
+    set.rules.push_back({RulePlaces::Any, "", "", RuleTime::Always, Use::Business, "업무"});
     return set;
 }
 
-Trip TripAt(int64_t start, Point from, Point to) {
+Trip TripAt(int64_t start, LedgerPoint from, LedgerPoint to) {
     Trip t;
     t.id = 1;
     t.startTime = start;
     t.endTime = start + 1800;
-    t.startLatitude = static_cast<float>(from.lat);
-    t.startLongitude = static_cast<float>(from.lon);
-    t.endLatitude = static_cast<float>(to.lat);
-    t.endLongitude = static_cast<float>(to.lon);
+    t.startLatitude = static_cast<float>(from.latitude);
+    t.startLongitude = static_cast<float>(from.longitude);
+    t.endLatitude = static_cast<float>(to.latitude);
+    t.endLongitude = static_cast<float>(to.longitude);
     t.startAddress = "서울 어딘가";
     t.endAddress = "서울 다른 곳";
     return t;
@@ -52,7 +48,7 @@ TEST_F(ClassifyRules, AWeekOfTripsClassifiesAsTheRulesSay) {
     struct Case {
         const char* what;
         int64_t start;
-        Point from, to;
+        LedgerPoint from, to;
         std::optional<Use> use;  // nullopt: left unclassified
         const char* purpose;
         Use chosen = Use::Unclassified;  // what the trip held before
@@ -62,7 +58,7 @@ TEST_F(ClassifyRules, AWeekOfTripsClassifiesAsTheRulesSay) {
     const Case cases[] = {
         {"Monday morning home to work", kMonday9 - 50 * 60, kHome, kWork, Use::Commute, ""},
         {"Monday evening work to home", kMonday9 + 9 * hour + 1800, kWork, kHome, Use::Commute, ""},
-        {"Monday noon customer visit", kMonday9 + 3 * hour, kWork, kClient, Use::Business, "거래처A 방문"},
+        {"Monday noon customer visit", kMonday9 + 3 * hour, kWork, kClient, Use::Business, "한빛 방문"},
         {"Monday afternoon elsewhere", kMonday9 + 5 * hour, kWork, kElsewhere, Use::Business, "업무"},
         {"Sunday trip", sunday + 2 * hour, kHome, kElsewhere, std::nullopt, ""},
         {"Sunday home to work", sunday + hour, kHome, kWork, std::nullopt, ""},
@@ -87,7 +83,7 @@ TEST_F(ClassifyRules, AWeekOfTripsClassifiesAsTheRulesSay) {
 
 TEST_F(ClassifyRules, PlacesOfACarAndNamedTripEnds) {
     RuleSet set = WeekRules();
-    set.places.push_back({"자택", kElsewhere.lat, kElsewhere.lon, 200, "34나5678"});
+    set.places.push_back({"자택", kElsewhere.latitude, kElsewhere.longitude, 200, "34나5678"});
     const auto own = PlacesForCar(set, "34나5678");
     ASSERT_EQ(own.size(), 3u);
     EXPECT_EQ(own[0].regNo, "34나5678");  // the car's own 자택 replaces the shared one
@@ -119,7 +115,7 @@ TEST_F(ClassifyRules, ASetWithAProblemIsNamed) {
         c.change(set);
         EXPECT_EQ(CheckRuleSet(set), c.message);
     }
-    EXPECT_EQ(RuleText(WeekRules().rules[1]), "거래처A 출발 또는 도착, 근무 시간 → 일반업무용 '거래처A 방문'");
+    EXPECT_EQ(RuleText(WeekRules().rules[1]), "거래처 한빛 출발 또는 도착, 근무 시간 → 일반업무용 '한빛 방문'");
 }
 
 TEST_F(ClassifyRules, StoredFormReadsBackAndRefusesWhatItCannotRead) {
