@@ -5,6 +5,8 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "core/FormText.h"
 #include "protocol/MtkReadPlan.h"
 #include "tests/support/AcquireSimData.h"
@@ -18,24 +20,11 @@ constexpr const char* kCar = "12가3456";
 
 std::string Grouped(uint64_t n) { return GroupedText(static_cast<double>(n), 0); }
 
-// A log of at least `bytes` bytes, one fix a second from `start` on.
-std::vector<uint8_t> LogFrom(int32_t start, size_t bytes) {
-    MtkImageWriter writer(0x0000003D);
-    FixRecord fix{start, 37.5f, 127.0f, 40.0f, 30.0f, 0.0f};
-    while (writer.UsedImage().size() < bytes) {
-        for (int i = 0; i < 500; ++i, ++fix.time) {
-            fix.latitude += 0.00001f;
-            writer.AddFix(fix);
-        }
-    }
-    return writer.UsedImage();
-}
-
 class CliIncremental : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!FileExists(LoggerSimPath()) || !FileExists(CliPath())) GTEST_SKIP() << "tools not built";
-        grown = LogFrom(kAcquireFirstTime, 200000);
+        grown = AcquireMtkImageOfSize(200000);
         // Last week the logger stood inside its third sector, whose header
         // still said "unfinished" (count 0xFFFF); it has been closed since.
         week = std::vector<uint8_t>(grown.begin(), grown.begin() + kWeek);
@@ -106,7 +95,7 @@ TEST_F(CliIncremental, AGrownLogIsReadFromWhereTheLedgerEndsAndAnErasedOneWhole)
 
     // Erased and written again with more: the compared chunk differs, and
     // everything is read.
-    const std::vector<uint8_t> other = LogFrom(kAcquireFirstTime + 86400 * 7, 210000);
+    const std::vector<uint8_t> other = AcquireMtkImageOfSize(210000, kAcquireFirstTime + 86400 * 7);
     WriteBytes(dir.File("other.bin"), other);
     auto sim = Logger("other.bin");
     const auto third = Read(*sim);
@@ -155,15 +144,19 @@ TEST_F(CliIncremental, EraseIsRefusedWhileTheLoggerHoldsUnreadDataAndAllowedAfte
     EXPECT_NE(sim->Received().find("$PMTK182,6,1*3E"), std::string::npos);
 }
 
+// The simulator named by a link, as the README shows it.
 TEST_F(CliIncremental, PortAutoFindsTheLoggerAmongSilentPorts) {
     int masters[2], slaves[2];
     char names[2][128];
     for (int i = 0; i < 2; ++i) ASSERT_EQ(openpty(&masters[i], &slaves[i], names[i], nullptr, nullptr), 0);
-    auto sim = Logger("week.bin");
-    ports = std::string(names[0]) + ":" + names[1] + ":" + sim->port();
+    const std::string link = dir.File("logger");
+    auto sim = Logger("week.bin", {"--link", link});
+    ports = std::string(names[0]) + ":" + names[1] + ":" + link;
     const auto result = Cli({"read", "--port", "auto"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.err.find("logger MTK-3339 on " + sim->port()), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("logger MTK-3339 on " + link), std::string::npos) << result.err;
+    sim.reset();
+    EXPECT_FALSE(std::filesystem::is_symlink(link)) << "the simulator removes its link";
     for (int i = 0; i < 2; ++i) {
         close(masters[i]);
         close(slaves[i]);

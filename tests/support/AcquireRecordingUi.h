@@ -1,6 +1,6 @@
 #pragma once
 // An AcquireUi that records every call, for tests of the acquisition flows.
-// Thread-safe: the read-log flow calls it from its worker.
+// Thread-safe: the read-log flow calls it from its worker; tests read a copy.
 #include <array>
 #include <cstdint>
 #include <mutex>
@@ -17,49 +17,77 @@ public:
         std::string text;
         std::string caption;
     };
+    struct State {
+        std::vector<Message> messages;
+        std::vector<std::string> questions;
+        std::array<std::string, 6> stages{};  // the popup's lines 1..5
+        bool popupVisible = false;
+        bool progressVisible = false;
+        uint32_t progressTotal = 0;
+        uint32_t progressPosition = 0;
+        int tracksUpdated = 0;
+        int callsAfterTracksUpdated = 0;  // the flow calls nothing after the update
+    };
 
     // Answer given to every question.
     explicit AcquireRecordingUi(bool answerYes = true) : answerYes_(answerYes) {}
 
-    void ShowMessage(const std::string& text, const std::string& caption) override;
-    bool AskYesNo(const std::string& question) override;
-    void SetLoadingStage(int line, const std::string& text) override;
-    void ShowPopup() override;
-    void HidePopup() override;
-    void ProgressSetTotal(uint32_t total) override;
-    void ProgressSetPosition(uint32_t position) override;
-    void ProgressShow() override;
-    void ProgressHide() override;
-    void OnTracksUpdated() override;
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        Record([&](State& s) { s.messages.push_back({text, caption}); });
+    }
+    bool AskYesNo(const std::string& question) override {
+        Record([&](State& s) { s.questions.push_back(question); });
+        return answerYes_;
+    }
+    void SetLoadingStage(int line, const std::string& text) override {
+        Record([&](State& s) {
+            if (line == 0) s.stages.fill({});
+            if (line >= 1 && line <= 5) s.stages[static_cast<size_t>(line)] = text;
+        });
+    }
+    void ShowPopup() override {
+        Record([](State& s) { s.popupVisible = true; });
+    }
+    void HidePopup() override {
+        Record([](State& s) { s.popupVisible = false; });
+    }
+    void ProgressSetTotal(uint32_t total) override {
+        Record([&](State& s) { s.progressTotal = total; });
+    }
+    void ProgressSetPosition(uint32_t position) override {
+        Record([&](State& s) { s.progressPosition = position; });
+    }
+    void ProgressShow() override {
+        Record([](State& s) { s.progressVisible = true; });
+    }
+    void ProgressHide() override {
+        Record([](State& s) { s.progressVisible = false; });
+    }
+    // The window hides the popup when it handles the update.
+    void OnTracksUpdated() override {
+        Record([](State& s) {
+            ++s.tracksUpdated;
+            s.popupVisible = false;
+        });
+    }
 
-    std::vector<Message> messages() const;
-    std::vector<std::string> questions() const;
-    // The status text each popup line shows now (index 1..5).
-    std::string stage(int line) const;
-    bool popupVisible() const;
-    bool progressVisible() const;
-    uint32_t progressTotal() const;
-    uint32_t progressPosition() const;
-    int progressCalls() const;
-    int tracksUpdated() const;
-    // Called by the flow after OnTracksUpdated: calls of any kind.
-    int callsAfterTracksUpdated() const;
+    State state() const {
+        std::lock_guard lock(mutex_);
+        return state_;
+    }
+    std::vector<Message> messages() const { return state().messages; }
 
 private:
-    void Count();
+    template <typename Change>
+    void Record(Change change) {
+        std::lock_guard lock(mutex_);
+        if (state_.tracksUpdated > 0) ++state_.callsAfterTracksUpdated;
+        change(state_);
+    }
 
     mutable std::mutex mutex_;
     bool answerYes_;
-    std::vector<Message> messages_;
-    std::vector<std::string> questions_;
-    std::array<std::string, 6> stages_{};
-    bool popupVisible_ = false;
-    bool progressVisible_ = false;
-    uint32_t progressTotal_ = 0;
-    uint32_t progressPosition_ = 0;
-    int progressCalls_ = 0;
-    int tracksUpdated_ = 0;
-    int callsAfterTracksUpdated_ = 0;
+    State state_;
 };
 
 }  // namespace ml::test

@@ -1,8 +1,7 @@
 #pragma once
-// Logs for the acquisition tests: drives of fixes, the MTK memory image and
-// the PHLX record file the logger simulator plays them from, and the fixes
-// a download must yield. Header-only, so that the test programs that use it
-// link the image writer themselves.
+// Logs for the acquisition tests: drives of fixes, and the MTK memory image
+// and the PHLX record file the logger simulator plays them from. Header-only,
+// so that the test programs that use it link the image writer themselves.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -48,16 +47,12 @@ inline std::vector<uint8_t> AcquireMtkImage(const std::vector<FixList>& drives) 
     return writer.UsedImage();
 }
 
-// An MTK image of at least `bytes` bytes of records.
-inline std::vector<uint8_t> AcquireMtkImageOfSize(size_t bytes) {
+// An MTK image of at least `bytes` bytes: one fix a second from `start` on.
+inline std::vector<uint8_t> AcquireMtkImageOfSize(size_t bytes, int32_t start = kAcquireFirstTime) {
     MtkImageWriter writer(0x0000003D);
-    int32_t time = kAcquireFirstTime;
-    FixRecord fix;
-    fix.latitude = 37.5f;
-    fix.longitude = 127.0f;
+    FixRecord fix{start, 37.5f, 127.0f, 40.0f, 30.0f, 0.0f};
     while (writer.UsedImage().size() < bytes) {
-        for (int i = 0; i < 1000; ++i) {
-            fix.time = time++;
+        for (int i = 0; i < 500; ++i, ++fix.time) {
             fix.latitude += 0.00001f;
             writer.AddFix(fix);
         }
@@ -83,24 +78,6 @@ inline std::string AcquirePhlxRecords(const std::vector<FixList>& drives) {
         }
     }
     return text;
-}
-
-// The fixes a PHLX download yields for the drives on a computer in UTC+9:
-// heights and speeds as the logger's integers, distances as recorded.
-inline FixList AcquireExpectedPhlxFixes(const std::vector<FixList>& drives) {
-    FixList fixes;
-    for (const auto& drive : drives) {
-        uint32_t distance = 0;
-        for (const auto& fix : drive) {
-            FixRecord expected = fix;
-            expected.height = static_cast<float>(std::lround(fix.height));
-            expected.speed = static_cast<float>(std::lround(fix.speed));
-            expected.distance = static_cast<float>(distance);
-            distance += 5;
-            fixes.push_back(expected);
-        }
-    }
-    return fixes;
 }
 
 }  // namespace ml::test

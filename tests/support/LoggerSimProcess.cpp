@@ -81,7 +81,7 @@ LoggerSimProcess::LoggerSimProcess(const std::vector<std::string>& flags, double
     }
     if (port_.empty()) {
         Stop();
-        error_ += "; stderr: " + Stderr();
+        error_ += "; stderr: " + ReadIfThere(stderrPath_);
     }
 }
 
@@ -92,35 +92,20 @@ LoggerSimProcess::~LoggerSimProcess() {
 
 std::string LoggerSimProcess::Received() const { return ReadIfThere(logPath_); }
 
-std::string LoggerSimProcess::Stderr() const { return ReadIfThere(stderrPath_); }
-
-int LoggerSimProcess::WaitForExit(double seconds) {
-    if (pid_ <= 0) return exitStatus_;
-    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    while (true) {
-        int status = 0;
-        const pid_t done = waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            pid_ = -1;
-            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            return exitStatus_;
+void LoggerSimProcess::Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    int status = 0;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+        if (Clock::now() >= deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            break;
         }
-        if (done < 0 || Clock::now() >= deadline) return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-}
-
-int LoggerSimProcess::Stop() {
-    if (pid_ <= 0) return exitStatus_;
-    kill(pid_, SIGTERM);
-    if (WaitForExit(2.0) == -1 && pid_ > 0) {
-        kill(pid_, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        exitStatus_ = -1;
-    }
-    return exitStatus_;
+    pid_ = -1;
 }
 
 }  // namespace ml::test

@@ -3,11 +3,6 @@
 // starts it with the given flags and a log of everything the program sends,
 // reads the port from its "PORT /dev/pts/N" line, and stops it when the
 // object goes.
-//
-//   LoggerSimProcess sim({"--demo", "phlx"});
-//   ASSERT_TRUE(sim.ok()) << sim.error();
-//   ... open sim.port() and talk to it ...
-//   EXPECT_EQ(sim.Received(), "$PHLX810*35\r\n...");
 #include <sys/types.h>
 
 #include <string>
@@ -31,24 +26,13 @@ public:
     bool ok() const { return !port_.empty(); }
     // Why it did not start (its stderr included).
     const std::string& error() const { return error_; }
-
     const std::string& port() const { return port_; }
-    // The raw log of every byte the simulator received.
-    const std::string& logPath() const { return logPath_; }
-    // The log's contents so far.
+    // Every byte the simulator received so far.
     std::string Received() const;
-    // What the simulator wrote to stderr so far (its trace with "--verbose").
-    std::string Stderr() const;
-    pid_t pid() const { return pid_; }
-
-    // Waits up to `seconds` for the simulator to exit by itself (after
-    // "--exit-after-idle" or "--hangup-after"); its exit status, or -1 when it
-    // still runs or did not exit normally.
-    int WaitForExit(double seconds);
-    // Stops it now; the exit status as WaitForExit.
-    int Stop();
 
 private:
+    void Stop();
+
     TempDir dir_;
     std::string logPath_;
     std::string stderrPath_;
@@ -56,7 +40,6 @@ private:
     std::string error_;
     pid_t pid_ = -1;
     int stdoutFd_ = -1;
-    int exitStatus_ = -1;
 };
 
 }  // namespace ml::test
