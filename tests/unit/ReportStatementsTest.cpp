@@ -23,15 +23,15 @@ ReportRow Row(bool ticked, int number, const std::string& use, const std::string
     return r;
 }
 
-ReportSettingTexts Settings() {
-    ReportSettingTexts s;
+Settings Sample() {
+    Settings s;
     s.businessYearStart = "2026-01-01";
     s.businessYearEnd = "2026-12-31";
     s.corporateName = "(주)마일";
     s.corporateNum = "123-45-67890";
     s.carName = "소나타";
     s.carNum = "12가3456";
-    s.carMeterNum = "1000";
+    s.carMaterNum = "1000";
     s.employeePartName = "영업부";
     s.employeeName = "홍길동";
     s.employeeNum = "A-17";
@@ -46,7 +46,7 @@ TEST(LogReportStatements, OdometerChainsAcrossUntickedRowsWithoutGaps) {
     const std::vector<ReportRow> rows = {Row(true, 1, "출퇴근용", "10.500 Km", "출근"),
                                          Row(false, 2, "출퇴근용", "99.000 Km"),
                                          Row(true, 3, "일반업무용", "4.500 Km", "거래처")};
-    const auto out = LogReportStatements(rows, Settings());
+    const auto out = LogReportStatements(rows, Sample());
     const std::vector<std::string> expected = {
         "clear()",
         "table_head('2026-01-01', '2026-12-31', '(주)마일', '123-45-67890')",
@@ -64,7 +64,7 @@ TEST(LogReportStatements, OdometerChainsAcrossUntickedRowsWithoutGaps) {
 TEST(LogReportStatements, OnlyTheExactCommutingTextGoesToTheCommutingColumn) {
     const std::vector<ReportRow> rows = {Row(true, 1, "", "1 Km"), Row(true, 2, "출퇴근용 ", "2 Km"),
                                          Row(true, 3, "출퇴근용", "3 Km")};
-    const auto out = LogReportStatements(rows, Settings());
+    const auto out = LogReportStatements(rows, Sample());
     ASSERT_EQ(out.size(), 9u);
     EXPECT_NE(out[3].find("'1.0','', '1.0'"), std::string::npos) << out[3];
     EXPECT_NE(out[4].find("'2.0','', '2.0'"), std::string::npos) << out[4];
@@ -74,7 +74,7 @@ TEST(LogReportStatements, OnlyTheExactCommutingTextGoesToTheCommutingColumn) {
 TEST(LogReportStatements, PrivateDrivingCountsInTheTotalAndTheOdometerOnly) {
     const std::vector<ReportRow> rows = {Row(true, 1, "비업무용", "6 Km", "장보기"),
                                          Row(true, 2, "일반업무용", "4 Km", "p")};
-    const auto out = LogReportStatements(rows, Settings());
+    const auto out = LogReportStatements(rows, Sample());
     ASSERT_EQ(out.size(), 8u);
     EXPECT_EQ(out[3], "table_body('2026-03-01(일) 08:00', '영업부', '홍길동', '', '', '6.0','', '', '비업무용')");
     EXPECT_NE(out[4].find("'1,006.0', '1,010.0', '4.0','', '4.0', 'p'"), std::string::npos) << out[4];
@@ -82,18 +82,18 @@ TEST(LogReportStatements, PrivateDrivingCountsInTheTotalAndTheOdometerOnly) {
 }
 
 TEST(LogReportStatements, TotalsRowIsZerosWithoutTickedRowsOrDistance) {
-    EXPECT_EQ(LogReportStatements({Row(false, 1, "", "12 Km")}, Settings())[3], "table_end('0.0','0.0','0.0')");
-    EXPECT_EQ(LogReportStatements({Row(true, 1, "", "No Data")}, Settings())[4], "table_end('0.0','0.0','0.0')");
+    EXPECT_EQ(LogReportStatements({Row(false, 1, "", "12 Km")}, Sample())[3], "table_end('0.0','0.0','0.0')");
+    EXPECT_EQ(LogReportStatements({Row(true, 1, "", "No Data")}, Sample())[4], "table_end('0.0','0.0','0.0')");
 }
 
 TEST(LogReportStatements, OdometerIsReadAsTypedAndANonNumberRefusesTheForm) {
-    ReportSettingTexts s = Settings();
-    s.carMeterNum = "48,210";
+    Settings s = Sample();
+    s.carMaterNum = "48,210";
     EXPECT_EQ(LogReportSettingsProblem(s), "");
     EXPECT_NE(LogReportStatements({Row(true, 1, "", "2.34 Km")}, s)[3].find("'48,210.0', '48,212.3'"),
               std::string::npos);
     for (const char* stored : {"약 1000", "nan", "250.5km", ""}) {
-        s.carMeterNum = stored;
+        s.carMaterNum = stored;
         EXPECT_EQ(LogReportSettingsProblem(s),
                   "계기판 거리 값이 숫자가 아니어서 양식을 만들 수 없습니다. 차량 정보를 고친 뒤 다시 만드세요.\n"
                   "계기판 거리: \"" +
@@ -105,7 +105,7 @@ TEST(LogReportStatements, OdometerIsReadAsTypedAndANonNumberRefusesTheForm) {
 // --- mileage refund record ---
 
 TEST(RefundReportStatements, SettingsAreReadAsTypedAndANonNumberRefusesTheForm) {
-    ReportSettingTexts s = Settings();
+    Settings s = Sample();
     s.carMileage = "0";
     EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[5],
               "total_table_list('98.0','0.00','1,459원','0원')");
@@ -136,7 +136,7 @@ TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
     std::vector<ReportRow> rows;
     for (int i = 1; i <= 6; ++i)
         rows.push_back(Row(i == 2 || i == 3 || i == 5, i, i == 3 ? "비업무용" : "", "1.5 Km", "p"));
-    const auto out = RefundReportStatements(rows, Settings());
+    const auto out = RefundReportStatements(rows, Sample());
     const std::vector<std::string> expected = {
         "clear()",
         "name_table_list('A-17','홍길동')",
@@ -152,7 +152,7 @@ TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
 }
 
 TEST(RefundReportStatements, NoTickedRowShowsTheConfiguredFigures) {
-    const auto out = RefundReportStatements({Row(false, 1, "", "5 Km")}, Settings());
+    const auto out = RefundReportStatements({Row(false, 1, "", "5 Km")}, Sample());
     const std::vector<std::string> expected = {"clear()",
                                                "name_table_list('A-17','홍길동')",
                                                "refund_head('(주)마일', '12가3456', '', '', '영업부')",
@@ -177,7 +177,7 @@ TEST(EscapePageText, QuotesBackslashesAndMarkupBecomeHarmless) {
 }
 
 TEST(EscapePageText, EveryTextFieldOfBothFormsIsEscaped) {
-    ReportSettingTexts s = Settings();
+    Settings s = Sample();
     const std::string evil = "'); alert(1); ('\\";
     for (std::string* field : {&s.businessYearStart, &s.businessYearEnd, &s.corporateName, &s.corporateNum, &s.carName,
                                &s.carNum, &s.employeePartName, &s.employeeName, &s.employeeNum})
