@@ -1,5 +1,6 @@
 #pragma once
 // The texts the two flows show, as the user sees them. "%s" is the port name.
+// What a download's outcome says is made in DownloadTexts.
 namespace ml::texts {
 
 inline constexpr const char* kErrorCaption = "오류";
@@ -9,6 +10,8 @@ inline constexpr const char* kNoSerialPort = "사용할수 있는 시리얼 포�
 // The system's reason follows in parentheses.
 inline constexpr const char* kOpenFailed = "%s Serial open 실패 (%s)";
 inline constexpr const char* kWrongPort = "%s 올바른 포트가 아닙니다.";
+// The answer to the model query names no logger we know.
+inline constexpr const char* kModelQueryFailed = "메시지를 획득하지 못했습니다($PHLX852)";
 inline constexpr const char* kSerialError = "%s 시리얼 오류";
 // The logger stayed silent past the time limit (same words as the
 // download's own time-out).

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "acquire/AcquireTexts.h"
+#include "acquire/DownloadTexts.h"
 #include "acquire/ExchangeDriver.h"
 #include "acquire/ModelQuery.h"
 #include "core/DiagLog.h"
@@ -58,7 +59,7 @@ bool EraseLogFlow::LookAtMtk(const std::string& portName, const KnownMemory& kno
     MtkDownload check(std::move(options));
     DriveExchange(session_.port, check, cancel_, [] {});
     if (check.outcome() != MtkOutcome::Completed) {
-        const UserMessage message = check.Message(portName);
+        const UserMessage message = texts::OutcomeMessage(check.outcome(), portName);
         if (!message.empty()) ui_.ShowMessage(message.text, message.caption);
         return false;
     }
@@ -85,7 +86,7 @@ bool EraseLogFlow::LookAtPhlx(const std::string& portName, const KnownMemory& kn
     PhlxExchange check(options);
     DriveExchange(session_.port, check, cancel_, [] {});
     if (check.outcome() != PhlxOutcome::Completed) {
-        const UserMessage message = check.Message(portName);
+        const UserMessage message = texts::OutcomeMessage(check.outcome(), portName);
         if (!message.empty()) ui_.ShowMessage(message.text, message.caption);
         return false;
     }

@@ -66,7 +66,7 @@ ModelQueryResult QueryLoggerModel(SerialPort& port, const std::string& portName,
 
     const LoggerModel model = ClassifyModelReply(reply);
     if (model == LoggerModel::Failed) {
-        return Fail(ui, ReadLogOutcome::NoModelAnswer, ModelQueryFailedText());
+        return Fail(ui, ReadLogOutcome::NoModelAnswer, texts::kModelQueryFailed);
     }
     return ModelQueryResult{model, ReadLogOutcome::NoModelAnswer, LoggerIdOf(reply, model)};
 }

@@ -2,6 +2,7 @@
 #include <chrono>
 
 #include "acquire/AcquireTexts.h"
+#include "acquire/DownloadTexts.h"
 #include "acquire/ExchangeDriver.h"
 #include "acquire/ProgressThrottle.h"
 #include "acquire/ReadLogFlow.h"
@@ -60,7 +61,8 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName, const std::strin
             ui_.SetLoadingStage(3, Format("(0/%ld)", static_cast<long>(p.toRead)));
         }
         // After a mismatch the plan (and its text) changes to a full read.
-        if (std::string text = download.PlanText(); text != note) {
+        const MtkReadPlan* plan = download.plan();
+        if (std::string text = plan ? texts::ReadPlanText(*plan) : std::string(); text != note) {
             note = std::move(text);
             DiagPrintf("read-log: %s\n", note.c_str());
             ui_.SetLoadingNote(note);
@@ -86,11 +88,12 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName, const std::strin
         if (completed || !result.received.bytes.empty()) mtkSink_(result);
     }
     if (!completed) {
-        const UserMessage message = download.Message(portName);
+        const UserMessage message = texts::OutcomeMessage(outcome, portName);
         return Fail(OutcomeOf(outcome), message.text, message.caption, ClosesPort(outcome));
     }
-    const UserMessage loss = download.LossMessage();
-    const std::string memory = MemoryStateText(progress.byteCount, progress.flashBytes);
+    const UserMessage loss =
+        texts::MtkLossMessage(progress.toRead, progress.received, download.missingSentences(), download.crcErrors());
+    const std::string memory = texts::MemoryStateText(progress.byteCount, progress.flashBytes);
     DiagPrintf("read-log: %s\n", memory.c_str());
     ui_.SetLoadingNote(memory);
 
@@ -148,7 +151,8 @@ ReadLogOutcome ReadLogFlow::RunMtk(const std::string& portName, const std::strin
     DiagPrintf("read-log: %zu kept fixes, %zu fixes, %zu tracks\n", keptCount, session_.fixes.size(),
                session_.tracks.size());
     ReportLoss(loss);
-    const std::string warning = MemoryWarningText(progress.byteCount, progress.flashBytes, progress.recordMethod);
+    const std::string warning =
+        texts::MemoryWarningText(progress.byteCount, progress.flashBytes, progress.recordMethod);
     if (!warning.empty()) ui_.ShowMessage(warning, texts::kWarningCaption);
     ui_.OnTracksUpdated();
     return ReadLogOutcome::MtkCompleted;

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 #include "acquire/AcquireTexts.h"
+#include "acquire/DownloadTexts.h"
 #include "acquire/ExchangeDriver.h"
 #include "acquire/ProgressThrottle.h"
 #include "acquire/ReadLogFlow.h"
 #include "core/DiagLog.h"
-#include "core/TextFormat.h"
 #include "protocol/PhlxExchange.h"
 
 namespace ml {
@@ -26,6 +26,12 @@ ReadLogOutcome OutcomeOf(PhlxOutcome outcome) {
         case PhlxOutcome::Running: break;
     }
     return ReadLogOutcome::SerialError;
+}
+
+uint64_t RecordsOf(const std::vector<HistoryEntry>& history) {
+    uint64_t records = 0;
+    for (const HistoryEntry& e : history) records += e.recordCount;
+    return records;
 }
 
 // Mirrors the exchange's progress into the dialog, a few times a second.
@@ -77,7 +83,9 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName, const std::stri
     std::string note;
     DriveExchange(session_.port, exchange, cancel_, [&] {
         mirror.Update(exchange.progress(), false);
-        if (std::string text = exchange.PlanText(); text != note) {
+        if (std::string text = texts::PhlxPlanText(exchange.history().size(), RecordsOf(exchange.history()),
+                                                   exchange.skippedLogs(), exchange.skippedRecords());
+            text != note) {
             note = std::move(text);
             DiagPrintf("read-log: %s\n", note.c_str());
             ui_.SetLoadingNote(note);
@@ -100,16 +108,12 @@ ReadLogOutcome ReadLogFlow::RunPhlx(const std::string& portName, const std::stri
         // A download that did not reach its end commits nothing: the lists
         // stay as they were (the log is still on the logger), and the user
         // is told why.
-        UserMessage message = exchange.Message(portName);
-        if (outcome == PhlxOutcome::NoReply) message.text = Format(texts::kNoAnswer, portName.c_str());
+        const UserMessage message = texts::OutcomeMessage(outcome, portName);
         return Fail(OutcomeOf(outcome), message.text, message.caption, outcome == PhlxOutcome::ReadFailed);
     }
 
-    const UserMessage loss = exchange.LossMessage();
-    uint64_t records = 0;
-    for (const HistoryEntry& e : exchange.history()) records += e.recordCount;
-    ui_.SetLoadingNote(Format("로거 메모리: 로그 %zu개, 기록 %llu개", exchange.history().size(),
-                              static_cast<unsigned long long>(records)));
+    const UserMessage loss = texts::PhlxLossMessage(exchange.rejectedPackages());
+    ui_.SetLoadingNote(texts::PhlxMemoryStateText(exchange.history().size(), RecordsOf(exchange.history())));
     FixList newFixes = exchange.TakeFixes();
     if (exchange.skippedLogs() > 0) {
         // The logs not fetched again come from the book, so that the lists

@@ -14,10 +14,10 @@
 #include <string>
 
 #include "acquire/AcquireUi.h"
+#include "acquire/DownloadTexts.h"
 #include "acquire/LoggerMemoryBook.h"
 #include "acquire/ReadLogOutcome.h"
 #include "acquire/Session.h"
-#include "protocol/UserMessage.h"
 
 namespace ml {
 

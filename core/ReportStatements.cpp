@@ -30,11 +30,11 @@ std::string NotANumber(const char* name, const std::string& stored, const char* 
 
 }  // namespace
 
-std::string LogReportSettingsProblem(const ReportSettingTexts& s) {
-    return ParseTypedNumber(s.carMeterNum) ? std::string() : NotANumber("계기판 거리", s.carMeterNum);
+std::string LogReportSettingsProblem(const Settings& s) {
+    return ParseTypedNumber(s.carMaterNum) ? std::string() : NotANumber("계기판 거리", s.carMaterNum);
 }
 
-std::string RefundReportSettingsProblem(const ReportSettingTexts& s) {
+std::string RefundReportSettingsProblem(const Settings& s) {
     if (!ParseTypedNumber(s.carMileage)) return NotANumber("차량 연비", s.carMileage);
     const std::optional<double> price = ParseTypedNumber(s.oilBill);
     if (!price || *price != std::floor(*price) || *price > 2147483647.0)
@@ -73,14 +73,14 @@ std::string EscapePageText(std::string_view text) {
     return out;
 }
 
-std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows, const ReportSettingTexts& s) {
+std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows, const Settings& s) {
     std::vector<std::string> out;
     out.push_back("clear()");
     out.push_back(Format("table_head('%s', '%s', '%s', '%s')", E(s.businessYearStart).c_str(),
                          E(s.businessYearEnd).c_str(), E(s.corporateName).c_str(), E(s.corporateNum).c_str()));
     out.push_back(Format("table_car_info('%s', '%s')", E(s.carName).c_str(), E(s.carNum).c_str()));
 
-    double meter = SettingNumber(s.carMeterNum);
+    double meter = SettingNumber(s.carMaterNum);
     double total = 0.0;
     double business = 0.0;
     const std::string part = E(s.employeePartName);
@@ -109,7 +109,7 @@ std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
     return out;
 }
 
-std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows, const ReportSettingTexts& s) {
+std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows, const Settings& s) {
     std::vector<std::string> out;
     out.push_back("clear()");
     out.push_back(Format("name_table_list('%s','%s')", E(s.employeeNum).c_str(), E(s.employeeName).c_str()));

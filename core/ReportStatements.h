@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Settings.h"
+
 namespace ml {
 
 // One list row as its cells hold it.
@@ -20,22 +22,6 @@ struct ReportRow {
     std::string endTime;       // column 8
     std::string startAddress;  // column 11
     std::string endAddress;    // column 12
-};
-
-// The settings texts the forms print (UTF-8, as the settings store keeps them).
-struct ReportSettingTexts {
-    std::string businessYearStart;  // BUSINESS_YEAR_START
-    std::string businessYearEnd;    // BUSINESS_YEAR_END
-    std::string corporateName;      // CORPRATE_NAME
-    std::string corporateNum;       // CORPRATE_NUM
-    std::string carName;            // CAR_NAME
-    std::string carNum;             // CAR_NUM
-    std::string carMeterNum;        // CAR_MATER_NUM, the odometer before the first trip
-    std::string employeePartName;   // EMPOLYEE_PART_NAME
-    std::string employeeName;       // EMPOLYEE_NAME
-    std::string employeeNum;        // EMPOLYEE_NUM
-    std::string carMileage;         // CAR_MILEAGE, km per litre
-    std::string oilBill;            // OIL_BILL, won per litre
 };
 
 // A text made safe to stand between single quotes in a statement whose page
@@ -57,8 +43,8 @@ inline constexpr std::string_view kPrivateUse = "비업무용";
 // form whose setting holds no number is not made, since a total from a
 // misread value looks right on paper: the warning to show (Korean, the
 // stored text after the sentence), or empty when the form can be made.
-std::string LogReportSettingsProblem(const ReportSettingTexts& settings);
-std::string RefundReportSettingsProblem(const ReportSettingTexts& settings);
+std::string LogReportSettingsProblem(const Settings& settings);
+std::string RefundReportSettingsProblem(const Settings& settings);
 
 // "clear()", "table_head(...)", "table_car_info(...)", one "table_body(...)"
 // per ticked row with the odometer chained across the ticked rows,
@@ -66,7 +52,7 @@ std::string RefundReportSettingsProblem(const ReportSettingTexts& settings);
 // "2026-03-02(월) 08:10" (the page puts the time under the day), distances
 // and odometer readings are km with one decimal and digit grouping, the
 // business share has one decimal (business distance over the total).
-std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows, const ReportSettingTexts& settings);
+std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows, const Settings& settings);
 
 // "clear()", "name_table_list(...)", "refund_head(...)" with the company,
 // the car, the days of the first and last listed trip and the department,
@@ -74,6 +60,6 @@ std::vector<std::string> LogReportStatements(const std::vector<ReportRow>& rows,
 // numbered 1, 2, ... in listed order
 // (its use last), "end_table_list()", "total_table_list(...)" with the
 // refund in whole won ("14,590원"), "fin_html()".
-std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows, const ReportSettingTexts& settings);
+std::vector<std::string> RefundReportStatements(const std::vector<ReportRow>& rows, const Settings& settings);
 
 }  // namespace ml

@@ -20,6 +20,4 @@ std::string LoggerIdOf(std::string_view reply, LoggerModel model) {
     return model == LoggerModel::Phlx ? "phlx" : "mtk";
 }
 
-const char* ModelQueryFailedText() { return "메시지를 획득하지 못했습니다($PHLX852)"; }
-
 }  // namespace ml

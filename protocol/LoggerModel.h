@@ -20,7 +20,4 @@ LoggerModel ClassifyModelReply(std::string_view reply);
 // "phlx" when the sentence names none.
 std::string LoggerIdOf(std::string_view reply, LoggerModel model);
 
-// The message for LoggerModel::Failed: "메시지를 획득하지 못했습니다($PHLX852)".
-const char* ModelQueryFailedText();
-
 }  // namespace ml

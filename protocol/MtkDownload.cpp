@@ -363,31 +363,4 @@ MtkReceived MtkDownload::Received() const {
     return out;
 }
 
-UserMessage MtkDownload::Message(std::string_view portName) const {
-    const std::string port(portName);
-    switch (outcome_) {
-        case MtkOutcome::NoData: return {"데이터가 없습니다.", kWarningCaption};
-        case MtkOutcome::AllocationFailed: return {"메모리 할당 실패", kErrorCaption};
-        case MtkOutcome::NothingReceived: return {"데이터를 받아오지 못했습니다 다시 시도해 주십시오", kErrorCaption};
-        case MtkOutcome::NoReply:
-            return {port + " 포트에서 응답이 없습니다. 로거의 연결과 전원을 확인하고 다시 시도해 주십시오",
-                    kErrorCaption};
-        case MtkOutcome::ReadFailed: return {port + " 시리얼 오류", kErrorCaption};
-        case MtkOutcome::WrongPort: return {port + " 올바른 포트가 아닙니다.", kErrorCaption};
-        case MtkOutcome::Running:
-        case MtkOutcome::Completed:
-        case MtkOutcome::Cancelled: break;
-    }
-    return {};
-}
-
-UserMessage MtkDownload::LossMessage() const {
-    if (progress_.received >= progress_.toRead && missingSentences_ == 0 && crcErrors() == 0) return {};
-    return {Format("로그 데이터 일부를 받지 못했습니다: %u바이트 중 %u바이트 수신, 데이터 문장 %llu개 누락"
-                   "(체크섬 오류 %llu개). 받은 데이터까지만 표시합니다.",
-                   progress_.toRead, progress_.received, static_cast<unsigned long long>(missingSentences_),
-                   static_cast<unsigned long long>(crcErrors())),
-            kWarningCaption};
-}
-
 }  // namespace ml

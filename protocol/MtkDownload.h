@@ -25,7 +25,7 @@
 //       else if (no byte and no write for d.SilenceLimitMs()) d.OnSilence();
 //       if (user cancelled) d.Cancel();
 //   }
-//   d.outcome(), d.logImage(), d.Message(portName)
+//   d.outcome(), d.logImage()
 // A write that reports 0 bytes written: d.OnWriteFailed(). Always send what
 // TakeOutgoing() holds before testing Finished(): the machine may finish with
 // a last command queued (the read command before NoData, "827").
@@ -38,7 +38,6 @@
 #include "link/MtkSentenceReceiver.h"
 #include "protocol/MtkReadPlan.h"
 #include "protocol/OutgoingCommand.h"
-#include "protocol/UserMessage.h"
 
 namespace ml {
 
@@ -68,9 +67,9 @@ enum class MtkStage {
 enum class MtkOutcome {
     Running,
     Completed,         // logImage() holds the received bytes; 827 was queued
-    NoData,            // byte count 0: "데이터가 없습니다." (경고), close port
-    AllocationFailed,  // "메모리 할당 실패", close port
-    NothingReceived,   // no data byte: "데이터를 받아오지 못했습니다 ...", close port
+    NoData,            // byte count 0: an empty log (a warning, not an error); close port
+    AllocationFailed,  // the announced log is too large to hold; close port
+    NothingReceived,   // not a single data byte arrived; close port
     NoReply,           // a status query got no acknowledgement in time
     ReadFailed,        // the port failed while reading
     WrongPort,         // a write reported 0 bytes written
@@ -120,10 +119,9 @@ public:
     // Frees the image (after decoding).
     void ReleaseLogImage();
 
-    // The plan in force (after a mismatch: the full read that replaced it).
-    const MtkReadPlan& plan() const { return plan_; }
-    // Empty until the status is known.
-    std::string PlanText() const { return planned_ ? ReadPlanText(plan_) : std::string(); }
+    // The plan in force (after a mismatch: the full read that replaced it);
+    // null until the status is known.
+    const MtkReadPlan* plan() const { return planned_ ? &plan_ : nullptr; }
     // What was read and can be trusted; nothing from an incremental read
     // whose compared chunk had not yet matched.
     MtkReceived Received() const;
@@ -134,17 +132,10 @@ public:
     // Checked sentences dropped for a wrong checksum during the data phase.
     uint64_t crcErrors() const { return receiver_.crcErrors(); }
 
-    // The message to show for the outcome; empty for Completed/Cancelled.
-    UserMessage Message(std::string_view portName) const;
-
     // Data sentences that never arrived, judged by the jumps in their
     // addresses and the bytes still missing at the end (a sentence dropped
     // for its checksum counts here too).
     uint64_t missingSentences() const { return missingSentences_; }
-    // A warning saying what a finished download lost (bytes announced and
-    // received, sentences missing); empty when the log arrived whole. Ask
-    // before ReleaseLogImage().
-    UserMessage LossMessage() const;
 
     // The data-sentence handler, public for the fuzz target and tests.
     void OnDataSentence(std::string_view sentence);

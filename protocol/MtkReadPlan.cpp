@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstring>
 
-#include "core/FormText.h"
 #include "core/TextFormat.h"
 
 namespace ml {
@@ -12,8 +11,6 @@ namespace ml {
 namespace {
 
 bool InHeader(uint32_t address) { return address % kMtkSectorBytes < kMtkHeaderBytes; }
-
-std::string Bytes(uint32_t count) { return GroupedText(static_cast<double>(count), 0); }
 
 }  // namespace
 
@@ -113,38 +110,6 @@ std::optional<std::vector<ByteRange>> ParseRanges(std::string_view text) {
         if (at == end) return std::nullopt;
     }
     return ranges;
-}
-
-std::string ReadPlanText(const MtkReadPlan& plan) {
-    const std::string used = Bytes(plan.usedBytes);
-    switch (plan.reason) {
-        case MtkFullReason::None: return "새 데이터만 읽는 중: " + Bytes(plan.BytesToRead()) + " / " + used + " bytes";
-        case MtkFullReason::Shrunk:
-        case MtkFullReason::Mismatch:
-            return "로거 메모리가 지난번과 달라(지워졌거나 한 바퀴 돌았음) 전체를 읽는 중: " + used + " bytes";
-        case MtkFullReason::Asked:
-        case MtkFullReason::NothingKnown: break;
-    }
-    return "전체를 읽는 중: " + used + " bytes";
-}
-
-namespace {
-double Percent(uint32_t used, uint32_t flash) { return static_cast<double>(used) * 100.0 / flash; }
-}  // namespace
-
-std::string MemoryStateText(uint32_t usedBytes, uint32_t flashBytes) {
-    if (flashBytes == 0) return "로거 메모리: " + Bytes(usedBytes) + " bytes 사용";
-    return "로거 메모리: " + Bytes(usedBytes) + " / " + Bytes(flashBytes) + " bytes (" +
-           FixedText(Percent(usedBytes, flashBytes), 1) + "%)";
-}
-
-std::string MemoryWarningText(uint32_t usedBytes, uint32_t flashBytes, int recordMethod) {
-    if (flashBytes == 0 || Percent(usedBytes, flashBytes) <= 90.0) return {};
-    const char* next = recordMethod == 1   ? "곧 가장 오래된 기록을 덮어씁니다"
-                       : recordMethod == 2 ? "곧 기록을 멈춥니다"
-                                           : "곧 기록을 멈추거나 가장 오래된 기록을 덮어씁니다";
-    return "로거 메모리가 " + FixedText(Percent(usedBytes, flashBytes), 1) + "% 찼습니다. " + next +
-           ". 로그를 읽어 원장에 넣은 뒤 로그삭제로 비워 주십시오.";
 }
 
 }  // namespace ml

@@ -77,15 +77,4 @@ bool ApplyReads(std::vector<uint8_t>& image, std::span<const ByteRange> ranges, 
 std::string FormatRanges(std::span<const ByteRange> ranges);
 std::optional<std::vector<ByteRange>> ParseRanges(std::string_view text);
 
-// The popup and command-line line saying what is being read:
-// "새 데이터만 읽는 중: 12,288 / 2,097,152 bytes" or why everything is read.
-std::string ReadPlanText(const MtkReadPlan& plan);
-
-// How full the logger's memory is: "로거 메모리: 1,887,437 / 2,097,152 bytes
-// (90.0%)"; without the flash size only the bytes in use.
-std::string MemoryStateText(uint32_t usedBytes, uint32_t flashBytes);
-// Above 90 % a warning that the logger will soon stop (record method 2) or
-// overwrite its oldest data (1); empty below or when the size is unknown.
-std::string MemoryWarningText(uint32_t usedBytes, uint32_t flashBytes, int recordMethod);
-
 }  // namespace ml

@@ -317,42 +317,4 @@ void PhlxExchange::Finish(PhlxOutcome outcome) {
     progress_.visible = false;
 }
 
-UserMessage PhlxExchange::Message(std::string_view portName) const {
-    const std::string port(portName);
-    switch (outcome_) {
-        case PhlxOutcome::NoReply:
-            if (fixes_.empty()) {
-                return {port + " 포트에서 응답이 없습니다. 로거의 연결과 전원을 확인하고 다시 시도해 주십시오",
-                        kErrorCaption};
-            }
-            return {port + " 포트에서 응답이 없어 다운로드를 마치지 못했습니다. 받은 데이터까지만 표시합니다.",
-                    kErrorCaption};
-        case PhlxOutcome::PackageDamaged:
-            return {port + " 포트에서 받은 데이터 패키지가 손상되었습니다(검사값 불일치). 다시 시도해 주십시오",
-                    kErrorCaption};
-        case PhlxOutcome::ReadFailed: return {port + " 시리얼 오류", kErrorCaption};
-        case PhlxOutcome::WrongPort: return {port + " 올바른 포트가 아닙니다.", kErrorCaption};
-        case PhlxOutcome::Running:
-        case PhlxOutcome::Completed:
-        case PhlxOutcome::Cancelled: break;
-    }
-    return {};
-}
-
-std::string PhlxExchange::PlanText() const {
-    if (skippedLogs_ == 0) return {};
-    uint64_t records = 0;
-    for (const HistoryEntry& e : history_) records += e.recordCount;
-    return Format("새 로그만 읽는 중: 로그 %zu / %zu개, 기록 %llu / %llu개", history_.size() - skippedLogs_,
-                  history_.size(), static_cast<unsigned long long>(records - skippedRecords_),
-                  static_cast<unsigned long long>(records));
-}
-
-UserMessage PhlxExchange::LossMessage() const {
-    if (rejectedPackages_ == 0) return {};
-    return {Format("손상된 데이터 패키지 %llu개를 버렸습니다(검사값 불일치). 받은 데이터까지만 표시합니다.",
-                   static_cast<unsigned long long>(rejectedPackages_)),
-            kWarningCaption};
-}
-
 }  // namespace ml

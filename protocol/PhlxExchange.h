@@ -24,7 +24,6 @@
 #include "core/FixRecord.h"
 #include "protocol/OutgoingCommand.h"
 #include "protocol/PhlxRecord.h"
-#include "protocol/UserMessage.h"
 
 namespace ml {
 
@@ -90,9 +89,6 @@ public:
     uint64_t skippedRecords() const { return skippedRecords_; }
     // Fixes whose time was moved forward 1024 weeks (GPS week rollover).
     uint64_t timesMoved() const { return timesMoved_; }
-    // "새 로그만 읽는 중: ..." once the history is known and some logs were
-    // left out; empty otherwise.
-    std::string PlanText() const;
     const FixList& fixes() const { return fixes_; }
     FixList TakeFixes() { return std::move(fixes_); }
     // The log records as received (32 bytes each, whole records only) and
@@ -101,12 +97,6 @@ public:
     int32_t timeBase() const { return timeBase_; }
     // Packages dropped because their check value did not match.
     uint64_t rejectedPackages() const { return rejectedPackages_; }
-
-    // The message to show for the outcome; empty for Completed/Cancelled.
-    UserMessage Message(std::string_view portName) const;
-    // A warning saying what a completed exchange lost (packages dropped for
-    // their check value); empty when nothing was lost.
-    UserMessage LossMessage() const;
 
 private:
     enum class Phase { History, Log, Disconnecting };

@@ -1,39 +1,16 @@
 #pragma once
-// The fifteen settings of the program in memory (UTF-8 texts), and the
-// service configuration kept beside them in Setting.ini.
-//
-// The company, vehicle and employee texts are printed by the reports and
-// stored exactly as typed; nothing here validates them. Of the three
-// numbers only trackCutTime is used (the track cut time in seconds);
-// trackCutMode marks the file as initialised and trackCutDis is stored and
-// restored only. On disk the texts are CP949 and at most 127 bytes each
+// The keys, defaults and input checks of the fifteen settings
+// (core/Settings.h), and the service configuration kept beside them in
+// Setting.ini. On disk the texts are CP949 and at most 127 bytes each
 // (SettingBlock); use FitSettings to see a value as it will be stored.
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "core/Settings.h"
+
 namespace ml {
-
-struct Settings {
-    std::string employeeName;       // EMPOLYEE_NAME
-    std::string employeeNum;        // EMPOLYEE_NUM
-    std::string employeePartName;   // EMPOLYEE_PART_NAME
-    std::string corporateName;      // CORPRATE_NAME
-    std::string corporateNum;       // CORPRATE_NUM
-    std::string businessYearStart;  // BUSINESS_YEAR_START, "YYYY.MM.DD" as typed
-    std::string businessYearEnd;    // BUSINESS_YEAR_END
-    std::string oilBill;            // OIL_BILL, KRW per litre
-    std::string carName;            // CAR_NAME
-    std::string carNum;             // CAR_NUM
-    std::string carMileage;         // CAR_MILEAGE, km per litre
-    std::string carMaterNum;        // CAR_MATER_NUM, odometer km
-    int32_t trackCutMode = 0;       // TRACK_CUT_MODE: 0 means "not initialised"
-    int32_t trackCutTime = 0;       // TRACK_CUT_TIME, seconds
-    int32_t trackCutDis = 0;        // TRACK_CUT_DIS
-
-    bool operator==(const Settings&) const = default;
-};
 
 // One key of the empty-named section: either a text or a number member.
 struct SettingKey {

@@ -10,23 +10,6 @@
 
 namespace ml {
 
-ReportSettingTexts ReportSettingsFrom(const Settings& s) {
-    ReportSettingTexts out;
-    out.businessYearStart = s.businessYearStart;
-    out.businessYearEnd = s.businessYearEnd;
-    out.corporateName = s.corporateName;
-    out.corporateNum = s.corporateNum;
-    out.carName = s.carName;
-    out.carNum = s.carNum;
-    out.carMeterNum = s.carMaterNum;
-    out.employeePartName = s.employeePartName;
-    out.employeeName = s.employeeName;
-    out.employeeNum = s.employeeNum;
-    out.carMileage = s.carMileage;
-    out.oilBill = s.oilBill;
-    return out;
-}
-
 MapAndReportWiring::MapAndReportWiring(CMainDialog* form, const QString& tileUrl)
     : QObject(form),
       form_(form),
@@ -44,14 +27,14 @@ MapAndReportWiring::MapAndReportWiring(CMainDialog* form, const QString& tileUrl
     connect(form, &CMainDialog::refundReportRequested, this, &MapAndReportWiring::ShowRefundReport);
 }
 
-bool MapAndReportWiring::SettingsRefused(const std::function<std::string(const ReportSettingTexts&)>& check) {
+bool MapAndReportWiring::SettingsRefused(const std::function<std::string(const Settings&)>& check) {
     const Settings* settings = form_->listSettings();
-    const std::string problem = settings ? check(ReportSettingsFrom(*settings)) : std::string();
+    const std::string problem = settings ? check(*settings) : std::string();
     if (!problem.empty()) emit reportRefused(ToQString(problem));
     return !problem.empty();
 }
 
-bool MapAndReportWiring::Show(ReportPopup* popup, const std::function<std::string(const ReportSettingTexts&)>& check,
+bool MapAndReportWiring::Show(ReportPopup* popup, const std::function<std::string(const Settings&)>& check,
                               const std::function<void()>& fill) {
     popup->Cancel();  // clears the page and hides the window
     if (SettingsRefused(check)) return false;
@@ -64,7 +47,7 @@ bool MapAndReportWiring::Show(ReportPopup* popup, const std::function<std::strin
     }
     TrackListModel* model = form_->model();
     popup->setSourceList([model] { return model->ReportRows(); });
-    popup->setSettings(settings ? std::optional(ReportSettingsFrom(*settings)) : std::nullopt);
+    popup->setSettings(settings ? std::optional(*settings) : std::nullopt);
     fill();
     popup->show();
     popup->raise();

@@ -14,14 +14,11 @@
 
 namespace ml {
 
-struct Settings;
 class CMainDialog;
 class CTrackMapDlg;
 class CHtmlDlgTrackOutNew;
 class CHtmlDlgTrackOutOld;
 class ReportPopup;
-
-ReportSettingTexts ReportSettingsFrom(const Settings& settings);
 
 class MapAndReportWiring : public QObject {
     Q_OBJECT
@@ -48,8 +45,8 @@ signals:
 private:
     // True, after saying why, when the settings in force hold no number the
     // form computes with.
-    bool SettingsRefused(const std::function<std::string(const ReportSettingTexts&)>& check);
-    bool Show(ReportPopup* popup, const std::function<std::string(const ReportSettingTexts&)>& check,
+    bool SettingsRefused(const std::function<std::string(const Settings&)>& check);
+    bool Show(ReportPopup* popup, const std::function<std::string(const Settings&)>& check,
               const std::function<void()>& fill);
 
     CMainDialog* form_;

@@ -52,7 +52,7 @@ ReportPopup::~ReportPopup() {
 void ReportPopup::Cancel() { hide(); }
 
 void ReportPopup::Fill(
-    const std::function<std::vector<std::string>(const std::vector<ReportRow>&, const ReportSettingTexts&)>& build) {
+    const std::function<std::vector<std::string>(const std::vector<ReportRow>&, const Settings&)>& build) {
     if (!source_ || !settings_) return;
     view_->CallPageScripts(build(source_(), *settings_));
 }

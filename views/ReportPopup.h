@@ -35,7 +35,7 @@ public:
 
     // `sourceList` and `settings`: while either is unset a fill does nothing.
     void setSourceList(ReportRowSource source) { source_ = std::move(source); }
-    void setSettings(std::optional<ReportSettingTexts> settings) { settings_ = std::move(settings); }
+    void setSettings(std::optional<Settings> settings) { settings_ = std::move(settings); }
 
     // The close box and Escape; the form also calls it before each fill.
     virtual void Cancel();
@@ -57,8 +57,7 @@ signals:
 
 protected:
     // Sends the statements when both the rows and the settings are set.
-    void Fill(
-        const std::function<std::vector<std::string>(const std::vector<ReportRow>&, const ReportSettingTexts&)>& build);
+    void Fill(const std::function<std::vector<std::string>(const std::vector<ReportRow>&, const Settings&)>& build);
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -76,7 +75,7 @@ private:
     QPushButton* pdfButton_;
     QPageLayout::Orientation orientation_;
     ReportRowSource source_;
-    std::optional<ReportSettingTexts> settings_;
+    std::optional<Settings> settings_;
     std::unique_ptr<QPrinter> printer_;  // alive until the page has printed
     bool pdfFromButton_ = false;
 };

@@ -647,12 +647,9 @@ void YearLedgerWindow::ShowRefundReport() {
     ledger::OfficialLog log;
     if (!ReportLog(log) || !AskAboutUnclassified(log)) return;
     const Settings settings = options_.settings ? options_.settings() : Settings{};
-    ReportSettingTexts texts;
-    texts.carMileage = settings.carMileage;
-    texts.oilBill = settings.oilBill;
     // A setting that holds no number refuses the record rather than print a
     // wrong amount, as the track list's form does.
-    if (const std::string problem = RefundReportSettingsProblem(texts); !problem.empty())
+    if (const std::string problem = RefundReportSettingsProblem(settings); !problem.empty())
         return Warn(ToQString(problem));
     ledger::RefundRecord refund;
     const Status s =

@@ -63,15 +63,15 @@ std::vector<ReportRow> SampleRows() {
             Row(true, 3, "일반업무용", "4.500 Km", "it's <b>"), Row(true, 4, "", "83.000 Km", "a\\b")};
 }
 
-ReportSettingTexts SampleSettings() {
-    ReportSettingTexts s;
+Settings SampleSettings() {
+    Settings s;
     s.businessYearStart = "2026-01-01";
     s.businessYearEnd = "2026-12-31";
     s.corporateName = "(주)마일레저";
     s.corporateNum = "123-45-67890";
     s.carName = "쏘나타";
     s.carNum = "12가3456";
-    s.carMeterNum = "1000";
+    s.carMaterNum = "1000";
     s.employeePartName = "영업부";
     s.employeeName = "홍길동";
     s.employeeNum = "A-17";

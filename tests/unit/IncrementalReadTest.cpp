@@ -44,9 +44,6 @@ TEST(MtkReadPlan, ReadsTheOpenSectorsHeaderTheComparedChunkAndTheNewBytes) {
         EXPECT_EQ(plan.compare, (ByteRange{c.known - std::min(c.known, kMtkCompareBytes), c.known}));
         EXPECT_EQ(plan.tail, (ByteRange{c.known, c.used}));
     }
-    EXPECT_EQ(ReadPlanText(PlanMtkRead(150000, 162288, false)), "새 데이터만 읽는 중: 14,848 / 162,288 bytes");
-    EXPECT_EQ(ReadPlanText(PlanMtkRead(150000, 100, false)),
-              "로거 메모리가 지난번과 달라(지워졌거나 한 바퀴 돌았음) 전체를 읽는 중: 100 bytes");
 }
 
 TEST(MtkReadPlan, PiecesAgreeOutsideSectorHeadersAndMakeTheImageWithoutGaps) {
@@ -75,17 +72,6 @@ TEST(MtkReadPlan, PiecesAgreeOutsideSectorHeadersAndMakeTheImageWithoutGaps) {
     EXPECT_EQ(FormatRanges(pieces), "0-2,100-103");
     EXPECT_EQ(ParseRanges("0-2,100-103"), pieces);
     for (const char* bad : {"0-2,", "2-1", "0:2", "x", "0-2;1-3"}) EXPECT_FALSE(ParseRanges(bad)) << bad;
-}
-
-TEST(MtkReadPlan, MemoryStateAndTheWarningAboveNinetyPercent) {
-    EXPECT_EQ(MemoryStateText(1887437, 2097152), "로거 메모리: 1,887,437 / 2,097,152 bytes (90.0%)");
-    EXPECT_EQ(MemoryStateText(4096, 0), "로거 메모리: 4,096 bytes 사용");
-    EXPECT_EQ(MemoryWarningText(1887436, 2097152, 1), "");
-    EXPECT_EQ(MemoryWarningText(2000000, 2097152, 1),
-              "로거 메모리가 95.4% 찼습니다. 곧 가장 오래된 기록을 덮어씁니다. 로그를 읽어 원장에 넣은 뒤 "
-              "로그삭제로 비워 주십시오.");
-    EXPECT_NE(MemoryWarningText(2000000, 2097152, 2).find("곧 기록을 멈춥니다"), std::string::npos);
-    EXPECT_EQ(MemoryWarningText(2000000, 0, 2), "");
 }
 
 TEST(GpsWeekRollover, DatesBetweenTheEraStartAnd2006MoveForward1024Weeks) {

@@ -68,8 +68,6 @@ TEST(MtkDownload, CleanDownloadInAnyReadSizeQueriesReadsAndDisconnects) {
         EXPECT_EQ(sent.back().bytes, "$PHLX827*31\r\n");
         EXPECT_EQ(d.progress().byteCount, 1000u);
         EXPECT_EQ(Image(d), logger.image());
-        EXPECT_TRUE(d.Message("ttyUSB0").empty());
-        EXPECT_TRUE(d.LossMessage().empty());
     }
 }
 
@@ -148,7 +146,6 @@ struct DataCase {
     Bytes image;
     uint64_t crcErrors;
     uint64_t missing;
-    std::string message;  // the loss message, or the outcome's when nothing came
 };
 
 std::string BadChecksum(std::string sentence) {
@@ -165,8 +162,7 @@ TEST(MtkDownload, DataSentenceRules) {
          MtkOutcome::Completed,
          {0xAB, 0x11, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04},
          0,
-         0,
-         ""},
+         0},
         {"bad checksum shifts later chunks",
          6,
          BuildPmtk182Sentence(8, "0,AABB") + BadChecksum(BuildPmtk182Sentence(8, "2,CCDD")) +
@@ -174,26 +170,16 @@ TEST(MtkDownload, DataSentenceRules) {
          MtkOutcome::Completed,
          {0xAA, 0xBB, 0xEE, 0xFF},
          1,
-         1,
-         "로그 데이터 일부를 받지 못했습니다: 6바이트 중 4바이트 수신, 데이터 문장 1개 누락(체크섬 오류 1개). "
-         "받은 데이터까지만 표시합니다."},
+         1},
         {"short data phase keeps what arrived",
          20,
          BuildPmtk182Sentence(8, "0,0102030405"),
          MtkOutcome::Completed,
          {1, 2, 3, 4, 5},
          0,
-         3,
-         ""},
-        {"no data after the read", 10, "", MtkOutcome::NoReply, {}, 0, 0, ""},
-        {"only garbage",
-         10,
-         "garbage\r\n",
-         MtkOutcome::NothingReceived,
-         {},
-         0,
-         0,
-         "데이터를 받아오지 못했습니다 다시 시도해 주십시오"},
+         3},
+        {"no data after the read", 10, "", MtkOutcome::NoReply, {}, 0, 0},
+        {"only garbage", 10, "garbage\r\n", MtkOutcome::NothingReceived, {}, 0, 0},
     };
     for (const DataCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -206,9 +192,6 @@ TEST(MtkDownload, DataSentenceRules) {
         }
         EXPECT_EQ(d.crcErrors(), c.crcErrors);
         EXPECT_EQ(d.missingSentences(), c.missing);
-        if (!c.message.empty()) {
-            EXPECT_EQ(c.outcome == MtkOutcome::Completed ? d.LossMessage().text : d.Message("p").text, c.message);
-        }
     }
 }
 
@@ -217,15 +200,11 @@ TEST(MtkDownload, EmptyOrSilentLogger) {
     MtkDownload none;
     EXPECT_EQ(test::RunDownload(none, Sim(empty)).back().bytes, BuildPmtk182Sentence(7, "0,0"));
     EXPECT_EQ(none.outcome(), MtkOutcome::NoData);
-    EXPECT_EQ(none.Message("p").text, "데이터가 없습니다.");
-    EXPECT_EQ(none.Message("p").caption, "경고");
 
     MtkDownload silent;
     test::RunDownload(silent, [](const std::string&) { return std::string(); });
     EXPECT_EQ(silent.outcome(), MtkOutcome::NoReply);
     EXPECT_EQ(silent.progress().statusItem, 1);
-    EXPECT_NE(silent.Message("/dev/ttyUSB3").text.find("/dev/ttyUSB3"), std::string::npos);
-    EXPECT_EQ(silent.Message("/dev/ttyUSB3").caption, "오류");
 }
 
 TEST(MtkDownload, ByteCountIsUnsignedHexAndSaturates) {
@@ -236,7 +215,6 @@ TEST(MtkDownload, ByteCountIsUnsignedHexAndSaturates) {
     EXPECT_EQ(d.progress().byteCount, 0xFFFFFFFFu);
     EXPECT_EQ(d.outcome(), MtkOutcome::AllocationFailed);
     EXPECT_EQ(sent.back().bytes, BuildPmtk182Sentence(7, "0,FFFFFFFF"));
-    EXPECT_EQ(d.Message("p").text, "메모리 할당 실패");
 }
 
 TEST(MtkDownload, SilenceLimitIsShortOnlyOnceDataFlows) {
@@ -257,18 +235,16 @@ TEST(MtkDownload, ReadFailureAndCancelEndTheLoop) {
     MtkDownload failed;
     failed.OnReadFailed();
     EXPECT_EQ(failed.outcome(), MtkOutcome::ReadFailed);
-    EXPECT_EQ(failed.Message("ttyS0").text, "ttyS0 시리얼 오류");
 
     MtkDownload cancelled;
     cancelled.TakeOutgoing();
     cancelled.Cancel();
     EXPECT_EQ(cancelled.outcome(), MtkOutcome::Cancelled);
     EXPECT_EQ(cancelled.TakeOutgoing().bytes, "$PHLX827*31\r\n");
-    EXPECT_TRUE(cancelled.Message("ttyS0").empty());
 
     MtkDownload wrong;
     wrong.OnWriteFailed();
-    EXPECT_EQ(wrong.Message("ttyS0").text, "ttyS0 올바른 포트가 아닙니다.");
+    EXPECT_EQ(wrong.outcome(), MtkOutcome::WrongPort);
     EXPECT_TRUE(wrong.TakeOutgoing().empty());
 }
 

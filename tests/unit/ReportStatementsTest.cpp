@@ -24,15 +24,15 @@ ReportRow Row(bool ticked, int number, const std::string& use, const std::string
     return r;
 }
 
-ReportSettingTexts Settings() {
-    ReportSettingTexts s;
+Settings Sample() {
+    Settings s;
     s.businessYearStart = "2026-01-01";
     s.businessYearEnd = "2026-12-31";
     s.corporateName = "(주)마일";
     s.corporateNum = "123-45-67890";
     s.carName = "소나타";
     s.carNum = "12가3456";
-    s.carMeterNum = "1000";
+    s.carMaterNum = "1000";
     s.employeePartName = "영업부";
     s.employeeName = "홍길동";
     s.employeeNum = "A-17";
@@ -50,7 +50,7 @@ TEST(LogReportStatements, OdometerChainsAcrossUntickedRowsAndColumnsFollowTheUse
         Row(true, 1, "출퇴근용", "10.500 Km", "출근"),    Row(false, 2, "출퇴근용", "99.000 Km"),
         Row(true, 3, "일반업무용", "4.500 Km", "거래처"), Row(true, 4, "출퇴근용 ", "2 Km"),
         Row(true, 5, "비업무용", "6 Km", "장보기"),       Row(true, 6, "", "1 Km")};
-    const auto out = LogReportStatements(rows, Settings());
+    const auto out = LogReportStatements(rows, Sample());
     const std::vector<std::string> expected = {
         "clear()",
         "table_head('2026-01-01', '2026-12-31', '(주)마일', '123-45-67890')",
@@ -69,18 +69,18 @@ TEST(LogReportStatements, OdometerChainsAcrossUntickedRowsAndColumnsFollowTheUse
 }
 
 TEST(LogReportStatements, TotalsRowIsZerosWithoutTickedRowsOrDistance) {
-    EXPECT_EQ(LogReportStatements({Row(false, 1, "", "12 Km")}, Settings())[3], "table_end('0.0','0.0','0.0')");
-    EXPECT_EQ(LogReportStatements({Row(true, 1, "", "No Data")}, Settings())[4], "table_end('0.0','0.0','0.0')");
+    EXPECT_EQ(LogReportStatements({Row(false, 1, "", "12 Km")}, Sample())[3], "table_end('0.0','0.0','0.0')");
+    EXPECT_EQ(LogReportStatements({Row(true, 1, "", "No Data")}, Sample())[4], "table_end('0.0','0.0','0.0')");
 }
 
 TEST(LogReportStatements, OdometerIsReadAsTypedAndANonNumberRefusesTheForm) {
-    ReportSettingTexts s = Settings();
-    s.carMeterNum = "48,210";
+    Settings s = Sample();
+    s.carMaterNum = "48,210";
     EXPECT_EQ(LogReportSettingsProblem(s), "");
     EXPECT_NE(LogReportStatements({Row(true, 1, "", "2.34 Km")}, s)[3].find("'48,210.0', '48,212.3'"),
               std::string::npos);
     for (const char* stored : {"약 1000", "nan", "250.5km", ""}) {
-        s.carMeterNum = stored;
+        s.carMaterNum = stored;
         EXPECT_EQ(LogReportSettingsProblem(s),
                   "계기판 거리 값이 숫자가 아니어서 양식을 만들 수 없습니다. 차량 정보를 고친 뒤 다시 만드세요.\n"
                   "계기판 거리: \"" +
@@ -92,7 +92,7 @@ TEST(LogReportStatements, OdometerIsReadAsTypedAndANonNumberRefusesTheForm) {
 // --- mileage refund record ---
 
 TEST(RefundReportStatements, SettingsAreReadAsTypedAndANonNumberRefusesTheForm) {
-    ReportSettingTexts s = Settings();
+    Settings s = Sample();
     s.carMileage = "0";
     EXPECT_EQ(RefundReportStatements({Row(true, 1, "", "98 Km")}, s)[5],
               "total_table_list('98.0','0.00','1,459원','0원')");
@@ -123,7 +123,7 @@ TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
     std::vector<ReportRow> rows;
     for (int i = 1; i <= 6; ++i)
         rows.push_back(Row(i == 2 || i == 3 || i == 5, i, i == 3 ? "비업무용" : "", "1.5 Km", "p"));
-    const auto out = RefundReportStatements(rows, Settings());
+    const auto out = RefundReportStatements(rows, Sample());
     const std::vector<std::string> expected = {
         "clear()",
         "name_table_list('A-17','홍길동')",
@@ -139,7 +139,7 @@ TEST(RefundReportStatements, ListedRowsAreNumberedInListedOrder) {
 }
 
 TEST(RefundReportStatements, NoTickedRowShowsTheConfiguredFigures) {
-    const auto out = RefundReportStatements({Row(false, 1, "", "5 Km")}, Settings());
+    const auto out = RefundReportStatements({Row(false, 1, "", "5 Km")}, Sample());
     ASSERT_EQ(out.size(), 6u);
     EXPECT_EQ(out[2], "refund_head('(주)마일', '12가3456', '', '', '영업부')");
     EXPECT_EQ(out[4], "total_table_list('0.0','9.80','1,459원','0원')");
@@ -158,7 +158,7 @@ TEST(EscapePageText, QuotesBackslashesAndMarkupBecomeHarmless) {
 }
 
 TEST(EscapePageText, EveryTextFieldOfBothFormsIsEscaped) {
-    ReportSettingTexts s = Settings();
+    Settings s = Sample();
     const std::string evil = "'); alert(1); ('\\";
     for (std::string* field : {&s.businessYearStart, &s.businessYearEnd, &s.corporateName, &s.corporateNum, &s.carName,
                                &s.carNum, &s.employeePartName, &s.employeeName, &s.employeeNum})

@@ -74,7 +74,6 @@ TEST(LoggerModel, ClassifiesTheModelAnswer) {
     EXPECT_EQ(ClassifyModelReply("TRL4200Mini but no 852"), LoggerModel::Failed);
     EXPECT_EQ(ClassifyModelReply("junk$PHLX852,MTK3339*12\r\n"), LoggerModel::Mtk);
     EXPECT_EQ(ClassifyModelReply("$PHLX852,TRL4200Mini,1.0*12\r\n"), LoggerModel::Phlx);
-    EXPECT_STREQ(ModelQueryFailedText(), "메시지를 획득하지 못했습니다($PHLX852)");
 }
 
 }  // namespace

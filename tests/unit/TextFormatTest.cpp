@@ -69,8 +69,8 @@ std::vector<std::string> CoreTexts() {
     ReportRow row;
     row.ticked = true;
     row.distance = "12.500 Km";
-    ReportSettingTexts settings;
-    settings.carMeterNum = "48210.5";
+    Settings settings;
+    settings.carMaterNum = "48210.5";
     settings.carMileage = "9.8";
     settings.oilBill = "1459";
     for (const auto& statements : {LogReportStatements({row}, settings), RefundReportStatements({row}, settings)}) {

@@ -63,12 +63,9 @@ int RunLedgerReport(LedgerCommand& command) {
     }
     if (form == "refund") {
         const Settings settings = LoadCliSettings(command.context, false).settings;
-        ReportSettingTexts texts;
-        texts.carMileage = settings.carMileage;
-        texts.oilBill = settings.oilBill;
         // The same check as the desktop's form: a stored value that is no
         // number refuses the record instead of printing a wrong amount.
-        if (const std::string problem = RefundReportSettingsProblem(texts); !problem.empty()) {
+        if (const std::string problem = RefundReportSettingsProblem(settings); !problem.empty()) {
             return Fail(problem);
         }
         ledger::RefundRecord refund;

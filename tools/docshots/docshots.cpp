@@ -233,14 +233,14 @@ void Maps() {
 
 void Forms() {
     const auto rows = test::MonthOfRows(60);
-    ReportSettingTexts s;
+    Settings s;
     s.businessYearStart = "2026.01.01";
     s.businessYearEnd = "2026.12.31";
     s.corporateName = "(주)마일레저";
     s.corporateNum = "123-45-67890";
     s.carName = "쏘나타";
     s.carNum = "12가3456";
-    s.carMeterNum = "25310";
+    s.carMaterNum = "25310";
     s.employeePartName = "영업부";
     s.employeeName = "홍길동";
     s.employeeNum = "A-1017";
