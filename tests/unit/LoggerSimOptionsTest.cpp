@@ -10,7 +10,7 @@ namespace {
 // The other flags are read by the end-to-end tests that start the simulator.
 TEST(LoggerSimOptions, ReadsTheFlagsNoEndToEndTestUses) {
     const SimOptionsResult r = ParseSimOptions({"--demo", "mtk", "--drop-chunk", "3,5", "--drop-chunk", "9",
-                                                "--garbage-between", "--extra-records", "4", "-v"});
+                                                "--garbage-between", "--extra-records", "4", "-v", "--pace"});
     ASSERT_EQ(r.error, "");
     EXPECT_TRUE(r.options.demo);
     EXPECT_EQ(r.options.kind, SimOptions::Kind::Mtk);
@@ -18,6 +18,7 @@ TEST(LoggerSimOptions, ReadsTheFlagsNoEndToEndTestUses) {
     EXPECT_TRUE(r.options.garbageBetween);
     EXPECT_EQ(r.options.extraRecords, 4u);
     EXPECT_TRUE(r.options.verbose);
+    EXPECT_TRUE(r.options.pace);  // timing only: no download notices it
 }
 
 TEST(LoggerSimOptions, MistakesAreRefusedWithAReason) {

@@ -52,8 +52,8 @@ TEST(LoggerSimPhlx, DisconnectEraseAndIgnoredSentences) {
     EXPECT_EQ(logger.Receive(Cmd("PHLX555")), "");
 }
 
-// Line noise is seen through the exchange tests.
-TEST(LoggerSimPhlx, BadChecksumsSpoilTextSentencesButNotPackages) {
+// Line noise and the order of acknowledgements are seen through the exchange tests.
+TEST(LoggerSimPhlx, BadChecksumsSpoilTextOnlyAndTheLastAcknowledgementGetsNoAnswer) {
     PhlxLoggerOptions options;
     options.badChecksumEvery = 1;
     PhlxLoggerModel logger(TwoLogs(), options);
@@ -63,6 +63,7 @@ TEST(LoggerSimPhlx, BadChecksumsSpoilTextSentencesButNotPackages) {
     const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
     ASSERT_EQ(package.size(), 128u);
     EXPECT_TRUE(PhlxPackageAccepted(Field(announce, 3), Bytes(package)));
+    EXPECT_EQ(logger.Receive(Cmd("PHLX900,902,3")), "");
 }
 
 TEST(LoggerSimPhlxLogbook, ReadsEntriesAndRecords) {
