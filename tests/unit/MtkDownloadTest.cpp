@@ -9,6 +9,7 @@
 #include "core/TextFormat.h"
 #include "link/SentenceBuilder.h"
 #include "protocol/MtkDownload.h"
+#include "protocol/MtkLogDecoder.h"
 #include "tests/support/DownloadLoop.h"
 #include "tests/support/TestSupport.h"
 #include "tools/loggersim/DemoLog.h"
@@ -71,8 +72,16 @@ TEST(MtkDownload, CleanDownloadInAnyReadSizeQueriesReadsAndDisconnects) {
     }
 }
 
+// The simulator's demo image is written from the demo drives; only this test reads it.
 TEST(MtkDownload, DemoLogAndRealCapturesComeBackByteForByte) {
     std::vector<Bytes> images = {sim::DemoMtkImage()};
+    FixList fixes, expected;
+    DecodeLogImage(images[0], fixes);
+    for (const FixList& drive : sim::DemoDrives()) expected.insert(expected.end(), drive.begin(), drive.end());
+    ASSERT_EQ(fixes.size(), expected.size());
+    for (size_t i = 0; i < fixes.size(); ++i) {
+        EXPECT_EQ(std::pair(fixes[i].time, fixes[i].latitude), std::pair(expected[i].time, expected[i].latitude));
+    }
     for (const char* name : {"capture-a.bin", "capture-b.bin", "capture-c-5-sectors.bin"}) {
         if (!test::SamplesDir().empty()) images.push_back(test::ReadBytes(test::SamplesDir() + "/mtk/" + name));
     }

@@ -14,6 +14,7 @@
 #include "protocol/PhlxPackageCheck.h"
 #include "tests/support/DownloadLoop.h"
 #include "tests/support/TestSupport.h"
+#include "tools/loggersim/DemoLog.h"
 #include "tools/loggersim/PhlxLoggerModel.h"
 #include "tools/loggersim/PhlxPackageEncoder.h"
 
@@ -105,6 +106,21 @@ TEST_F(PhlxExchangeTest, TwoLogsInSmallPackagesInOrder) {
     EXPECT_EQ(x.progress().position, 8u);
     EXPECT_FALSE(x.progress().visible);
     EXPECT_TRUE(x.Message("p").empty());
+}
+
+// The simulator's demo logbook is made from the demo drives; only this test reads it.
+TEST_F(PhlxExchangeTest, DemoLogArrivesWhole) {
+    PhlxLoggerModel logger(sim::DemoPhlxLogbook(), {});
+    PhlxExchange x;
+    test::RunDownload(x, Sim(logger), 100);
+    ASSERT_EQ(x.outcome(), PhlxOutcome::Completed);
+    FixList expected;
+    for (const FixList& drive : sim::DemoDrives()) expected.insert(expected.end(), drive.begin(), drive.end());
+    ASSERT_EQ(x.fixes().size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(std::pair(x.fixes()[i].time, x.fixes()[i].latitude),
+                  std::pair(expected[i].time, expected[i].latitude));
+    }
 }
 
 // Logs kept from earlier downloads are not fetched again; one that grew is,
