@@ -21,15 +21,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr size_t kSector = 0x10000;
 constexpr uint32_t kBasic = 0x0000003D;  // UTC LAT LON SPD HGT: 20-byte records
 
-FixRecord Fix(int32_t time, float lat = 37.5f) {
-    FixRecord f;
-    f.time = time;
-    f.latitude = lat;
-    f.longitude = 127.25f;
-    f.speed = 36.0f;
-    f.height = 42.5f;
-    return f;
-}
+FixRecord Fix(int32_t time, float lat = 37.5f) { return {time, lat, 127.25f, 36.0f, 42.5f, 0.0f}; }
 
 // A writer with `count` fixes timed first, first + 1, ...
 MtkImageWriter Writer(uint32_t format, int count, int first = 1) {
