@@ -34,15 +34,11 @@ std::string Field(const std::string& sentence, size_t index) {
     return index < fields.size() ? fields[index] : std::string();
 }
 
-TEST(LoggerSimPhlx, LogRequestForFewerRecordsOrAnUnknownLog) {
+TEST(LoggerSimPhlx, RequestsTheExchangeNeverMakesDisconnectAndErase) {
     PhlxLoggerModel logger(TwoLogs(), {});
-    EXPECT_EQ(Field(logger.Receive(Cmd("PHLX703,9,2")), 1), "64");
-    EXPECT_EQ(logger.Receive(Cmd("PHLX703,8,2")), "");
+    EXPECT_EQ(Field(logger.Receive(Cmd("PHLX703,9,2")), 1), "64");  // fewer records than the log holds
+    EXPECT_EQ(logger.Receive(Cmd("PHLX703,8,2")), "");              // no such log
     EXPECT_EQ(logger.Receive(Cmd("PHLX703,x")), "");
-}
-
-TEST(LoggerSimPhlx, DisconnectEraseAndIgnoredSentences) {
-    PhlxLoggerModel logger(TwoLogs(), {});
     EXPECT_EQ(logger.Receive("$PHLX827*31\r\n"), Cmd("PHLX860"));
     EXPECT_EQ(logger.Receive("$PHLX839*3F\r\n"), "");  // wrong checksum: not obeyed
     EXPECT_EQ(logger.logbook().size(), 2u);
