@@ -1,12 +1,10 @@
 // What to read of an MTK logger's memory when part of it is known, how the
-// pieces make the image again, how full the memory is, and the GPS week
-// rollover in every decoder.
+// pieces make the image again, how full the memory is, and which dates the GPS
+// week rollover moves (the decoders' use of it shows in CliDecode and PhlxRecord).
 #include <gtest/gtest.h>
 
 #include "core/GpsWeekRollover.h"
-#include "protocol/MtkLogDecoder.h"
 #include "protocol/MtkReadPlan.h"
-#include "tools/imagewriter/MtkImageWriter.h"
 
 namespace ml {
 namespace {
@@ -88,21 +86,6 @@ TEST(GpsWeekRollover, DatesBetweenTheEraStartAnd2006MoveForward1024Weeks) {
         EXPECT_EQ(CorrectGpsWeekRollover(time), logged != expected) << logged;
         EXPECT_EQ(time, expected) << logged;
     }
-}
-
-TEST(GpsWeekRollover, TheMtkDecoderMovesAnImageOf2000UnlessAskedForTimesAsLogged) {
-    MtkImageWriter writer(0x0000003D);
-    for (int32_t t : {946684800, 946684801, 946684802}) writer.AddFix({t, 37.5f, 127.0f, 0, 0, 0});
-    writer.AddFix({1796025600, 37.5f, 127.0f, 0, 0, 0});
-    FixList fixes;
-    const MtkDecodeSummary summary = DecodeLogImage(writer.UsedImage(), fixes);
-    EXPECT_EQ(summary.timesMoved, 3);
-    ASSERT_EQ(fixes.size(), 4u);
-    EXPECT_EQ(fixes[0].time, 946684800 + kGpsWeekEraSeconds);
-    EXPECT_EQ(fixes[3].time, 1796025600);
-    FixList asLogged;
-    EXPECT_EQ(DecodeLogImage(writer.UsedImage(), asLogged, {}, {}, MtkTimes::AsLogged).timesMoved, 0);
-    EXPECT_EQ(asLogged[0].time, 946684800);
 }
 
 }  // namespace
