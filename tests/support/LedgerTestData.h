@@ -13,22 +13,6 @@
 
 namespace ml::test {
 
-// A drive of `seconds` fixes from `start` (UTC seconds).
-inline FixList LedgerDrive(int32_t start, int seconds, float latitude = 37.5f) {
-    FixList fixes;
-    fixes.reserve(static_cast<size_t>(seconds));
-    for (int i = 0; i < seconds; ++i) {
-        FixRecord f;
-        f.time = start + i;
-        f.latitude = latitude + 0.0001f * static_cast<float>(i);
-        f.longitude = 127.0f;
-        f.speed = 40.0f;
-        f.height = 30.0f;
-        fixes.push_back(f);
-    }
-    return fixes;
-}
-
 // A drive in a straight line from one point to another, one fix a second.
 struct LedgerPoint {
     double latitude, longitude;
@@ -44,6 +28,13 @@ inline FixList StraightDrive(int64_t start, int seconds, LedgerPoint from, Ledge
         f.speed = 40.0f;
         fixes.push_back(f);
     }
+    return fixes;
+}
+
+// A drive of `seconds` fixes from `start` (UTC seconds), 30 m up.
+inline FixList LedgerDrive(int32_t start, int seconds, float latitude = 37.5f) {
+    FixList fixes = StraightDrive(start, seconds, {latitude, 127.0}, {latitude + 0.0001 * (seconds - 1), 127.0});
+    for (FixRecord& f : fixes) f.height = 30.0f;
     return fixes;
 }
 

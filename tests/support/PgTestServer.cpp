@@ -46,12 +46,10 @@ std::vector<std::string> AsServerUser(std::vector<std::string> command) {
     return command;
 }
 
-std::string Stop(const std::string& dir) {
-    const ProcessResult r = RunProcess(
-        AsServerUser({std::string(kBinDir) + "/pg_ctl", "-D", dir + "/data", "-m", "immediate", "-w", "stop"}));
+void Stop(const std::string& dir) {
+    RunProcess(AsServerUser({std::string(kBinDir) + "/pg_ctl", "-D", dir + "/data", "-m", "immediate", "-w", "stop"}));
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
-    return r.err;
 }
 
 // Stops the server and removes its folder once the test program is gone:
