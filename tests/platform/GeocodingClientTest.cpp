@@ -6,7 +6,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -129,46 +128,30 @@ TEST_F(GeocodingClientTest, ServerThatDoesNotAnswerIsLeftAndRepeatedFailuresPaus
     EXPECT_EQ(refused.ReverseGeocode(1, 2), "No Data");
 }
 
-// A listening socket whose accept queue is full: Linux then drops further
-// connection attempts, so a connect to it waits like one to a dead host.
-class SilentListener {
-public:
-    SilentListener() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof(address);
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-            ::listen(fd_, 0) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            return;
-        }
-        port_ = ntohs(address.sin_port);
-        for (int i = 0; i < 2; ++i) {  // fill the queue with connections nobody accepts
-            fillers_.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-            ::connect(fillers_.back(), reinterpret_cast<sockaddr*>(&address), sizeof(address));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ~SilentListener() {
-        for (const int fd : fillers_) ::close(fd);
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int port() const { return port_; }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-    std::vector<int> fillers_;
-};
+// The port of a listening socket whose accept queue is full: Linux then
+// drops further connection attempts, so a connect to it waits like one to a
+// dead host. Its sockets stay open until the test program ends.
+int SilentPort() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    auto* where = reinterpret_cast<sockaddr*>(&address);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::bind(fd, where, length) != 0 || ::listen(fd, 0) != 0 || ::getsockname(fd, where, &length) != 0) return 0;
+    const int filler = SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC;
+    for (int i = 0; i < 2; ++i) ::connect(::socket(AF_INET, filler, 0), where, length);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the queue fills
+    return ntohs(address.sin_port);
+}
 
 // That the check connects only, and fails on a closed port, the command-line
 // test below shows.
 TEST_F(GeocodingClientTest, ConnectivityCheckIsBounded) {
-    SilentListener silent;
-    ASSERT_NE(silent.port(), 0);
+    const int silent = SilentPort();
+    ASSERT_NE(silent, 0);
     GeocodingConfig blackHole = Config();
-    blackHole.connectivityCheckUrl = "http://127.0.0.1:" + std::to_string(silent.port()) + "/";
+    blackHole.connectivityCheckUrl = "http://127.0.0.1:" + std::to_string(silent) + "/";
     blackHole.checkTimeoutMs = 300;
     const auto start = Clock::now();
     EXPECT_FALSE(GeocodingClient(blackHole).CheckConnectivity());
