@@ -86,6 +86,8 @@ protected:
         EXPECT_TRUE(ledger->History(kCar, history).ok());
         return history;
     }
+    // The history names the database role, or on a file the user.
+    std::string Author() const { return server != nullptr ? "postgres" : "tester"; }
     void SaveRules(const RuleSet& set) {
         int64_t revision = 0;
         RuleSet stored;
@@ -118,7 +120,7 @@ TEST_P(LedgerStore, RulesClassifyAnImportedDayAndNameTheirPlaces) {
     const std::vector<std::pair<Use, std::string>> expected = {
         {Use::Unclassified, ""}, {Use::Business, "한빛 방문"}, {Use::Commute, ""}};
     EXPECT_EQ(got, expected);
-    EXPECT_EQ(History().back().by, "tester (규칙 1: 자택 ↔ 회사, 근무일 → 출퇴근용)");
+    EXPECT_EQ(History().back().by, Author() + " (규칙 1: 자택 ↔ 회사, 근무일 → 출퇴근용)");
     OfficialLog log;
     ASSERT_TRUE(ledger->Log(kCar, BusinessYear({1, 1}, 2026), log).ok());
     EXPECT_EQ(log.rows[1].startAddress, "회사");
@@ -176,7 +178,7 @@ TEST_P(LedgerStore, ABulkChangeIsUndoneUnlessTheTripsChangedSince) {
     EXPECT_EQ(trips[0].purpose, "");
     EXPECT_EQ(trips[2].purpose, "현장 점검");
     const size_t entries = History().size();
-    EXPECT_EQ(History().back().by, "tester (되돌리기)");
+    EXPECT_EQ(History().back().by, Author() + " (되돌리기)");
     // Undo once more: the trips no longer hold what the undo expects.
     EXPECT_EQ(ledger->ClassifyEach(result.undo, "되돌리기", undone).code(), Status::Code::Invalid);
     EXPECT_EQ(History().size(), entries);
