@@ -197,6 +197,7 @@ TEST_P(LedgerStore, RulesAreSharedWithARevision) {
     EXPECT_EQ(revision, 1);
     seen.places[0].radiusM = 300;
     ASSERT_TRUE(otherPc->SaveRules(seen, revision).ok());
+    EXPECT_EQ(revision, 2);
     int64_t stale = 1;
     EXPECT_EQ(ledger->SaveRules(test::OfficeRules(), stale).code(), Status::Code::Invalid);
     seen.rules[0].use = Use::Private;
