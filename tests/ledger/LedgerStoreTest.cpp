@@ -361,8 +361,7 @@ TEST_P(LedgerStore, FourClientsImportingOverlappingImagesAtOnceGiveTheUnion) {
     Open();
     const auto trips = Trips();
     ASSERT_EQ(trips.size(), 5u);
-    std::vector<HistoryEntry> history;
-    ASSERT_TRUE(ledger->History(kCar, history).ok());
+    const auto history = History();
     for (size_t k = 0; k < trips.size(); ++k) {
         EXPECT_EQ(trips[k].fixCount, 300);
         std::vector<std::string> purposes;

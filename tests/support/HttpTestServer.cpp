@@ -10,18 +10,16 @@ namespace ml::test {
 namespace {
 
 // Counts the connections the server accepts: each one is handed to the pool.
-class CountingPool : public httplib::TaskQueue {
+class CountingPool : public httplib::ThreadPool {
 public:
-    explicit CountingPool(std::atomic<std::size_t>& count) : count_(count) {}
+    explicit CountingPool(std::atomic<std::size_t>& count) : ThreadPool(8), count_(count) {}
     void enqueue(std::function<void()> fn) override {
         ++count_;
-        pool_.enqueue(std::move(fn));
+        ThreadPool::enqueue(std::move(fn));
     }
-    void shutdown() override { pool_.shutdown(); }
 
 private:
     std::atomic<std::size_t>& count_;
-    httplib::ThreadPool pool_{8};
 };
 
 }  // namespace

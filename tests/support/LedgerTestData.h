@@ -80,12 +80,9 @@ inline std::vector<uint8_t> LedgerImage(const FixList& fixes) {
 // (2 million fixes) from 2026-01-01 00:00 in Seoul, one MTK memory image.
 inline const std::vector<uint8_t>& LedgerYearImage() {
     static const std::vector<uint8_t> image = [] {
-        constexpr int kTrips = 2000, kFixesPerTrip = 1000;
-        constexpr int32_t kYearStart = 1767193200, kTripSpacing = 15600;  // 2,000 trips over 361 days
         FixList fixes;
-        fixes.reserve(static_cast<size_t>(kTrips) * kFixesPerTrip);
-        for (int t = 0; t < kTrips; ++t) {
-            const FixList drive = LedgerDrive(kYearStart + t * kTripSpacing, kFixesPerTrip);
+        for (int t = 0; t < 2000; ++t) {  // 15,600 s apart: over 361 days
+            const FixList drive = LedgerDrive(1767193200 + t * 15600, 1000);
             fixes.insert(fixes.end(), drive.begin(), drive.end());
         }
         return LedgerImage(fixes);
