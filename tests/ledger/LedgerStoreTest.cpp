@@ -58,12 +58,6 @@ protected:
         ASSERT_TRUE(s.ok()) << s.message();
     }
 
-    void Open() {
-        ledger.reset();
-        const Status s = OpenLedger(location, "tester", ledger);
-        ASSERT_TRUE(s.ok()) << s.message();
-    }
-
     ImportResult Import(DownloadKind kind, std::vector<uint8_t> bytes) {
         ImportRequest request;
         request.kind = kind;
@@ -274,7 +268,7 @@ TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
-    Open();
+    ASSERT_TRUE(OpenLedger(location, "tester", ledger).ok());
     const auto trips = Trips();
     ASSERT_EQ(trips.size(), 1u);
     EXPECT_EQ(trips[0].fixCount, 300);
@@ -298,9 +292,6 @@ TEST_P(LedgerStore, ALedgerOfVersionTwoGainsTheLoggersMemoryAndTheSharedRules) {
     ASSERT_TRUE(OpenLedger(location, "tester", ledger, true).ok());
     EXPECT_EQ(Trips().size(), 1u);
     SaveRules(test::OfficeRules());
-    std::optional<LoggerMemory> memory;
-    ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
-    EXPECT_FALSE(memory);
     ImportRequest request;
     request.raw = LedgerImage(LedgerDrive(kMonday, 700));
     request.loggerId = "MTK-3339";
@@ -309,6 +300,7 @@ TEST_P(LedgerStore, ALedgerOfVersionTwoGainsTheLoggersMemoryAndTheSharedRules) {
     ImportResult result;
     ASSERT_TRUE(ledger->Import(kCar, Car{}, request, result).ok());
     EXPECT_EQ(result.added, 100);
+    std::optional<LoggerMemory> memory;
     ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
     ASSERT_TRUE(memory);
     EXPECT_EQ(memory->image, request.raw);
@@ -358,7 +350,7 @@ TEST_P(LedgerStore, FourClientsImportingOverlappingImagesAtOnceGiveTheUnion) {
     }
     EXPECT_EQ(added, 1500) << "each fix added once";
     EXPECT_EQ(rebuilt, 5) << "each trip cut once";
-    Open();
+    ASSERT_TRUE(OpenLedger(location, "tester", ledger).ok());
     const auto trips = Trips();
     ASSERT_EQ(trips.size(), 5u);
     const auto history = History();

@@ -61,11 +61,18 @@ protected:
     HttpTestServer server_;
 };
 
-// An error status or no key gives no address.
+// An error status or no key gives no address; a reply longer than the limit
+// is cut there.
 TEST_F(GeocodingClientTest, SendsTheExactRequestOnOneConnectionAndTakesTheAddress) {
     server_.Enqueue({.body = AddressReply("대한민국 서울특별시 중구 세종대로 110")});
     server_.Enqueue({.body = AddressReply("110 Sejong-daero, Jung-gu, Seoul")});
     server_.Enqueue({.status = 403, .body = AddressReply("an error page is not an answer")});
+    const std::string early = AddressReply("Early, Street 1");
+    const std::string big = early.substr(0, early.size() - 1) + R"(,"padding":")" + std::string(40000, 'x') + "\"}";
+    std::string exact = AddressReply("Exact");
+    exact.insert(1, R"("pad":")" + std::string(GeocodingClient::kReplyLimit - exact.size() - 9, 'y') + "\",");
+    ASSERT_EQ(exact.size(), GeocodingClient::kReplyLimit);
+    for (const auto& body : {big, exact}) server_.Enqueue({.body = body});
     GeocodingClient client(Config());
     ASSERT_TRUE(client.OpenInternet());
     EXPECT_EQ(client.ReverseGeocode(37.5, 127.25), "대한민국 서울특별시 중구 세종대로 110");
@@ -78,28 +85,17 @@ TEST_F(GeocodingClientTest, SendsTheExactRequestOnOneConnectionAndTakesTheAddres
     EXPECT_EQ(server_.ConnectionCount(), 1u);
     EXPECT_EQ(client.ReverseGeocode(1, 2), "No Data");
     EXPECT_EQ(client.replyStatus(), 403);
-
-    GeocodingConfig noKey = Config();
-    noKey.key.clear();
-    GeocodingClient keyless(noKey);
-    EXPECT_EQ(keyless.ReverseGeocode(37.5, 127.25), "No Data");
-    EXPECT_EQ(server_.RequestCount(), 3u);
-}
-
-TEST_F(GeocodingClientTest, OversizedReplyIsCutToTheLimit) {
-    const std::string early = AddressReply("Early, Street 1");
-    const std::string big = early.substr(0, early.size() - 1) + R"(,"padding":")" + std::string(40000, 'x') + "\"}";
-    std::string exact = AddressReply("Exact");
-    exact.insert(1, R"("pad":")" + std::string(GeocodingClient::kReplyLimit - exact.size() - 9, 'y') + "\",");
-    ASSERT_EQ(exact.size(), GeocodingClient::kReplyLimit);
-    for (const auto& body : {big, exact}) server_.Enqueue({.body = body});
-
-    GeocodingClient client(Config());
     EXPECT_EQ(client.ReverseGeocode(1, 2), "Early, Street 1") << "it arrived whole before the cut";
     EXPECT_TRUE(client.replyCut());
     EXPECT_EQ(client.reply(), big.substr(0, GeocodingClient::kReplyLimit));
     EXPECT_EQ(client.ReverseGeocode(1, 2), "Exact");
     EXPECT_FALSE(client.replyCut()) << "a reply of exactly the limit is whole";
+
+    GeocodingConfig noKey = Config();
+    noKey.key.clear();
+    GeocodingClient keyless(noKey);
+    EXPECT_EQ(keyless.ReverseGeocode(37.5, 127.25), "No Data");
+    EXPECT_EQ(server_.RequestCount(), 5u);
 }
 
 // A server that does not answer is left after the time-out, and a few such

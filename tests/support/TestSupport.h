@@ -14,9 +14,8 @@ std::string SamplesDir();
 // tests/data: the golden files (expected dumps and texts) the tests compare with.
 std::string DataDir();
 
-// In the build folder.
-std::string CliPath();        // tools/mileledger-cli
-std::string LoggerSimPath();  // tools/loggersim/loggersim
+std::string CliPath();        // the build folder's tools/mileledger-cli
+std::string LoggerSimPath();  // the build folder's tools/loggersim/loggersim
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
