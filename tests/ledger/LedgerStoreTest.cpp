@@ -1,6 +1,8 @@
 // The ledger on each engine, a real SQLite file and a real PostgreSQL
-// database: imports, rebuilds that keep what users typed, writers at once,
-// interrupted imports, and databases that are refused untouched.
+// database: imports, rebuilds that keep what users decided, rules that run
+// on an import, undo, writers at once, interrupted imports, and databases
+// that are refused untouched.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -10,7 +12,7 @@
 
 #include "core/FixCsv.h"
 #include "core/TrackBuilder.h"
-#include "protocol/MtkLogDecoder.h"
+#include "core/ledger/LedgerCalendar.h"
 #include "store/ledger/Ledger.h"
 #include "store/ledger/LedgerSchema.h"
 #include "store/platform/TrackFileStore.h"
@@ -21,9 +23,19 @@
 namespace ml::ledger {
 namespace {
 
+bool SqliteExec(const std::string& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    const bool ok = sqlite3_open(file.c_str(), &db) == SQLITE_OK &&
+                    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
 using test::LedgerDrive;
 using test::LedgerImage;
 using test::LedgerJoin;
+using test::StraightDrive;
+constexpr test::LedgerPoint kHome = test::kOfficeHome, kWork = test::kOfficeWork, kClient = test::kOfficeClient;
 
 constexpr int32_t kMonday = 1772409600;  // 2026-03-02 00:00:00 UTC, 09:00 in Seoul
 constexpr const char* kCar = "12가3456";
@@ -46,18 +58,11 @@ protected:
         ASSERT_TRUE(s.ok()) << s.message();
     }
 
-    void Open() {
-        ledger.reset();
-        const Status s = OpenLedger(location, "tester", ledger);
-        ASSERT_TRUE(s.ok()) << s.message();
-    }
-
-    ImportResult Import(DownloadKind kind, std::vector<uint8_t> bytes, std::optional<int32_t> cut = {}) {
+    ImportResult Import(DownloadKind kind, std::vector<uint8_t> bytes) {
         ImportRequest request;
         request.kind = kind;
         request.source = "test";
         request.raw = std::move(bytes);
-        request.cutSeconds = cut;
         ImportResult result;
         const Status s = ledger->Import(kCar, Car{}, request, result);
         EXPECT_TRUE(s.ok()) << s.message();
@@ -69,6 +74,20 @@ protected:
         std::vector<Trip> trips;
         EXPECT_TRUE(ledger->Trips(kCar, std::nullopt, trips).ok());
         return trips;
+    }
+    std::vector<HistoryEntry> History() {
+        std::vector<HistoryEntry> history;
+        EXPECT_TRUE(ledger->History(kCar, history).ok());
+        return history;
+    }
+    // The history names the database role, or on a file the user.
+    std::string Author() const { return server != nullptr ? "postgres" : "tester"; }
+    void SaveRules(const RuleSet& set) {
+        int64_t revision = 0;
+        RuleSet stored;
+        ASSERT_TRUE(ledger->Rules(stored, revision).ok());
+        const Status s = ledger->SaveRules(set, revision);
+        ASSERT_TRUE(s.ok()) << s.message();
     }
 
     test::ScopedTimeZone zone{"Asia/Seoul"};
@@ -82,74 +101,108 @@ protected:
 INSTANTIATE_TEST_SUITE_P(Engines, LedgerStore, ::testing::Values(Engine::Sqlite, Engine::Postgres),
                          [](const auto& info) { return info.param == Engine::Sqlite ? "Sqlite" : "Postgres"; });
 
-TEST_P(LedgerStore, SampleCapturesImportOnceEach) {
-    if (test::SamplesDir().empty()) GTEST_SKIP() << "no samples";
-    for (const char* name : {"capture-a", "capture-b", "capture-c-5-sectors"}) {
-        const std::string base = test::SamplesDir() + "/mtk/" + name;
-        FixList expected;
-        std::string error;
-        ASSERT_TRUE(ParseFixCsv(test::ReadText(base + ".csv"), expected, error)) << error;
-        std::vector<int32_t> times;
-        for (const FixRecord& f : expected) times.push_back(f.time);
-        std::sort(times.begin(), times.end());
-        const auto unique = std::unique(times.begin(), times.end()) - times.begin();
-
-        const ImportResult first = Import(DownloadKind::MtkImage, test::ReadBytes(base + ".bin"));
-        EXPECT_EQ(first.added, unique) << name;
-        EXPECT_GT(first.tripsRebuilt, 0) << name;
-        const ImportResult again = Import(DownloadKind::MtkImage, test::ReadBytes(base + ".bin"));
-        EXPECT_EQ(again.added, 0) << name;
-        EXPECT_EQ(again.tripsRebuilt, 0) << name;
-    }
-    std::vector<Download> downloads;
-    ASSERT_TRUE(ledger->Downloads(kCar, downloads).ok());
-    ASSERT_EQ(downloads.size(), 6u);
-    Download last;
-    ASSERT_TRUE(ledger->GetDownload(kCar, downloads.back().id, last).ok());
-    EXPECT_EQ(last.raw, test::ReadBytes(test::SamplesDir() + "/mtk/capture-c-5-sectors.bin"));
+TEST_P(LedgerStore, RulesClassifyAnImportedDayAndNameTheirPlaces) {
+    SaveRules(test::OfficeRules());
+    const ImportResult result = ImportImage(LedgerJoin({
+        StraightDrive(kMonday + 3 * 3600, 600, kWork, kClient),       // Monday noon
+        StraightDrive(kMonday + 9 * 3600 + 1800, 600, kWork, kHome),  // 18:30
+    }));
+    ImportImage(StraightDrive(kMonday - 86400 + 7200, 600, kHome, kWork));  // a Sunday, imported later
+    EXPECT_EQ(result.ruleClassified, 2);
+    std::vector<std::pair<Use, std::string>> got;
+    for (const Trip& t : Trips()) got.push_back({t.use, t.purpose});
+    const std::vector<std::pair<Use, std::string>> expected = {
+        {Use::Unclassified, ""}, {Use::Business, "한빛 방문"}, {Use::Commute, ""}};
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(History().back().by, Author() + " (규칙 1: 자택 ↔ 회사, 근무일 → 출퇴근용)");
+    OfficialLog log;
+    ASSERT_TRUE(ledger->Log(kCar, BusinessYear({1, 1}, 2026), log).ok());
+    EXPECT_EQ(log.rows[1].startAddress, "회사");
+    EXPECT_EQ(log.rows[1].endAddress, "거래처 한빛");
 }
 
-TEST_P(LedgerStore, OverlappingImagesGiveTheirUnion) {
-    const FixList d1 = LedgerDrive(kMonday, 300), d2 = LedgerDrive(kMonday + 3600, 300),
-                  d3 = LedgerDrive(kMonday + 7200, 300);
-    EXPECT_EQ(ImportImage(LedgerJoin({d1, d2})).added, 600);
-    const ImportResult second = ImportImage(LedgerJoin({d2, d3}));
-    EXPECT_EQ(second.fixCount, 600);
-    EXPECT_EQ(second.added, 300);
-    EXPECT_EQ(second.tripsRebuilt, 1);
-    const auto trips = Trips();
-    ASSERT_EQ(trips.size(), 3u);
-    EXPECT_EQ(trips[2].startTime, kMonday + 7200);
-    EXPECT_EQ(trips[2].fixCount, 300);
-}
-
-TEST_P(LedgerStore, ClassificationSurvivesAnImportThatExtendsTheLastTrip) {
-    const FixList drive = LedgerDrive(kMonday, 600);
-    ImportImage(FixList(drive.begin(), drive.begin() + 200));
+// Taken back to unclassified by hand, a trip stays so, with its purpose and
+// id, when a later import extends it; asked for over a selection, the rules
+// do classify it.
+TEST_P(LedgerStore, WhatSomeoneDecidedSurvivesAnImportThatExtendsTheTrip) {
+    SaveRules(test::OfficeRules());
+    ImportImage(StraightDrive(kMonday - 3000, 300, kHome, kWork));
     const Trip before = Trips().at(0);
+    ASSERT_EQ(before.use, Use::Commute);
     TripEdit edit;
-    edit.use = Use::Business;
+    edit.use = Use::Unclassified;
     edit.purpose = "거래처 방문";
-    const int64_t ids[] = {before.id};
-    ASSERT_TRUE(ledger->Classify(ids, edit).ok());
-
-    const ImportResult result = ImportImage(drive);
-    EXPECT_EQ(result.added, 400);
+    ASSERT_TRUE(ledger->Classify({&before.id, 1}, edit).ok());
+    const ImportResult result = ImportImage(StraightDrive(kMonday - 3000, 600, kHome, kWork));
+    EXPECT_EQ(result.added, 300);
     EXPECT_EQ(result.tripsRebuilt, 1);
+    EXPECT_EQ(result.ruleClassified, 0);
+    const Trip after = Trips().at(0);
+    EXPECT_EQ(after.id, before.id);
+    EXPECT_EQ(after.use, Use::Unclassified);
+    EXPECT_EQ(after.purpose, "거래처 방문");
+    EXPECT_EQ(after.endTime, kMonday - 3000 + 599);
+    EXPECT_GT(after.distanceM, before.distanceM * 1.4);
+    ClassifyResult applied;
+    ASSERT_TRUE(ledger->ApplyRules(kCar, {&before.id, 1}, applied).ok());
+    EXPECT_EQ(Trips()[0].use, Use::Commute);
+}
+
+TEST_P(LedgerStore, ABulkChangeIsUndoneUnlessTheTripsChangedSince) {
+    ImportImage(
+        LedgerJoin({LedgerDrive(kMonday, 120), LedgerDrive(kMonday + 3600, 120), LedgerDrive(kMonday + 7200, 120)}));
+    std::vector<int64_t> ids;
+    for (const Trip& t : Trips()) ids.push_back(t.id);
+    TripEdit first;
+    first.purpose = "현장 점검";
+    ASSERT_TRUE(ledger->Classify({&ids[2], 1}, first).ok());
+    TripEdit bulk;
+    bulk.use = Use::Business;
+    bulk.purpose = "현장 점검";
+    ClassifyResult result;
+    ASSERT_TRUE(ledger->Classify(ids, bulk, result).ok());
+    EXPECT_EQ(result.changedTrips, 3);
+    ASSERT_EQ(result.undo.size(), 3u);
+    EXPECT_FALSE(result.undo[2].edit.purpose);  // it had that purpose already
+
+    ClassifyResult undone;
+    ASSERT_TRUE(ledger->ClassifyEach(result.undo, "되돌리기", undone).ok());
     const auto trips = Trips();
-    ASSERT_EQ(trips.size(), 1u);
-    EXPECT_EQ(trips[0].id, before.id);
-    EXPECT_EQ(trips[0].use, Use::Business);
-    EXPECT_EQ(trips[0].purpose, "거래처 방문");
-    EXPECT_EQ(trips[0].endTime, kMonday + 599);
-    EXPECT_GT(trips[0].distanceM, before.distanceM * 2.9);
+    EXPECT_EQ(trips[0].use, Use::Unclassified);
+    EXPECT_EQ(trips[0].purpose, "");
+    EXPECT_EQ(trips[2].purpose, "현장 점검");
+    const size_t entries = History().size();
+    EXPECT_EQ(History().back().by, Author() + " (되돌리기)");
+    // Undo once more: the trips no longer hold what the undo expects.
+    EXPECT_EQ(ledger->ClassifyEach(result.undo, "되돌리기", undone).code(), Status::Code::Invalid);
+    EXPECT_EQ(History().size(), entries);
+}
+
+// Another PC sees the rules with their revision; a save over a stale
+// revision, or of a set with a problem, is refused.
+TEST_P(LedgerStore, RulesAreSharedWithARevision) {
+    SaveRules(test::OfficeRules());
+    std::unique_ptr<Ledger> otherPc;
+    ASSERT_TRUE(OpenLedger(location, "other", otherPc).ok());
+    RuleSet seen;
+    int64_t revision = 0;
+    ASSERT_TRUE(otherPc->Rules(seen, revision).ok());
+    EXPECT_EQ(seen, test::OfficeRules());
+    EXPECT_EQ(revision, 1);
+    seen.places[0].radiusM = 300;
+    ASSERT_TRUE(otherPc->SaveRules(seen, revision).ok());
+    EXPECT_EQ(revision, 2);
+    int64_t stale = 1;
+    EXPECT_EQ(ledger->SaveRules(test::OfficeRules(), stale).code(), Status::Code::Invalid);
+    seen.rules[0].use = Use::Private;
+    EXPECT_EQ(otherPc->SaveRules(seen, revision).code(), Status::Code::Invalid);
 }
 
 // The program reads through one connection while its importer writes
 // through another: each read sees what the other has committed. The track
-// list names a trip by its start.
-TEST_P(LedgerStore, AConnectionSeesAnothersCommitsAndTripsAreClassifiedByTheirStart) {
-    ImportImage(LedgerDrive(kMonday, 200));
+// list names a trip by its start. A reading below the chain is refused.
+TEST_P(LedgerStore, AConnectionSeesAnothersCommitsAndAReadingBelowTheChainIsRefused) {
+    ImportImage(LedgerDrive(kMonday, 600));  // about 6.6 km
     std::unique_ptr<Ledger> reader;
     ASSERT_TRUE(OpenLedger(location, "reader", reader).ok());
     std::vector<Trip> seen;
@@ -160,6 +213,15 @@ TEST_P(LedgerStore, AConnectionSeesAnothersCommitsAndTripsAreClassifiedByTheirSt
     EXPECT_EQ(ledger->ClassifyTripStartingAt(kCar, kMonday + 1, edit).code(), Status::Code::Invalid);
     ASSERT_TRUE(reader->Trips(kCar, std::nullopt, seen).ok());
     EXPECT_EQ(seen.at(0).purpose, "납품");
+
+    OdometerReading added;
+    ASSERT_TRUE(ledger->AddReading(kCar, kMonday - 60, 1000.0, "", added).ok());
+    const Status s = ledger->AddReading(kCar, kMonday + 3600, 1003.0, "", added);
+    EXPECT_EQ(s.code(), Status::Code::Invalid);
+    EXPECT_THAT(s.message(), testing::HasSubstr("1003.0 km"));
+    std::vector<OdometerReading> readings;
+    ASSERT_TRUE(reader->Readings(kCar, readings).ok());
+    EXPECT_EQ(readings.size(), 1u);
 }
 
 TEST_P(LedgerStore, RealFixesReplaceTheEstimatesOfATrackFileAndKeepItsClassification) {
@@ -185,18 +247,6 @@ TEST_P(LedgerStore, RealFixesReplaceTheEstimatesOfATrackFileAndKeepItsClassifica
     EXPECT_FLOAT_EQ(withFixes[1].fixes[7].height, 30.0f) << "a real fix, not an estimate";
 }
 
-TEST_P(LedgerStore, AReadingBelowTheChainIsRefusedAndNothingChanges) {
-    ImportImage(LedgerDrive(kMonday, 600));  // about 6.6 km
-    OdometerReading added;
-    ASSERT_TRUE(ledger->AddReading(kCar, kMonday - 60, 1000.0, "", added).ok());
-    const Status s = ledger->AddReading(kCar, kMonday + 3600, 1003.0, "", added);
-    EXPECT_EQ(s.code(), Status::Code::Invalid);
-    EXPECT_NE(s.message().find("1003.0 km"), std::string::npos) << s.message();
-    std::vector<OdometerReading> readings;
-    ASSERT_TRUE(ledger->Readings(kCar, readings).ok());
-    EXPECT_EQ(readings.size(), 1u);
-}
-
 TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     ImportImage(LedgerDrive(kMonday, 300));
     const std::vector<uint8_t> image = LedgerImage(LedgerDrive(kMonday + 3600, 20000));
@@ -218,7 +268,7 @@ TEST_P(LedgerStore, AnInterruptedImportLeavesTheLedgerAsItWas) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
-    Open();
+    ASSERT_TRUE(OpenLedger(location, "tester", ledger).ok());
     const auto trips = Trips();
     ASSERT_EQ(trips.size(), 1u);
     EXPECT_EQ(trips[0].fixCount, 300);
@@ -237,22 +287,11 @@ TEST_P(LedgerStore, ALedgerOfVersionTwoGainsTheLoggersMemoryAndTheSharedRules) {
     if (server != nullptr) {
         ASSERT_EQ(server->Sql(database, dropped + "UPDATE schema_version SET version = 2"), "");
     } else {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(location.c_str(), &db), SQLITE_OK);
-        const std::string sql = dropped + "PRAGMA user_version = 2";
-        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        ASSERT_TRUE(SqliteExec(location, dropped + "PRAGMA user_version = 2"));
     }
     ASSERT_TRUE(OpenLedger(location, "tester", ledger, true).ok());
     EXPECT_EQ(Trips().size(), 1u);
-    RuleSet rules;
-    int64_t revision = 0;
-    ASSERT_TRUE(ledger->Rules(rules, revision).ok());
-    ASSERT_TRUE(ledger->SaveRules(test::OfficeRules(), revision).ok());
-    EXPECT_EQ(revision, 1);
-    std::optional<LoggerMemory> memory;
-    ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
-    EXPECT_FALSE(memory);
+    SaveRules(test::OfficeRules());
     ImportRequest request;
     request.raw = LedgerImage(LedgerDrive(kMonday, 700));
     request.loggerId = "MTK-3339";
@@ -261,6 +300,7 @@ TEST_P(LedgerStore, ALedgerOfVersionTwoGainsTheLoggersMemoryAndTheSharedRules) {
     ImportResult result;
     ASSERT_TRUE(ledger->Import(kCar, Car{}, request, result).ok());
     EXPECT_EQ(result.added, 100);
+    std::optional<LoggerMemory> memory;
     ASSERT_TRUE(ledger->LoggerMemoryOf(kCar, "MTK-3339", memory).ok());
     ASSERT_TRUE(memory);
     EXPECT_EQ(memory->image, request.raw);
@@ -310,11 +350,10 @@ TEST_P(LedgerStore, FourClientsImportingOverlappingImagesAtOnceGiveTheUnion) {
     }
     EXPECT_EQ(added, 1500) << "each fix added once";
     EXPECT_EQ(rebuilt, 5) << "each trip cut once";
-    Open();
+    ASSERT_TRUE(OpenLedger(location, "tester", ledger).ok());
     const auto trips = Trips();
     ASSERT_EQ(trips.size(), 5u);
-    std::vector<HistoryEntry> history;
-    ASSERT_TRUE(ledger->History(kCar, history).ok());
+    const auto history = History();
     for (size_t k = 0; k < trips.size(); ++k) {
         EXPECT_EQ(trips[k].fixCount, 300);
         std::vector<std::string> purposes;
@@ -353,16 +392,9 @@ TEST_P(LedgerStore, DatabasesThatAreNotOursOrNewerAreRefusedUntouched) {
     };
     test::WriteText(dir.File("notes.txt"), std::string(4096, 'x'));
     untouched(dir.File("notes.txt"), "SQLite 데이터베이스가 아닙니다");
-
-    auto makeDb = [&](const std::string& file, const char* sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    };
-    makeDb(dir.File("other.db"), "CREATE TABLE t(x)");
+    ASSERT_TRUE(SqliteExec(dir.File("other.db"), "CREATE TABLE t(x)"));
     untouched(dir.File("other.db"), "원장 파일이 아닙니다");
-    makeDb(location, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 99");
+    ASSERT_TRUE(SqliteExec(location, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 99"));
     untouched(location, "더 새로운 프로그램");
 }
 

@@ -1,5 +1,6 @@
 // Setting.ini on disk: created with the defaults, reset when never
 // initialised, read back key by key, and never losing lines a user added.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,6 +16,7 @@ namespace {
 using test::ReadText;
 using test::TempDir;
 using test::WriteText;
+using testing::HasSubstr;
 
 // The defaults in save order, CP949 on disk, then the services.
 const std::string kDefaultFile =
@@ -29,7 +31,9 @@ const std::string kDefaultServices =
     "CONNECTIVITY_CHECK_URL=https://www.naver.com/\r\nMAP_TILE_URL=https://tile.openstreetmap.org/{z}/{x}/{y}.png\r\n"
     "LEDGER_URL=\r\n";
 
-TEST(SettingsFile, MissingFileIsCreatedInItsFolderWithTheDefaultsInCp949) {
+// A folder where the file should be cannot be read: the defaults serve, and
+// nothing is overwritten.
+TEST(SettingsFile, MissingFileIsCreatedInItsFolderWithTheDefaultsInCp949AndAnUnreadableOneIsLeft) {
     TempDir dir;
     const std::string path = dir.File("config/MileLedger/Setting.ini");
     const SettingsFileState state = StartSettings(path);
@@ -39,6 +43,16 @@ TEST(SettingsFile, MissingFileIsCreatedInItsFolderWithTheDefaultsInCp949) {
     EXPECT_EQ(state.settings, DefaultSettings());
     EXPECT_EQ(state.services, ServiceSettings());
     EXPECT_EQ(ReadText(path), kDefaultFile + kDefaultServices);
+
+    const std::string folder = dir.File("config");  // unreadable as a file, whoever runs the test
+    const SettingsFileState unreadable = StartSettings(folder);
+    EXPECT_FALSE(unreadable.written);
+    ASSERT_EQ(unreadable.warnings.size(), 1u);
+    EXPECT_EQ(unreadable.warnings[0].rfind("설정 파일을 읽을 수 없어 이번 실행에는 기본 설정을 사용합니다: ", 0), 0u);
+    EXPECT_THAT(unreadable.warnings[0], HasSubstr(folder));
+    EXPECT_EQ(unreadable.settings, DefaultSettings());
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_FALSE(SaveSettings(folder, DefaultSettings()).ok);
 }
 
 TEST(SettingsFile, UninitialisedFileIsResetAndRewrittenKeepingOtherLines) {
@@ -60,6 +74,7 @@ TEST(SettingsFile, UninitialisedFileIsResetAndRewrittenKeepingOtherLines) {
     }
 }
 
+// What CP949 cannot hold is saved as "?" and reported.
 TEST(SettingsFile, SavingRewritesOnlyTheFifteenKeysAndEveryOneComesBack) {
     TempDir dir;
     const std::string path = dir.File("Setting.ini");
@@ -92,30 +107,13 @@ TEST(SettingsFile, SavingRewritesOnlyTheFifteenKeysAndEveryOneComesBack) {
     EXPECT_FALSE(back.written) << "an initialised file is read, not rewritten";
     EXPECT_EQ(ReadText(path), text);
     EXPECT_EQ(back.settings, s);
-}
 
-TEST(SettingsFile, UnconvertibleCharactersAreReported) {
-    TempDir dir;
-    Settings s = DefaultSettings();
-    s.carName = "Car 🚗";
-    const SaveResult saved = SaveSettings(dir.File("s.ini"), s);
-    ASSERT_TRUE(saved.ok);
-    EXPECT_EQ(saved.warning, "CP949로 저장할 수 없는 문자 1개는 \"?\"로 저장했습니다: " + dir.File("s.ini"));
+    Settings car = DefaultSettings();
+    car.carName = "Car 🚗";
+    const SaveResult replaced = SaveSettings(dir.File("s.ini"), car);
+    ASSERT_TRUE(replaced.ok);
+    EXPECT_EQ(replaced.warning, "CP949로 저장할 수 없는 문자 1개는 \"?\"로 저장했습니다: " + dir.File("s.ini"));
     EXPECT_EQ(LoadSettings(dir.File("s.ini")).settings.carName, "Car ?");
-}
-
-TEST(SettingsFile, UnreadableFileIsNotOverwritten) {
-    TempDir dir;
-    const std::string path = dir.File("Setting.ini");
-    std::filesystem::create_directory(path);  // unreadable as a file, whoever runs the test
-    const SettingsFileState state = StartSettings(path);
-    EXPECT_FALSE(state.written);
-    ASSERT_EQ(state.warnings.size(), 1u);
-    EXPECT_EQ(state.warnings[0].rfind("설정 파일을 읽을 수 없어 이번 실행에는 기본 설정을 사용합니다: ", 0), 0u);
-    EXPECT_NE(state.warnings[0].find(path), std::string::npos);
-    EXPECT_EQ(state.settings, DefaultSettings());
-    EXPECT_TRUE(std::filesystem::is_directory(path));
-    EXPECT_FALSE(SaveSettings(path, DefaultSettings()).ok);
 }
 
 TEST(SettingsLocation, FirstMatchWins) {

@@ -10,18 +10,16 @@ namespace ml::test {
 namespace {
 
 // Counts the connections the server accepts: each one is handed to the pool.
-class CountingPool : public httplib::TaskQueue {
+class CountingPool : public httplib::ThreadPool {
 public:
-    explicit CountingPool(std::atomic<std::size_t>& count) : count_(count) {}
+    explicit CountingPool(std::atomic<std::size_t>& count) : ThreadPool(8), count_(count) {}
     void enqueue(std::function<void()> fn) override {
         ++count_;
-        pool_.enqueue(std::move(fn));
+        ThreadPool::enqueue(std::move(fn));
     }
-    void shutdown() override { pool_.shutdown(); }
 
 private:
     std::atomic<std::size_t>& count_;
-    httplib::ThreadPool pool_{8};
 };
 
 }  // namespace
@@ -39,16 +37,9 @@ HttpTestServer::HttpTestServer() : server_(std::make_unique<httplib::Server>()) 
             reply = queue_.empty() ? defaultReply_ : queue_.front();
             if (!queue_.empty()) queue_.pop_front();
         }
-        if (reply.neverAnswer && WaitForStop(-1)) return;
-        if (reply.delayMs > 0 && WaitForStop(reply.delayMs)) return;
+        if (reply.delayMs != 0 && WaitForStop(reply.delayMs)) return;
         response.status = reply.status;
-        if (!reply.stallAfterHeaders) return response.set_content(reply.body, "application/json; charset=UTF-8");
-        response.set_content_provider(reply.body.size(), "application/json; charset=UTF-8",
-                                      [this, body = reply.body](size_t offset, size_t, httplib::DataSink& sink) {
-                                          if (offset == 0) return sink.write(body.data(), body.size() / 2);
-                                          WaitForStop(-1);
-                                          return false;
-                                      });
+        response.set_content(reply.body, "application/json; charset=UTF-8");
     });
     port_ = server_->bind_to_any_port("127.0.0.1");
     if (port_ <= 0) return;
@@ -88,12 +79,6 @@ void HttpTestServer::SetDefaultReply(HttpScriptedReply reply) {
 std::vector<HttpRecordedRequest> HttpTestServer::Requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
-}
-
-std::vector<std::string> HttpTestServer::RequestLines() const {
-    std::vector<std::string> lines;
-    for (const auto& request : Requests()) lines.push_back(request.requestLine);
-    return lines;
 }
 
 }  // namespace ml::test

@@ -21,9 +21,7 @@ namespace ml::test {
 struct HttpScriptedReply {
     int status = 200;
     std::string body = "{}";
-    int delayMs = 0;                 // wait this long before answering
-    bool neverAnswer = false;        // read the request, then say nothing
-    bool stallAfterHeaders = false;  // send the headers and half the body, then nothing
+    int delayMs = 0;  // wait this long before answering; -1: read the request, then say nothing
 };
 
 struct HttpRecordedRequest {
@@ -48,7 +46,6 @@ public:
     void SetDefaultReply(HttpScriptedReply reply);
 
     std::vector<HttpRecordedRequest> Requests() const;
-    std::vector<std::string> RequestLines() const;
     std::size_t RequestCount() const { return Requests().size(); }
     std::size_t ConnectionCount() const { return connections_.load(); }
 

@@ -13,22 +13,6 @@
 
 namespace ml::test {
 
-// A drive of `seconds` fixes from `start` (UTC seconds).
-inline FixList LedgerDrive(int32_t start, int seconds, float latitude = 37.5f) {
-    FixList fixes;
-    fixes.reserve(static_cast<size_t>(seconds));
-    for (int i = 0; i < seconds; ++i) {
-        FixRecord f;
-        f.time = start + i;
-        f.latitude = latitude + 0.0001f * static_cast<float>(i);
-        f.longitude = 127.0f;
-        f.speed = 40.0f;
-        f.height = 30.0f;
-        fixes.push_back(f);
-    }
-    return fixes;
-}
-
 // A drive in a straight line from one point to another, one fix a second.
 struct LedgerPoint {
     double latitude, longitude;
@@ -44,6 +28,13 @@ inline FixList StraightDrive(int64_t start, int seconds, LedgerPoint from, Ledge
         f.speed = 40.0f;
         fixes.push_back(f);
     }
+    return fixes;
+}
+
+// A drive of `seconds` fixes from `start` (UTC seconds), 30 m up.
+inline FixList LedgerDrive(int32_t start, int seconds, float latitude = 37.5f) {
+    FixList fixes = StraightDrive(start, seconds, {latitude, 127.0}, {latitude + 0.0001 * (seconds - 1), 127.0});
+    for (FixRecord& f : fixes) f.height = 30.0f;
     return fixes;
 }
 
@@ -89,12 +80,9 @@ inline std::vector<uint8_t> LedgerImage(const FixList& fixes) {
 // (2 million fixes) from 2026-01-01 00:00 in Seoul, one MTK memory image.
 inline const std::vector<uint8_t>& LedgerYearImage() {
     static const std::vector<uint8_t> image = [] {
-        constexpr int kTrips = 2000, kFixesPerTrip = 1000;
-        constexpr int32_t kYearStart = 1767193200, kTripSpacing = 15600;  // 2,000 trips over 361 days
         FixList fixes;
-        fixes.reserve(static_cast<size_t>(kTrips) * kFixesPerTrip);
-        for (int t = 0; t < kTrips; ++t) {
-            const FixList drive = LedgerDrive(kYearStart + t * kTripSpacing, kFixesPerTrip);
+        for (int t = 0; t < 2000; ++t) {  // 15,600 s apart: over 361 days
+            const FixList drive = LedgerDrive(1767193200 + t * 15600, 1000);
             fixes.insert(fixes.end(), drive.begin(), drive.end());
         }
         return LedgerImage(fixes);

@@ -46,12 +46,10 @@ std::vector<std::string> AsServerUser(std::vector<std::string> command) {
     return command;
 }
 
-std::string Stop(const std::string& dir) {
-    const ProcessResult r = RunProcess(
-        AsServerUser({std::string(kBinDir) + "/pg_ctl", "-D", dir + "/data", "-m", "immediate", "-w", "stop"}));
+void Stop(const std::string& dir) {
+    RunProcess(AsServerUser({std::string(kBinDir) + "/pg_ctl", "-D", dir + "/data", "-m", "immediate", "-w", "stop"}));
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
-    return r.err;
 }
 
 // Stops the server and removes its folder once the test program is gone:
@@ -104,29 +102,23 @@ bool PgTestServer::ProgramsMissing() { return !std::filesystem::exists(std::stri
 
 PgTestServer* PgTestServer::Get(std::string& whyNot, bool durable) {
     static std::unique_ptr<PgTestServer> server;
-    static std::string failure;
-    if (server || !failure.empty()) {
-        whyNot = failure;
-        return server.get();
-    }
-    if (ProgramsMissing()) {
-        failure = std::string("PostgreSQL server programs not found in ") + kBinDir +
-                  " (Debian package postgresql): PostgreSQL tests skipped";
-    } else {
+    static const std::string failure = [&]() -> std::string {
+        if (ProgramsMissing()) {
+            return std::string("PostgreSQL server programs not found in ") + kBinDir +
+                   " (Debian package postgresql): PostgreSQL tests skipped";
+        }
         char pattern[] = "/tmp/mileledger-pg-XXXXXX";
         const char* dir = ::mkdtemp(pattern);
         const int port = FreePort();
-        if (dir == nullptr || port == 0) {
-            failure = "no temporary folder or free port for the PostgreSQL server";
-        } else {
-            StartWatchdog(dir);
-            failure = StartServer(dir, port, durable);
-            if (failure.empty()) {
-                server.reset(new PgTestServer());
-                server->port_ = port;
-            }
+        if (dir == nullptr || port == 0) return "no temporary folder or free port for the PostgreSQL server";
+        StartWatchdog(dir);
+        const std::string error = StartServer(dir, port, durable);
+        if (error.empty()) {
+            server.reset(new PgTestServer());
+            server->port_ = port;
         }
-    }
+        return error;
+    }();
     whyNot = failure;
     return server.get();
 }

@@ -25,9 +25,8 @@ std::string SamplesDir() {
 }
 
 std::string DataDir() { return ML_TEST_DATA_DIR; }
-std::string BinaryDir() { return ML_BINARY_DIR; }
-std::string CliPath() { return BinaryDir() + "/tools/mileledger-cli"; }
-std::string LoggerSimPath() { return BinaryDir() + "/tools/loggersim/loggersim"; }
+std::string CliPath() { return ML_BINARY_DIR "/tools/mileledger-cli"; }
+std::string LoggerSimPath() { return ML_BINARY_DIR "/tools/loggersim/loggersim"; }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -89,14 +88,13 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     int status = 0;
     while (pid > 0 && waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() >= deadline) {
-            result.timedOut = true;
-            kill(pid, SIGKILL);
+            kill(pid, SIGKILL);  // then it did not exit normally
             waitpid(pid, &status, 0);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (pid > 0 && !result.timedOut && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    if (pid > 0 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (FileExists(dir.File("out"))) result.out = ReadText(dir.File("out"));
     if (FileExists(dir.File("err"))) result.err = ReadText(dir.File("err"));
     return result;
@@ -123,22 +121,14 @@ ScopedTimeZone::~ScopedTimeZone() {
 ScopedDecimalCommaLocale::ScopedDecimalCommaLocale() {
     constexpr const char* kName = "de_DE.UTF-8";
     if (std::setlocale(LC_ALL, kName) == nullptr) {
-        // Built once per build folder; a parallel test may be building it
-        // too, so each builds aside and the first rename wins.
-        const std::string folder = BinaryDir() + "/locale";
-        if (!FileExists(folder + "/" + kName + "/LC_NUMERIC")) {
-            std::error_code ec;
-            std::filesystem::create_directories(folder, ec);
-            const std::string aside = folder + "/building-" + std::to_string(getpid());
-            const ProcessResult built = RunProcess({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", aside});
-            if (std::rename(aside.c_str(), (folder + "/" + kName).c_str()) != 0) {
-                std::filesystem::remove_all(aside, ec);
-            }
-            if (!FileExists(folder + "/" + kName + "/LC_NUMERIC")) {
-                why_ =
-                    "no de_DE.UTF-8 locale, and localedef could not build one (the locales package "
-                    "holds its sources): " +
-                    built.err;
+        // Built once per build folder, from the sources the locales package holds.
+        const std::string folder = ML_BINARY_DIR "/locale", built = folder + "/" + kName;
+        if (!FileExists(built + "/LC_NUMERIC")) {
+            std::error_code ignored;  // localedef then says what is wrong
+            std::filesystem::create_directories(folder, ignored);
+            const ProcessResult r = RunProcess({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", built});
+            if (!FileExists(built + "/LC_NUMERIC")) {
+                why_ = "no de_DE.UTF-8 locale, and localedef could not build one: " + r.err;
                 return;
             }
         }

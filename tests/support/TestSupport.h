@@ -14,10 +14,8 @@ std::string SamplesDir();
 // tests/data: the golden files (expected dumps and texts) the tests compare with.
 std::string DataDir();
 
-// The build folder, where mileledger-cli and loggersim are built.
-std::string BinaryDir();
-std::string CliPath();        // BinaryDir()/tools/mileledger-cli
-std::string LoggerSimPath();  // BinaryDir()/tools/loggersim/loggersim
+std::string CliPath();        // the build folder's tools/mileledger-cli
+std::string LoggerSimPath();  // the build folder's tools/loggersim/loggersim
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
@@ -44,7 +42,6 @@ struct ProcessResult {
     int exitCode = -1;  // -1 when the program did not exit normally
     std::string out;
     std::string err;
-    bool timedOut = false;
 };
 
 // Runs a program with arguments and extra environment entries ("KEY=VALUE"),
