@@ -1,17 +1,20 @@
 // The main window's commands as a user runs them: menus, the first start,
 // the track-setting rebuild with its question, saving and loading log files,
-// the question before closing loses an edit, what the window remembers, the
-// vehicle information dialog, all with the questions answered by the test.
+// a loaded file put into the year ledger, the question before closing loses
+// an edit, what the window remembers, the vehicle information dialog, all
+// with the questions answered by the test.
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 #include <functional>
 
 #include "app/CMainFrame.h"
+#include "store/ledger/Ledger.h"
 #include "store/platform/SettingsFile.h"
 #include "store/platform/TrackFileStore.h"
 #include "tests/gui/FakePrompts.h"
@@ -132,15 +135,17 @@ private slots:
         QCOMPARE(frame.activeSettings().trackCutTime, 60);
     }
 
-    void trackSettingNoKeepsEverything() {
+    void trackSettingRebuildsFromTheFixesKeepingEntriesAndTicks() {
         Frame f;
         f.frame->session().fixes = test::SampleFixes(3);
         f.frame->session().tracks = test::SampleTracks(3);
         f.frame->OnTracksUpdated();
         f.frame->session().tracks[1].purpose = "typed";
+        f.model()->SetChecked(2, false);
+        // Joining the three drives loses the entry: asked, and No keeps all.
         f.prompts.answers = {QMessageBox::No};
         OnNextModal([](QDialog* d) {
-            qobject_cast<CTrackSettingDlg*>(d)->edit()->setText("1000");  // joins the three drives
+            qobject_cast<CTrackSettingDlg*>(d)->edit()->setText("1000");
             d->accept();
         });
         f.frame->TrackSettingCommand();
@@ -150,15 +155,6 @@ private slots:
         QCOMPARE(f.frame->session().tracks.size(), size_t(3));
         QCOMPARE(f.frame->activeSettings().trackCutTime, 60);
         QCOMPARE(LoadSettings(f.options.settingsPath).settings.trackCutTime, 60);
-    }
-
-    void trackSettingRebuildsFromTheFixesKeepingEntriesAndTicks() {
-        Frame f;
-        f.frame->session().fixes = test::SampleFixes(3);
-        f.frame->session().tracks = test::SampleTracks(3);
-        f.frame->OnTracksUpdated();
-        f.frame->session().tracks[0].purpose = "typed";
-        f.model()->SetChecked(2, false);
         // An empty edit means 0 seconds: every fix is a track of its own;
         // the entries and ticks stay with the tracks that start where theirs did.
         OnNextModal([](QDialog* d) {
@@ -166,11 +162,12 @@ private slots:
             d->accept();
         });
         f.frame->TrackSettingCommand();
-        QVERIFY(f.prompts.questions.isEmpty());  // nothing is lost: nothing to ask
+        QCOMPARE(f.prompts.questions.size(), 1);  // nothing is lost: nothing to ask
+        QCOMPARE(f.frame->activeSettings().trackCutTime, 0);
         QCOMPARE(LoadSettings(f.options.settingsPath).settings.trackCutTime, 0);
         QCOMPARE(f.model()->rowCount(), 15);
-        QCOMPARE(f.Cell(0, 4), QString("typed"));
-        QVERIFY(f.model()->IsChecked(1));
+        QCOMPARE(f.Cell(5, 4), QString("typed"));
+        QVERIFY(f.model()->IsChecked(6));
         QVERIFY(!f.model()->IsChecked(10));
         QCOMPARE(f.frame->session().tracks[10].selected, 0);
     }
@@ -217,9 +214,9 @@ private slots:
         QCOMPARE(f.frame->session().tracks.size(), size_t(2));
     }
 
-    void saveKeepsTheTextOfAnOpenEdit() {
+    void saveKeepsTheTextOfAnOpenEditAndARefreshDropsIt() {
         Frame f;
-        f.frame->session().tracks = test::SampleTracks(1);
+        f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
         // Typing, then choosing the menu: the editor is still open.
         f.Type(0, 4, "not yet confirmed");
@@ -230,12 +227,7 @@ private slots:
         const TrackFileLoad load = LoadTrackFile(f.dir.File("open-edit.dat"));
         QVERIFY(load.ok);
         QCOMPARE(load.contents.tracks.at(0).purpose, std::string("not yet confirmed"));
-    }
 
-    void aRefreshDropsAnEditOfTheOldRows() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(2);
-        f.frame->OnTracksUpdated();
         f.Type(1, 4, "for the old row");
         f.frame->session().tracks = test::SampleTracks(2);  // replaced behind the list
         f.frame->OnTracksUpdated();
@@ -278,14 +270,59 @@ private slots:
         }
     }
 
-    void closingAsksOnlyWhenAnEditIsUnsaved() {
+    void aLoadedLogFileGoesIntoTheLedgerWithTheMenuCommand() {
+        test::ScopedTimeZone zone{"Asia/Seoul"};
+        Frame f;
+        f.options.ledgerPath = f.dir.File("ledger.sqlite3");
+        f.Open();
+        QAction* command = f.frame->action(CMainFrame::kLedgerImportFile);
+        QVERIFY(command->isVisible());
+        command->trigger();  // nothing loaded yet: said so, nothing queued
+        QCOMPARE(f.prompts.messages.size(), size_t(1));
+        // A log file of two tracks.
+        FixList fixes;
+        for (int i = 0; i < 600; ++i)
+            fixes.push_back(
+                {1772409600 + i + (i >= 300 ? 3600 : 0), 37.5f + 0.0001f * float(i % 300), 127.0f, 0, 0, 0});
+        TrackList tracks;
+        BuildTracks(fixes, tracks, {});
+        QVERIFY(SaveTrackFile(f.dir.File("old.dat"), DefaultSettings(), tracks, false).ok);
+        f.prompts.files = {QString::fromStdString(f.dir.File("old.dat"))};
+        f.frame->LoadCommand();
+        QTRY_COMPARE(f.frame->session().tracks.size(), size_t(2));
+
+        command->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(f.frame->statusBar()->currentMessage(),
+                                  QString("원장(123-123123)에 위치 600개를 더했습니다 (주행 2개 다시 만듦)"), 60000);
+        QCOMPARE(f.frame->session().tracks.size(), size_t(2));  // the list is as it was
+        // A purpose typed in the list goes into the ledger with its history,
+        // and then nothing is left to ask about on closing.
+        f.model()->setData(f.model()->index(1, 4), "현장 점검");
+        std::unique_ptr<ledger::Ledger> ledger;
+        QVERIFY(ledger::OpenLedger(f.options.ledgerPath, "test", ledger).ok());
+        std::vector<ledger::HistoryEntry> history;
+        QTRY_VERIFY(ledger->History("123-123123", history).ok() && !history.empty());
+        QCOMPARE(history.back().field, std::string("purpose"));
+        QCOMPARE(history.back().newValue, std::string("현장 점검"));
+        QVERIFY(f.frame->close());
+        QVERIFY(f.prompts.questions.isEmpty());
+    }
+
+    // Closing asks only when an edit is unsaved; the window's size, the
+    // column widths and the recent files are there at the next start.
+    void closingAsksOnlyWhenAnEditIsUnsavedAndTheWindowIsRemembered() {
         Frame f;
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
-        QVERIFY(f.frame->close());  // nothing typed: nothing asked
+        f.frame->resize(1000, 700);
+        f.list()->setColumnWidth(4, 222);  // as a drag of the header would
+        QVERIFY(f.frame->close());         // nothing typed: nothing asked
         QVERIFY(f.prompts.questions.isEmpty());
 
         f.Open();
+        QCOMPARE(f.frame->size(), QSize(1000, 700));
+        QCOMPARE(f.list()->columnWidth(4), 222);
+        QVERIFY(!f.frame->settingDlg()->findChild<QLabel*>("firstStartNote")->isVisible());  // not the first start
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
         f.Type(1, 4, "거래처 방문");  // still in the editor when the window closes
@@ -295,33 +332,18 @@ private slots:
         QCOMPARE(f.frame->session().tracks[1].purpose, std::string("거래처 방문"));
         // 저장 saves as the save command does; what the file holds is safe.
         f.prompts.answers = {QMessageBox::Save, QMessageBox::No};
-        f.prompts.files = {QString::fromStdString(f.dir.File("week.dat"))};
+        f.prompts.files = {QString::fromStdString(f.dir.File("week"))};
         QVERIFY(f.frame->close());
         QVERIFY(test::FileExists(f.dir.File("week.dat")));
 
         f.Open();
+        QCOMPARE(f.Recent(), QStringList{QString::fromStdString(f.dir.File("week.dat"))});
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
         f.model()->setData(f.model()->index(0, 3), "비업무용");
         f.prompts.answers = {QMessageBox::Discard};
         QVERIFY(f.frame->close());
         QCOMPARE(f.prompts.questions.size(), 4);
-    }
-
-    void sizeColumnsAndRecentFilesAreRemembered() {
-        Frame f;
-        f.frame->resize(1000, 700);
-        f.list()->setColumnWidth(4, 222);  // as a drag of the header would
-        f.frame->session().tracks = test::SampleTracks(1);
-        f.prompts.answers = {QMessageBox::No};
-        f.prompts.files = {QString::fromStdString(f.dir.File("a"))};
-        f.frame->SaveCommand();
-        QVERIFY(f.frame->close());
-        f.Open();
-        QCOMPARE(f.frame->size(), QSize(1000, 700));
-        QCOMPARE(f.list()->columnWidth(4), 222);
-        QCOMPARE(f.Recent(), QStringList{QString::fromStdString(f.dir.File("a.dat"))});
-        QVERIFY(!f.frame->settingDlg()->findChild<QLabel*>("firstStartNote")->isVisible());  // not the first start
     }
 
     void aFormOfTheSampleCompanyAsksFirst() {
@@ -340,7 +362,7 @@ private slots:
         CSettingDlg* dialog = f.frame->settingDlg();
         QVERIFY(dialog->isVisible());
         QCOMPARE(Field(dialog, 1026)->text(), QString("누리테크"));
-        Field(dialog, 1026)->setText("새 법인");
+        Field(dialog, 1026)->setText(QString(130, QLatin1Char('A')));
         // A value refused is said in a message box and keeps the dialog open
         // on its field; numbers are stored plain.
         Field(dialog, 1021)->setText("1,459");
@@ -354,12 +376,23 @@ private slots:
                  QString("차량 연비에는 숫자를 입력하세요 (예: 9.8).\n입력한 값: \"구.8\""));
         QCOMPARE(f.frame->activeSettings().corporateName, std::string("누리테크"));
         Field(dialog, 1022)->setText("9,8");
-        dialog->accept();
+        QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
         QCOMPARE(f.frame->activeSettings().carMileage, std::string("9.8"));
         QCOMPARE(Field(dialog, 1021)->text(), QString("1459"));
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(f.frame->activeSettings().corporateName, std::string("새 법인"));
-        QCOMPARE(LoadSettings(f.options.settingsPath).settings.corporateName, std::string("새 법인"));
+        // What its field in the file holds, in memory, on disk and shown.
+        const std::string stored(127, 'A');
+        QCOMPARE(f.frame->activeSettings().corporateName, stored);
+        QCOMPARE(LoadSettings(f.options.settingsPath).settings.corporateName, stored);
+        QCOMPARE(Field(dialog, 1026)->text().size(), 127);
+        // Cancel keeps nothing, and the next opening shows what is in force.
+        f.frame->VehicleInfoCommand();
+        Field(dialog, 1026)->setText("typed, then cancelled");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("buttonCancel"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(f.frame->activeSettings().corporateName, stored);
+        f.frame->VehicleInfoCommand();
+        QCOMPARE(Field(dialog, 1026)->text().toStdString(), stored);
     }
 };
 
