@@ -73,12 +73,14 @@ private slots:
         QVERIFY(button->isEnabled());
     }
 
-    // Choosing a port and OK are ReadLogWindowTest's, against the simulator.
-    void connectDialogRefreshEmptiesTheList() {
+    // OK on a port is ReadLogWindowTest's, against the simulator.
+    void connectDialogMarksTheLoggerAndRefreshEmptiesTheList() {
         CComConnectDlg dialog;
         auto* combo = dialog.findChild<QComboBox*>("combo1019");
         dialog.FillPortCombo({"ttyUSB0", "ttyUSB1", "/dev/pts/7"});
         QVERIFY(combo->maxVisibleItems() >= 3);
+        dialog.MarkLogger(1);
+        QCOMPARE(combo->currentText(), QString("ttyUSB1 (로거)"));
         // Refresh empties the box and asks for a new enumeration; with no
         // port OK passes -1.
         QSignalSpy start(&dialog, &CComConnectDlg::startRequested);

@@ -120,19 +120,15 @@ private slots:
     }
 
     void unwritableSettingsAreReportedOnceTheWindowIsUp() {
-        test::TempDir dir;
-        test::WriteText(dir.File("plain-file"), "not a folder");
-        test::FakePrompts prompts;
-        FrameOptions options;
-        options.settingsPath = dir.File("plain-file/Setting.ini");
-        options.online = false;
-        options.prompts = &prompts;
-        CMainFrame frame(options);
-        QTRY_COMPARE(prompts.messages.size(), size_t(1));
-        QCOMPARE(prompts.messages[0].caption, QString("경고"));
-        QVERIFY(prompts.messages[0].text.contains("plain-file"));
+        Frame f;
+        test::WriteText(f.dir.File("plain-file"), "not a folder");
+        f.options.settingsPath = f.dir.File("plain-file/Setting.ini");
+        f.Open();
+        QTRY_COMPARE(f.prompts.messages.size(), size_t(1));
+        QCOMPARE(f.prompts.messages[0].caption, QString("경고"));
+        QVERIFY(f.prompts.messages[0].text.contains("plain-file"));
         // The defaults are in force for this run.
-        QCOMPARE(frame.activeSettings().trackCutTime, 60);
+        QCOMPARE(f.frame->activeSettings().trackCutTime, 60);
     }
 
     void trackSettingRebuildsFromTheFixesKeepingEntriesAndTicks() {
@@ -300,10 +296,13 @@ private slots:
         f.model()->setData(f.model()->index(1, 4), "현장 점검");
         std::unique_ptr<ledger::Ledger> ledger;
         QVERIFY(ledger::OpenLedger(f.options.ledgerPath, "test", ledger).ok());
-        std::vector<ledger::HistoryEntry> history;
-        QTRY_VERIFY(ledger->History("123-123123", history).ok() && !history.empty());
-        QCOMPARE(history.back().field, std::string("purpose"));
-        QCOMPARE(history.back().newValue, std::string("현장 점검"));
+        auto newest = [&] {
+            std::vector<ledger::HistoryEntry> history;
+            return ledger->History("123-123123", history).ok() && !history.empty() ? history.back()
+                                                                                   : ledger::HistoryEntry{};
+        };
+        QTRY_COMPARE(newest().newValue, std::string("현장 점검"));
+        QCOMPARE(newest().field, std::string("purpose"));
         QVERIFY(f.frame->close());
         QVERIFY(f.prompts.questions.isEmpty());
     }

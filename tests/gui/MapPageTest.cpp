@@ -90,20 +90,7 @@ private slots:
         QVERIFY(Eval(*map_, "DEFAULT_TILES").toString().contains("tile.openstreetmap.org"));
     }
 
-    void linesGetTheirColourAndPointsOnUpdate() {
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        Path(*map_, 1, {Fix(35.1f, 129.0f), Fix(35.2f, 129.1f), Fix(35.3f, 129.2f)});
-        QCOMPARE(EvalInt(*map_, "lines.length"), 2);
-        QCOMPARE(EvalInt(*map_, "paths[1].length"), 3);
-        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 0);  // drawn only by update()
-        map_->CallPageScript(QStringLiteral("update()"));
-        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 3);
-        QCOMPARE(Eval(*map_, "lines[0].options.color").toString(), QStringLiteral("#00FF00"));
-        QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(lines[1])"));
-    }
-
-    void updateFitsTheFirstTrackAndFitAllEveryTrack() {
+    void linesAreDrawnOnUpdateWhichFitsTheFirstTrack() {
         QCOMPARE(EvalInt(*map_, "update()"), 0);  // no lines
         QCOMPARE(EvalInt(*map_, "fitAll()"), 0);
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
@@ -111,7 +98,14 @@ private slots:
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));  // no points: its bounds stay empty
         Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
         Path(*map_, 1, {Fix(35.10f, 129.00f), Fix(35.11f, 129.01f)});
+        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 0);  // drawn only by update()
         map_->CallPageScript(QStringLiteral("update()"));
+        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 2);
+        QCOMPARE(
+            Eval(*map_, "JSON.stringify([lines[1].options.color, lines[1].options.weight, lines[1].options.opacity])")
+                .toString(),
+            QStringLiteral("[\"#0000FF\",5,1]"));
+        QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(lines[1])"));
         QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[0])"));
         QVERIFY(!EvalBool(*map_, "map.getBounds().contains(bounds[1])"));
         map_->CallPageScript(QString::fromStdString(SetBoundsStatement(1)));

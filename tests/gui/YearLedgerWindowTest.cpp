@@ -1,6 +1,5 @@
-// The 연간 운행기록 window over a ledger file the test makes: the table and
-// its footer, edits and their undo, odometer readings, and the forms and
-// exports. Rules over a selection are the walk-through's.
+// The 연간 운행기록 window over a ledger file the test makes. Rules over a
+// selection are the walk-through's.
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
@@ -82,7 +81,7 @@ struct YearWindow {
 class YearLedgerWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void theTableShowsTheYearWithMonthlySubtotals() {
+    void theYearShownPrintedSavedEditedAndFiltered() {
         YearWindow w;
         QCOMPARE(w.window->year(), 2026);
         // The rows themselves are the ledger's (LedgerRulesTest); here, what the table shows of them.
@@ -124,16 +123,7 @@ private slots:
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
             QVERIFY(file.readAll().startsWith(c.head));
         }
-        // The filter narrows to a month, then to text in an address.
-        YearFilter april;
-        april.kind = YearFilter::Kind::Month;
-        april.month = "2026-04";
-        w.window->SetFilter(april);
-        QCOMPARE(w.window->filterModel()->rowCount(), 2);
-    }
-
-    void anEditChangesTheSubtotalsTheFooterAndTheHistory() {
-        YearWindow w;
+        // An edit changes the subtotals, the footer and the history.
         const QString before = w.Cell(4, YearTableModel::kDistance);
         QVERIFY(w.window->filterModel()->setData(w.window->filterModel()->index(0, YearTableModel::kUse), "출퇴근용"));
         w.Settle();
@@ -146,6 +136,12 @@ private slots:
         const QModelIndex newest = w.window->historyModel()->index(0, LedgerHistoryModel::kField);
         QCOMPARE(newest.data().toString(), QString("사용용도"));
         QCOMPARE(newest.siblingAtColumn(LedgerHistoryModel::kNew).data().toString(), QString("출퇴근용"));
+        // The filter narrows to a month.
+        YearFilter april;
+        april.kind = YearFilter::Kind::Month;
+        april.month = "2026-04";
+        w.window->SetFilter(april);
+        QCOMPARE(w.window->filterModel()->rowCount(), 2);
     }
 
     void aSelectionIsClassifiedInOneStepAndUndone() {
