@@ -1,5 +1,4 @@
-// The separate windows: the vehicle information dialog's fields, the loading popup, the connect dialog, the progress
-// dialog, the about box and the splash.
+// The separate windows and dialogs.
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>

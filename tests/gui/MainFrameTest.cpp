@@ -1,8 +1,5 @@
-// The main window's commands as a user runs them: menus, the first start,
-// the track-setting rebuild with its question, saving and loading log files,
-// a loaded file put into the year ledger, the question before closing loses
-// an edit, what the window remembers, the vehicle information dialog, all
-// with the questions answered by the test.
+// The main window's commands as a user runs them, every question answered
+// by the test.
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +21,6 @@
 #include "views/CMainDialog.h"
 #include "views/CSettingDlg.h"
 #include "views/CTrackSettingDlg.h"
-#include "views/QtText.h"
 #include "views/TrackListModel.h"
 
 using namespace ml;

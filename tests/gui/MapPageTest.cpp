@@ -1,10 +1,8 @@
 // The map page in the real web engine: each script function's effect on the
-// page state, the statement queue before the page has loaded, the track list
-// form driving it, and the view's width-only resizing.
+// page state, the track list form driving it, the view's resizing.
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVariant>
 #include <string>
 #include <vector>
 
@@ -81,16 +79,13 @@ private slots:
         QCOMPARE(EvalInt(map, "lines.length"), 3);
     }
 
-    void leafletComesFromTheResourcesAndTilesFromTheSettings() {
+    void leafletTilesAndLinesDrawnOnUpdateWhichFitsTheFirstTrack() {
         QVERIFY(Eval(*map_, "document.querySelector('script[src]').src").toString().startsWith("qrc:/web/leaflet/"));
         QCOMPARE(Eval(*map_, "tileLayer._url").toString(), kNoTiles);
         QCOMPARE(EvalInt(*map_, "map.getZoom()"), 18);
         QVERIFY(EvalBool(*map_, "document.getElementById('map_canvas').offsetHeight > 500"));
         // Without a configured URL: OpenStreetMap.
         QVERIFY(Eval(*map_, "DEFAULT_TILES").toString().contains("tile.openstreetmap.org"));
-    }
-
-    void linesAreDrawnOnUpdateWhichFitsTheFirstTrack() {
         QCOMPARE(EvalInt(*map_, "update()"), 0);  // no lines
         QCOMPARE(EvalInt(*map_, "fitAll()"), 0);
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
@@ -171,14 +166,8 @@ private slots:
         QVERIFY(EvalBool(*map_, "endMarkers[0].getLatLng().equals(startMarkers[1].getLatLng())"));
         map_->CallPageScript(QString::fromStdString(HighlightTrackStatement(-1)));
         QCOMPARE(Eval(*map_, "JSON.stringify(lines.map(l => l.options.opacity))").toString(), QStringLiteral("[1,1]"));
-    }
 
-    void clearRestartsTheNumbering() {
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
-        Path(*map_, 1, {Fix(37.5f, 127.0f)});
-        map_->CallPageScript(QStringLiteral("update()"));
-        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(1, true)));
+        // clear() takes every line and marker off the map and restarts the numbering.
         map_->CallPageScript(QStringLiteral("window.oldLine = lines[1]; window.oldMarker = startMarkers[1];"));
         map_->CallPageScript(QString::fromStdString(MapClearStatement()));
         QCOMPARE(EvalInt(*map_, "lines.length + paths.length + bounds.length + startMarkers.length"), 0);

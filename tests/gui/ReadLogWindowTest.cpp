@@ -1,8 +1,5 @@
 // Read-logs through the main window against the logger simulator on a
-// pseudo-terminal: the connect dialog, the popup, the filled and ticked list,
-// the download going into the car's ledger by itself and the list showing the
-// ledger's classification, the erase of the logger read last, a cancel and a
-// close during a download.
+// pseudo-terminal, into the car's ledger; erase, cancel and close.
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>

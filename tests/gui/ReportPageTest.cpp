@@ -1,7 +1,5 @@
 // The two forms in the real web engine, filled by the track list form's
-// buttons: where the page puts what the statements carry (their figures are
-// tested with the statements), from the ticked rows as the cells show them,
-// a setting that refuses a form, the popups' cancel and print, PDF output.
+// buttons (the figures are the statements' tests), printed and saved.
 #include <QApplication>
 #include <QFile>
 #include <QPrintDialog>
@@ -13,11 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QVariant>
-#include <vector>
 
-#include "core/ReportStatements.h"
-#include "core/TextFormat.h"
 #include "store/Settings.h"
 #include "tests/gui/GuiTestData.h"
 #include "tests/gui/PageEval.h"

@@ -1,7 +1,4 @@
-// The track list: its model (rows, ticks, edits written through to the
-// tracks) and the form around it as the user works with it (the map
-// statements, the "NO" header toggle, the in-place editors, the info panel,
-// the two layouts).
+// The track list's model and the form around it as the user works with it.
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>

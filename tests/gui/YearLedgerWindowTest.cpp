@@ -4,12 +4,9 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 
-#include "core/FixCsv.h"
-#include "core/ledger/LedgerCalendar.h"
 #include "store/ledger/Ledger.h"
 #include "tests/gui/FakePrompts.h"
 #include "tests/support/LedgerTestData.h"
@@ -52,13 +49,6 @@ struct YearWindow {
     }
     QString Cell(int row, int column) const { return window->filterModel()->index(row, column).data().toString(); }
     int Kind(int row) const { return window->filterModel()->index(row, 0).data(YearTableModel::KindRole).toInt(); }
-    void SelectRows(std::initializer_list<int> rows) {
-        window->table()->clearSelection();
-        for (int row : rows) {
-            window->table()->selectionModel()->select(window->filterModel()->index(row, 0),
-                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-    }
     void Settle() {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();

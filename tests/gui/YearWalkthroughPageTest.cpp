@@ -1,8 +1,6 @@
-// What only the real web engine shows of the year: from the main window's
-// 연간 운행기록 button over a ledger of office days, a place picked on the
-// rules dialog's map classifies the trips, the selection is drawn on the
-// year's map, and the year's log fills its page. The window's own behaviour
-// is YearLedgerWindowTest's.
+// What only the real web engine shows of the year: a place picked on the
+// rules dialog's map, the year's map and its log page. The window's own
+// behaviour is YearLedgerWindowTest's.
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -18,7 +16,6 @@
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/ClassifyRulesDialog.h"
 #include "views/LedgerMapView.h"
-#include "views/PageScriptView.h"
 #include "views/YearFilterModel.h"
 #include "views/YearLedgerWindow.h"
 #include "views/YearTableModel.h"
