@@ -27,12 +27,10 @@ QString Text(QWidget& parent, const QString& name) { return parent.findChild<QLa
 class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
-    // What OK and Cancel keep is MainFrameTest's, over the program's own file.
+    // What it shows, keeps and refuses is MainFrameTest's, over the program's own file.
     void settingDialogShowsTheTwelveFields() {
         CSettingDlg dialog(DefaultSettings(), Cp949Codec::Instance(), {});
         QCOMPARE(dialog.windowTitle(), QString("차량 정보 설정"));
-        QCOMPARE(Field(dialog, 1004)->text(), QString::fromStdString(DefaultSettings().employeeName));
-        QCOMPARE(Field(dialog, 1021)->text(), QString("1459"));
         for (int id : {1026, 1027, 1023, 1024, 1021, 1028, 1029, 1022, 1025, 1003, 1004, 1006}) {
             const bool left = id == 1003 || id == 1004 || id == 1006;
             QCOMPARE(bool(Field(dialog, id)->alignment() & Qt::AlignLeft), left);

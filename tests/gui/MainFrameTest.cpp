@@ -168,13 +168,14 @@ private slots:
         Frame f;
         f.frame->session().tracks = test::SampleTracks(3);
         f.frame->OnTracksUpdated();
-        f.model()->setData(f.model()->index(1, 4), "고객 방문");
         f.model()->SetChecked(2, false);
+        f.Type(1, 4, "고객 방문");  // the editor is still open when the menu is chosen
 
         // Yes: only the ticked tracks; a name without ".dat" gets it.
         f.prompts.answers = {QMessageBox::Yes};
         f.prompts.files = {QString::fromStdString(f.dir.File("trip"))};
         f.frame->SaveCommand();
+        QVERIFY(!f.Editing(1, 4));
         QVERIFY(test::FileExists(f.dir.File("trip.dat")));
         QCOMPARE(f.prompts.questions.last(),
                  QString("선택한 항목만 저장하시겠습니까?\n(예:선택한항목/아니오:전체/취소)파일 저장"));
@@ -198,6 +199,11 @@ private slots:
         QVERIFY(f.frame->mainDialog()->listSettings() != &f.frame->activeSettings());
         QCOMPARE(f.frame->mainDialog()->listSettings()->corporateName, f.frame->activeSettings().corporateName);
 
+        // A form made with the sample company's name asks first.
+        f.prompts.answers = {QMessageBox::No};
+        f.frame->mainDialog()->findChild<QPushButton*>("button1005")->click();
+        QVERIFY(f.prompts.questions.last().contains("예시 값(누리테크)"));
+
         // Loading again with Yes replaces the list.
         f.prompts.answers = {QMessageBox::Yes};
         f.prompts.files = {QString::fromStdString(f.dir.File("trip.dat"))};
@@ -206,20 +212,10 @@ private slots:
         QCOMPARE(f.frame->session().tracks.size(), size_t(2));
     }
 
-    void saveKeepsTheTextOfAnOpenEditAndARefreshDropsIt() {
+    void aRefreshDropsAnEditOfTheOldRows() {
         Frame f;
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
-        // Typing, then choosing the menu: the editor is still open.
-        f.Type(0, 4, "not yet confirmed");
-        f.prompts.answers = {QMessageBox::No};
-        f.prompts.files = {QString::fromStdString(f.dir.File("open-edit.dat"))};
-        f.frame->SaveCommand();
-        QVERIFY(!f.Editing(0, 4));
-        const TrackFileLoad load = LoadTrackFile(f.dir.File("open-edit.dat"));
-        QVERIFY(load.ok);
-        QCOMPARE(load.contents.tracks.at(0).purpose, std::string("not yet confirmed"));
-
         f.Type(1, 4, "for the old row");
         f.frame->session().tracks = test::SampleTracks(2);  // replaced behind the list
         f.frame->OnTracksUpdated();
@@ -339,16 +335,6 @@ private slots:
         f.prompts.answers = {QMessageBox::Discard};
         QVERIFY(f.frame->close());
         QCOMPARE(f.prompts.questions.size(), 4);
-    }
-
-    void aFormOfTheSampleCompanyAsksFirst() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(1);
-        f.frame->OnTracksUpdated();
-        f.prompts.answers = {QMessageBox::No};
-        f.frame->mainDialog()->findChild<QPushButton*>("button1005")->click();
-        QCOMPARE(f.prompts.questions.size(), 1);
-        QVERIFY(f.prompts.questions[0].contains("예시 값(누리테크)"));
     }
 
     void vehicleInfoShowsTheLiveSettings() {

@@ -67,7 +67,6 @@ class TrackListTest : public QObject {
 private slots:
     void modelShowsTheTracksAndWritesThrough() {
         TrackList tracks = test::SampleTracks(3);
-        tracks[1].use = "출퇴근용";
         TrackListModel model;
         QSignalSpy checks(&model, &TrackListModel::checkChanged);
         QSignalSpy edits(&model, &TrackListModel::entryEdited);
@@ -80,7 +79,6 @@ private slots:
                  (QStringList{"NO", " ", "트랙이름", "사용용도", "운행목적", "트랙시간", "이동거리", "시작시간",
                               "종료시간", "시작위치(위경도)", "종료위치(위경도)", "시작위치(주소)", "종료위치(주소)"}));
         QCOMPARE(model.index(2, 0).data().toString(), QString("3"));
-        QCOMPARE(model.index(1, 3).data().toString(), QString("출퇴근용"));
         QCOMPARE(model.index(0, 6).data().toString(), ToQString(tracks[0].distanceText));
         const uint32_t c = tracks[0].color;  // 0x00BBGGRR
         QCOMPARE(model.index(0, 1).data(Qt::BackgroundRole).value<QColor>(),

@@ -71,7 +71,7 @@ struct YearWindow {
 class YearLedgerWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void theYearShownPrintedSavedEditedAndFiltered() {
+    void theYearShownPrintedSavedEditedReadAndFiltered() {
         YearWindow w;
         QCOMPARE(w.window->year(), 2026);
         // The rows themselves are the ledger's (LedgerRulesTest); here, what the table shows of them.
@@ -126,6 +126,25 @@ private slots:
         const QModelIndex newest = w.window->historyModel()->index(0, LedgerHistoryModel::kField);
         QCOMPARE(newest.data().toString(), QString("사용용도"));
         QCOMPARE(newest.siblingAtColumn(LedgerHistoryModel::kNew).data().toString(), QString("출퇴근용"));
+        // An odometer reading far above the chain: the driving between becomes a row of its own.
+        OdometerDialog dialog(*w.ledger, w.prompts, kCar);
+        QObject::connect(&dialog, &OdometerDialog::readingsChanged, w.window.get(), &YearLedgerWindow::Reload);
+        dialog.timeEdit()->setDateTime(QDateTime(QDate(2026, 3, 20), QTime(9, 0)));
+        dialog.kmEdit()->setText("1,000");
+        dialog.addButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 1);
+        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::Unrecorded));
+        QCOMPARE(w.Cell(4, YearTableModel::kNote), QString("기록되지 않은 주행"));
+
+        dialog.list()->selectRow(0);
+        w.prompts.questions.clear();
+        w.prompts.answers = {QMessageBox::No, QMessageBox::Yes};
+        dialog.removeButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 1);
+        dialog.removeButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 0);
+        QCOMPARE(w.prompts.questions.size(), 2);
+        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::MonthTotal));
         // The filter narrows to a month.
         YearFilter april;
         april.kind = YearFilter::Kind::Month;
@@ -157,28 +176,6 @@ private slots:
         QCOMPARE(w.window->historyModel()->index(0, LedgerHistoryModel::kBy).data().toString(),
                  QString("tester (되돌리기)"));
         QVERIFY(!w.window->canUndo());
-    }
-
-    void anOdometerReadingAddsARowOfUnrecordedDriving() {
-        YearWindow w;
-        OdometerDialog dialog(*w.ledger, w.prompts, kCar);
-        QObject::connect(&dialog, &OdometerDialog::readingsChanged, w.window.get(), &YearLedgerWindow::Reload);
-        dialog.timeEdit()->setDateTime(QDateTime(QDate(2026, 3, 20), QTime(9, 0)));
-        dialog.kmEdit()->setText("1,000");
-        dialog.addButton()->click();
-        QCOMPARE(dialog.list()->rowCount(), 1);
-        // Far above the chain: the driving between becomes a row of its own.
-        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::Unrecorded));
-        QCOMPARE(w.Cell(4, YearTableModel::kNote), QString("기록되지 않은 주행"));
-
-        dialog.list()->selectRow(0);
-        w.prompts.answers = {QMessageBox::No, QMessageBox::Yes};
-        dialog.removeButton()->click();
-        QCOMPARE(dialog.list()->rowCount(), 1);
-        dialog.removeButton()->click();
-        QCOMPARE(dialog.list()->rowCount(), 0);
-        QCOMPARE(w.prompts.questions.size(), 2);
-        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::MonthTotal));
     }
 };
 
