@@ -84,7 +84,7 @@ struct Frame {
 class MainFrameTest : public QObject {
     Q_OBJECT
 private slots:
-    void windowMenusAndSize() {
+    void windowMenusFirstStartAndUnwritableSettings() {
         Frame f;
         QCOMPARE(f.frame->size(), QSize(800, 600));
         QCOMPARE(f.frame->minimumSize(), QSize(800, 600));
@@ -113,10 +113,7 @@ private slots:
         QCOMPARE(f.frame->mainDialog()->listSettings(), &f.frame->activeSettings());
         // Offline: no map.
         QVERIFY(!f.frame->mainDialog()->showMap());
-    }
-
-    void unwritableSettingsAreReportedOnceTheWindowIsUp() {
-        Frame f;
+        // Settings that cannot be written are said once the window is up.
         test::WriteText(f.dir.File("plain-file"), "not a folder");
         f.options.settingsPath = f.dir.File("plain-file/Setting.ini");
         f.Open();
@@ -212,18 +209,6 @@ private slots:
         QCOMPARE(f.frame->session().tracks.size(), size_t(2));
     }
 
-    void aRefreshDropsAnEditOfTheOldRows() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(2);
-        f.frame->OnTracksUpdated();
-        f.Type(1, 4, "for the old row");
-        f.frame->session().tracks = test::SampleTracks(2);  // replaced behind the list
-        f.frame->OnTracksUpdated();
-        QVERIFY(!f.Editing(1, 4));
-        QCOMPARE(f.frame->session().tracks[1].purpose, std::string());
-        QCOMPARE(f.Cell(1, 4), QString());
-    }
-
     // Save and load that end early: the message (none when the user
     // cancelled), no question after a failed load, the list unchanged.
     void fileCommandsThatEndEarly() {
@@ -305,9 +290,16 @@ private slots:
         Frame f;
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
+        // A refresh drops an edit of the old rows: nothing to ask about.
+        f.Type(1, 4, "for the old row");
+        f.frame->session().tracks = test::SampleTracks(2);  // replaced behind the list
+        f.frame->OnTracksUpdated();
+        QVERIFY(!f.Editing(1, 4));
+        QCOMPARE(f.frame->session().tracks[1].purpose, std::string());
+        QCOMPARE(f.Cell(1, 4), QString());
         f.frame->resize(1000, 700);
         f.list()->setColumnWidth(4, 222);  // as a drag of the header would
-        QVERIFY(f.frame->close());         // nothing typed: nothing asked
+        QVERIFY(f.frame->close());
         QVERIFY(f.prompts.questions.isEmpty());
 
         f.Open();
