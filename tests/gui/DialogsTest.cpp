@@ -61,11 +61,9 @@ private slots:
         QTest::keyClick(&popup, Qt::Key_Escape);
         QTest::keyClick(&popup, Qt::Key_Return);
         QVERIFY(popup.isVisible());
-        QSignalSpy cancel(&popup, &CLoadingPopup::cancelRequested);
         auto* button = popup.findChild<QPushButton*>("cancelButton");
-        QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(cancel.size(), 1);
-        QVERIFY(!button->isEnabled());  // asked once
+        QTest::mouseClick(button, Qt::LeftButton);  // what it cancels is ReadLogWindowTest's
+        QVERIFY(!button->isEnabled());              // asked once
         popup.ResetCancel();
         QVERIFY(button->isEnabled());
     }

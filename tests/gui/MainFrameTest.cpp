@@ -27,17 +27,10 @@ using namespace ml;
 
 namespace {
 
-// Runs `answer` on the next modal dialog once it is up.
+// Runs `answer` on the modal dialog the next command opens (the timer fires
+// inside its exec()).
 void OnNextModal(std::function<void(QDialog*)> answer) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            answer(dialog);
-            return;
-        }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [answer] { answer(qobject_cast<QDialog*>(QApplication::activeModalWidget())); });
 }
 
 QLineEdit* Field(QWidget* dialog, int id) { return dialog->findChild<QLineEdit*>(QStringLiteral("edit%1").arg(id)); }

@@ -27,13 +27,6 @@ QVariant Eval(CTrackMapDlg& map, const QString& expression) { return test::Eval(
 int EvalInt(CTrackMapDlg& map, const QString& expression) { return Eval(map, expression).toInt(); }
 bool EvalBool(CTrackMapDlg& map, const QString& expression) { return Eval(map, expression).toBool(); }
 
-FixRecord Fix(float lat, float lon) {
-    FixRecord f;
-    f.latitude = lat;
-    f.longitude = lon;
-    return f;
-}
-
 void Path(CTrackMapDlg& map, int index, const FixList& fixes) {
     map.CallPageScript(QString::fromStdString(PushRawPathStatement(index, fixes)));
 }
@@ -91,8 +84,8 @@ private slots:
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));  // no points: its bounds stay empty
-        Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
-        Path(*map_, 1, {Fix(35.10f, 129.00f), Fix(35.11f, 129.01f)});
+        Path(*map_, 0, {{0, 37.50f, 127.00f}, {0, 37.51f, 127.01f}});
+        Path(*map_, 1, {{0, 35.10f, 129.00f}, {0, 35.11f, 129.01f}});
         QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 0);  // drawn only by update()
         map_->CallPageScript(QStringLiteral("update()"));
         QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 2);
@@ -117,7 +110,7 @@ private slots:
     void showRawPathShowsAndHidesLineAndMarkers() {
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.52f, 127.02f), Fix(37.54f, 127.04f)});
+        Path(*map_, 0, {{0, 37.50f, 127.00f}, {0, 37.52f, 127.02f}, {0, 37.54f, 127.04f}});
         map_->CallPageScript(QStringLiteral("update()"));
         QVERIFY(!EvalBool(*map_, "map.hasLayer(startMarkers[0]) || map.hasLayer(endMarkers[0])"));
         map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(0, true)));
@@ -152,7 +145,7 @@ private slots:
         // The chosen track stands out. The end flag hangs below its point, the
         // start flag stands above: both stay visible where one track ends and
         // the next starts.
-        Path(*map_, 1, {Fix(37.54f, 127.04f), Fix(37.56f, 127.06f)});
+        Path(*map_, 1, {{0, 37.54f, 127.04f}, {0, 37.56f, 127.06f}});
         map_->CallPageScript(QStringLiteral("update()"));
         map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(1, true)));
         map_->CallPageScript(QString::fromStdString(HighlightTrackStatement(1)));
