@@ -1,17 +1,17 @@
-// The main window's commands as a user runs them: menus, the first start,
-// the track-setting rebuild with its question, saving and loading log files,
-// the question before closing loses an edit, what the window remembers, the
-// vehicle information dialog, all with the questions answered by the test.
+// The main window's commands as a user runs them, every question answered
+// by the test.
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 #include <functional>
 
 #include "app/CMainFrame.h"
+#include "store/ledger/Ledger.h"
 #include "store/platform/SettingsFile.h"
 #include "store/platform/TrackFileStore.h"
 #include "tests/gui/FakePrompts.h"
@@ -21,24 +21,16 @@
 #include "views/CMainDialog.h"
 #include "views/CSettingDlg.h"
 #include "views/CTrackSettingDlg.h"
-#include "views/QtText.h"
 #include "views/TrackListModel.h"
 
 using namespace ml;
 
 namespace {
 
-// Runs `answer` on the next modal dialog once it is up.
+// Runs `answer` on the modal dialog the next command opens (the timer fires
+// inside its exec()).
 void OnNextModal(std::function<void(QDialog*)> answer) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            answer(dialog);
-            return;
-        }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [answer] { answer(qobject_cast<QDialog*>(QApplication::activeModalWidget())); });
 }
 
 QLineEdit* Field(QWidget* dialog, int id) { return dialog->findChild<QLineEdit*>(QStringLiteral("edit%1").arg(id)); }
@@ -85,7 +77,7 @@ struct Frame {
 class MainFrameTest : public QObject {
     Q_OBJECT
 private slots:
-    void windowMenusAndSize() {
+    void windowMenusFirstStartAndUnwritableSettings() {
         Frame f;
         QCOMPARE(f.frame->size(), QSize(800, 600));
         QCOMPARE(f.frame->minimumSize(), QSize(800, 600));
@@ -114,33 +106,28 @@ private slots:
         QCOMPARE(f.frame->mainDialog()->listSettings(), &f.frame->activeSettings());
         // Offline: no map.
         QVERIFY(!f.frame->mainDialog()->showMap());
-    }
-
-    void unwritableSettingsAreReportedOnceTheWindowIsUp() {
-        test::TempDir dir;
-        test::WriteText(dir.File("plain-file"), "not a folder");
-        test::FakePrompts prompts;
-        FrameOptions options;
-        options.settingsPath = dir.File("plain-file/Setting.ini");
-        options.online = false;
-        options.prompts = &prompts;
-        CMainFrame frame(options);
-        QTRY_COMPARE(prompts.messages.size(), size_t(1));
-        QCOMPARE(prompts.messages[0].caption, QString("경고"));
-        QVERIFY(prompts.messages[0].text.contains("plain-file"));
+        // Settings that cannot be written are said once the window is up.
+        test::WriteText(f.dir.File("plain-file"), "not a folder");
+        f.options.settingsPath = f.dir.File("plain-file/Setting.ini");
+        f.Open();
+        QTRY_COMPARE(f.prompts.messages.size(), size_t(1));
+        QCOMPARE(f.prompts.messages[0].caption, QString("경고"));
+        QVERIFY(f.prompts.messages[0].text.contains("plain-file"));
         // The defaults are in force for this run.
-        QCOMPARE(frame.activeSettings().trackCutTime, 60);
+        QCOMPARE(f.frame->activeSettings().trackCutTime, 60);
     }
 
-    void trackSettingNoKeepsEverything() {
+    void trackSettingRebuildsFromTheFixesKeepingEntriesAndTicks() {
         Frame f;
         f.frame->session().fixes = test::SampleFixes(3);
         f.frame->session().tracks = test::SampleTracks(3);
         f.frame->OnTracksUpdated();
         f.frame->session().tracks[1].purpose = "typed";
+        f.model()->SetChecked(2, false);
+        // Joining the three drives loses the entry: asked, and No keeps all.
         f.prompts.answers = {QMessageBox::No};
         OnNextModal([](QDialog* d) {
-            qobject_cast<CTrackSettingDlg*>(d)->edit()->setText("1000");  // joins the three drives
+            qobject_cast<CTrackSettingDlg*>(d)->edit()->setText("1000");
             d->accept();
         });
         f.frame->TrackSettingCommand();
@@ -150,15 +137,6 @@ private slots:
         QCOMPARE(f.frame->session().tracks.size(), size_t(3));
         QCOMPARE(f.frame->activeSettings().trackCutTime, 60);
         QCOMPARE(LoadSettings(f.options.settingsPath).settings.trackCutTime, 60);
-    }
-
-    void trackSettingRebuildsFromTheFixesKeepingEntriesAndTicks() {
-        Frame f;
-        f.frame->session().fixes = test::SampleFixes(3);
-        f.frame->session().tracks = test::SampleTracks(3);
-        f.frame->OnTracksUpdated();
-        f.frame->session().tracks[0].purpose = "typed";
-        f.model()->SetChecked(2, false);
         // An empty edit means 0 seconds: every fix is a track of its own;
         // the entries and ticks stay with the tracks that start where theirs did.
         OnNextModal([](QDialog* d) {
@@ -166,11 +144,12 @@ private slots:
             d->accept();
         });
         f.frame->TrackSettingCommand();
-        QVERIFY(f.prompts.questions.isEmpty());  // nothing is lost: nothing to ask
+        QCOMPARE(f.prompts.questions.size(), 1);  // nothing is lost: nothing to ask
+        QCOMPARE(f.frame->activeSettings().trackCutTime, 0);
         QCOMPARE(LoadSettings(f.options.settingsPath).settings.trackCutTime, 0);
         QCOMPARE(f.model()->rowCount(), 15);
-        QCOMPARE(f.Cell(0, 4), QString("typed"));
-        QVERIFY(f.model()->IsChecked(1));
+        QCOMPARE(f.Cell(5, 4), QString("typed"));
+        QVERIFY(f.model()->IsChecked(6));
         QVERIFY(!f.model()->IsChecked(10));
         QCOMPARE(f.frame->session().tracks[10].selected, 0);
     }
@@ -179,13 +158,14 @@ private slots:
         Frame f;
         f.frame->session().tracks = test::SampleTracks(3);
         f.frame->OnTracksUpdated();
-        f.model()->setData(f.model()->index(1, 4), "고객 방문");
         f.model()->SetChecked(2, false);
+        f.Type(1, 4, "고객 방문");  // the editor is still open when the menu is chosen
 
         // Yes: only the ticked tracks; a name without ".dat" gets it.
         f.prompts.answers = {QMessageBox::Yes};
         f.prompts.files = {QString::fromStdString(f.dir.File("trip"))};
         f.frame->SaveCommand();
+        QVERIFY(!f.Editing(1, 4));
         QVERIFY(test::FileExists(f.dir.File("trip.dat")));
         QCOMPARE(f.prompts.questions.last(),
                  QString("선택한 항목만 저장하시겠습니까?\n(예:선택한항목/아니오:전체/취소)파일 저장"));
@@ -209,39 +189,17 @@ private slots:
         QVERIFY(f.frame->mainDialog()->listSettings() != &f.frame->activeSettings());
         QCOMPARE(f.frame->mainDialog()->listSettings()->corporateName, f.frame->activeSettings().corporateName);
 
+        // A form made with the sample company's name asks first.
+        f.prompts.answers = {QMessageBox::No};
+        f.frame->mainDialog()->findChild<QPushButton*>("button1005")->click();
+        QVERIFY(f.prompts.questions.last().contains("예시 값(누리테크)"));
+
         // Loading again with Yes replaces the list.
         f.prompts.answers = {QMessageBox::Yes};
         f.prompts.files = {QString::fromStdString(f.dir.File("trip.dat"))};
         f.frame->LoadCommand();
         QVERIFY(updated.wait(2000));
         QCOMPARE(f.frame->session().tracks.size(), size_t(2));
-    }
-
-    void saveKeepsTheTextOfAnOpenEdit() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(1);
-        f.frame->OnTracksUpdated();
-        // Typing, then choosing the menu: the editor is still open.
-        f.Type(0, 4, "not yet confirmed");
-        f.prompts.answers = {QMessageBox::No};
-        f.prompts.files = {QString::fromStdString(f.dir.File("open-edit.dat"))};
-        f.frame->SaveCommand();
-        QVERIFY(!f.Editing(0, 4));
-        const TrackFileLoad load = LoadTrackFile(f.dir.File("open-edit.dat"));
-        QVERIFY(load.ok);
-        QCOMPARE(load.contents.tracks.at(0).purpose, std::string("not yet confirmed"));
-    }
-
-    void aRefreshDropsAnEditOfTheOldRows() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(2);
-        f.frame->OnTracksUpdated();
-        f.Type(1, 4, "for the old row");
-        f.frame->session().tracks = test::SampleTracks(2);  // replaced behind the list
-        f.frame->OnTracksUpdated();
-        QVERIFY(!f.Editing(1, 4));
-        QCOMPARE(f.frame->session().tracks[1].purpose, std::string());
-        QCOMPARE(f.Cell(1, 4), QString());
     }
 
     // Save and load that end early: the message (none when the user
@@ -278,14 +236,69 @@ private slots:
         }
     }
 
-    void closingAsksOnlyWhenAnEditIsUnsaved() {
+    void aLoadedLogFileGoesIntoTheLedgerWithTheMenuCommand() {
+        test::ScopedTimeZone zone{"Asia/Seoul"};
+        Frame f;
+        f.options.ledgerPath = f.dir.File("ledger.sqlite3");
+        f.Open();
+        QAction* command = f.frame->action(CMainFrame::kLedgerImportFile);
+        QVERIFY(command->isVisible());
+        command->trigger();  // nothing loaded yet: said so, nothing queued
+        QCOMPARE(f.prompts.messages.size(), size_t(1));
+        // A log file of two tracks.
+        FixList fixes;
+        for (int i = 0; i < 600; ++i)
+            fixes.push_back(
+                {1772409600 + i + (i >= 300 ? 3600 : 0), 37.5f + 0.0001f * float(i % 300), 127.0f, 0, 0, 0});
+        TrackList tracks;
+        BuildTracks(fixes, tracks, {});
+        QVERIFY(SaveTrackFile(f.dir.File("old.dat"), DefaultSettings(), tracks, false).ok);
+        f.prompts.files = {QString::fromStdString(f.dir.File("old.dat"))};
+        f.frame->LoadCommand();
+        QTRY_COMPARE(f.frame->session().tracks.size(), size_t(2));
+
+        command->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(f.frame->statusBar()->currentMessage(),
+                                  QString("원장(123-123123)에 위치 600개를 더했습니다 (주행 2개 다시 만듦)"), 60000);
+        QCOMPARE(f.frame->session().tracks.size(), size_t(2));  // the list is as it was
+        // A purpose typed in the list goes into the ledger with its history,
+        // and then nothing is left to ask about on closing.
+        f.model()->setData(f.model()->index(1, 4), "현장 점검");
+        std::unique_ptr<ledger::Ledger> ledger;
+        QVERIFY(ledger::OpenLedger(f.options.ledgerPath, "test", ledger).ok());
+        auto newest = [&] {
+            std::vector<ledger::HistoryEntry> history;
+            return ledger->History("123-123123", history).ok() && !history.empty() ? history.back()
+                                                                                   : ledger::HistoryEntry{};
+        };
+        QTRY_COMPARE(newest().newValue, std::string("현장 점검"));
+        QCOMPARE(newest().field, std::string("purpose"));
+        QVERIFY(f.frame->close());
+        QVERIFY(f.prompts.questions.isEmpty());
+    }
+
+    // Closing asks only when an edit is unsaved; the window's size, the
+    // column widths and the recent files are there at the next start.
+    void closingAsksOnlyWhenAnEditIsUnsavedAndTheWindowIsRemembered() {
         Frame f;
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
-        QVERIFY(f.frame->close());  // nothing typed: nothing asked
+        // A refresh drops an edit of the old rows: nothing to ask about.
+        f.Type(1, 4, "for the old row");
+        f.frame->session().tracks = test::SampleTracks(2);  // replaced behind the list
+        f.frame->OnTracksUpdated();
+        QVERIFY(!f.Editing(1, 4));
+        QCOMPARE(f.frame->session().tracks[1].purpose, std::string());
+        QCOMPARE(f.Cell(1, 4), QString());
+        f.frame->resize(1000, 700);
+        f.list()->setColumnWidth(4, 222);  // as a drag of the header would
+        QVERIFY(f.frame->close());
         QVERIFY(f.prompts.questions.isEmpty());
 
         f.Open();
+        QCOMPARE(f.frame->size(), QSize(1000, 700));
+        QCOMPARE(f.list()->columnWidth(4), 222);
+        QVERIFY(!f.frame->settingDlg()->findChild<QLabel*>("firstStartNote")->isVisible());  // not the first start
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
         f.Type(1, 4, "거래처 방문");  // still in the editor when the window closes
@@ -295,11 +308,12 @@ private slots:
         QCOMPARE(f.frame->session().tracks[1].purpose, std::string("거래처 방문"));
         // 저장 saves as the save command does; what the file holds is safe.
         f.prompts.answers = {QMessageBox::Save, QMessageBox::No};
-        f.prompts.files = {QString::fromStdString(f.dir.File("week.dat"))};
+        f.prompts.files = {QString::fromStdString(f.dir.File("week"))};
         QVERIFY(f.frame->close());
         QVERIFY(test::FileExists(f.dir.File("week.dat")));
 
         f.Open();
+        QCOMPARE(f.Recent(), QStringList{QString::fromStdString(f.dir.File("week.dat"))});
         f.frame->session().tracks = test::SampleTracks(2);
         f.frame->OnTracksUpdated();
         f.model()->setData(f.model()->index(0, 3), "비업무용");
@@ -308,39 +322,13 @@ private slots:
         QCOMPARE(f.prompts.questions.size(), 4);
     }
 
-    void sizeColumnsAndRecentFilesAreRemembered() {
-        Frame f;
-        f.frame->resize(1000, 700);
-        f.list()->setColumnWidth(4, 222);  // as a drag of the header would
-        f.frame->session().tracks = test::SampleTracks(1);
-        f.prompts.answers = {QMessageBox::No};
-        f.prompts.files = {QString::fromStdString(f.dir.File("a"))};
-        f.frame->SaveCommand();
-        QVERIFY(f.frame->close());
-        f.Open();
-        QCOMPARE(f.frame->size(), QSize(1000, 700));
-        QCOMPARE(f.list()->columnWidth(4), 222);
-        QCOMPARE(f.Recent(), QStringList{QString::fromStdString(f.dir.File("a.dat"))});
-        QVERIFY(!f.frame->settingDlg()->findChild<QLabel*>("firstStartNote")->isVisible());  // not the first start
-    }
-
-    void aFormOfTheSampleCompanyAsksFirst() {
-        Frame f;
-        f.frame->session().tracks = test::SampleTracks(1);
-        f.frame->OnTracksUpdated();
-        f.prompts.answers = {QMessageBox::No};
-        f.frame->mainDialog()->findChild<QPushButton*>("button1005")->click();
-        QCOMPARE(f.prompts.questions.size(), 1);
-        QVERIFY(f.prompts.questions[0].contains("예시 값(누리테크)"));
-    }
-
     void vehicleInfoShowsTheLiveSettings() {
         Frame f;
         f.frame->VehicleInfoCommand();
         CSettingDlg* dialog = f.frame->settingDlg();
         QVERIFY(dialog->isVisible());
         QCOMPARE(Field(dialog, 1026)->text(), QString("누리테크"));
-        Field(dialog, 1026)->setText("새 법인");
+        Field(dialog, 1026)->setText(QString(130, QLatin1Char('A')));
         // A value refused is said in a message box and keeps the dialog open
         // on its field; numbers are stored plain.
         Field(dialog, 1021)->setText("1,459");
@@ -354,12 +342,23 @@ private slots:
                  QString("차량 연비에는 숫자를 입력하세요 (예: 9.8).\n입력한 값: \"구.8\""));
         QCOMPARE(f.frame->activeSettings().corporateName, std::string("누리테크"));
         Field(dialog, 1022)->setText("9,8");
-        dialog->accept();
+        QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
         QCOMPARE(f.frame->activeSettings().carMileage, std::string("9.8"));
         QCOMPARE(Field(dialog, 1021)->text(), QString("1459"));
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(f.frame->activeSettings().corporateName, std::string("새 법인"));
-        QCOMPARE(LoadSettings(f.options.settingsPath).settings.corporateName, std::string("새 법인"));
+        // What its field in the file holds, in memory, on disk and shown.
+        const std::string stored(127, 'A');
+        QCOMPARE(f.frame->activeSettings().corporateName, stored);
+        QCOMPARE(LoadSettings(f.options.settingsPath).settings.corporateName, stored);
+        QCOMPARE(Field(dialog, 1026)->text().size(), 127);
+        // Cancel keeps nothing, and the next opening shows what is in force.
+        f.frame->VehicleInfoCommand();
+        Field(dialog, 1026)->setText("typed, then cancelled");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("buttonCancel"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(f.frame->activeSettings().corporateName, stored);
+        f.frame->VehicleInfoCommand();
+        QCOMPARE(Field(dialog, 1026)->text().toStdString(), stored);
     }
 };
 

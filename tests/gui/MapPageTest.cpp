@@ -1,24 +1,24 @@
 // The map page in the real web engine: each script function's effect on the
-// page state, the statement queue before the page has loaded, and the view's
-// width-only resizing.
+// page state, the track list form driving it, the view's resizing.
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVariant>
 #include <string>
 #include <vector>
 
 #include "core/DiagLog.h"
 #include "core/MapStatements.h"
+#include "tests/gui/GuiTestData.h"
 #include "tests/gui/PageEval.h"
+#include "views/CMainDialog.h"
 #include "views/CTrackMapDlg.h"
+#include "views/MapAndReportWiring.h"
+#include "views/TrackListModel.h"
 
 namespace ml {
 namespace {
 
-// Every tile one transparent pixel: the page must draw without any server.
-const QString kNoTiles =
-    QStringLiteral("data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
+using test::kNoTiles;
 
 PageScriptView* Page(CTrackMapDlg& map) { return map.findChild<PageScriptView*>(); }
 
@@ -26,13 +26,6 @@ QVariant Eval(CTrackMapDlg& map, const QString& expression) { return test::Eval(
 
 int EvalInt(CTrackMapDlg& map, const QString& expression) { return Eval(map, expression).toInt(); }
 bool EvalBool(CTrackMapDlg& map, const QString& expression) { return Eval(map, expression).toBool(); }
-
-FixRecord Fix(float lat, float lon) {
-    FixRecord f;
-    f.latitude = lat;
-    f.longitude = lon;
-    return f;
-}
 
 void Path(CTrackMapDlg& map, int index, const FixList& fixes) {
     map.CallPageScript(QString::fromStdString(PushRawPathStatement(index, fixes)));
@@ -58,58 +51,49 @@ private slots:
     void cleanup() { SetDiagSink({}); }
     void cleanupTestCase() { delete map_; }
 
-    void statementsSentBeforeLoadTakeEffectInOrder() {
-        CTrackMapDlg fresh(kNoTiles);
-        fresh.resize(400, 300);
-        fresh.show();
-        QSignalSpy ready(Page(fresh), &PageScriptView::pageReady);
-        fresh.CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
-        Path(fresh, 0, {Fix(37.5f, 127.0f)});
-        FixList many;
-        for (int i = 0; i < 1000; ++i) many.push_back(Fix(37.7f + float(i) * 1e-4f, 127.2f));
-        Path(fresh, 0, many);
-        Path(fresh, 0, {Fix(37.6f, 127.1f)});
-        fresh.CallPageScript(QStringLiteral("update()"));
-        QCOMPARE(ready.size(), 0);  // all of them sent before the page loaded
-        QCOMPARE(EvalInt(fresh, "lines[0].getLatLngs().length"), 1002);
-        QCOMPARE(Eval(fresh, "paths[0][0].lat").toFloat(), 37.5f);
-        QCOMPARE(Eval(fresh, "paths[0][1001].lat").toFloat(), 37.6f);
+    // The statements themselves are the track list's and MapStatements' tests;
+    // these are sent before the page has loaded and take effect in order.
+    void theTrackListFormDrawsItsTracksAndTicks() {
+        CMainDialog form(true);
+        new MapAndReportWiring(&form, kNoTiles);
+        form.resize(1200, 800);
+        form.show();
+        CTrackMapDlg& map = *form.findChild<CTrackMapDlg*>();
+        QSignalSpy ready(Page(map), &PageScriptView::pageReady);
+        TrackList tracks = test::SampleTracks(3);
+        tracks[1].fixes.resize(1000, tracks[1].fixes.back());
+        form.RefreshTracks(tracks);
+        QCOMPARE(ready.size(), 0);
+        QCOMPARE(Eval(map, "JSON.stringify(paths.map(p => p.length))").toString(), QStringLiteral("[5,1000,5]"));
+        QVERIFY(EvalBool(map, "lines.every(l => map.hasLayer(l)) && endMarkers.every(m => map.hasLayer(m))"));
+        form.model()->SetChecked(1, false);
+        QVERIFY(!EvalBool(map, "map.hasLayer(lines[1])"));
+        form.RefreshTracks(tracks);  // replaces the lines instead of adding to them
+        QCOMPARE(EvalInt(map, "lines.length"), 3);
     }
 
-    void leafletComesFromTheResourcesAndTilesFromTheSettings() {
+    void leafletTilesAndLinesDrawnOnUpdateWhichFitsTheFirstTrack() {
         QVERIFY(Eval(*map_, "document.querySelector('script[src]').src").toString().startsWith("qrc:/web/leaflet/"));
-        QCOMPARE(Eval(*map_, "typeof L.polyline").toString(), QStringLiteral("function"));
         QCOMPARE(Eval(*map_, "tileLayer._url").toString(), kNoTiles);
         QCOMPARE(EvalInt(*map_, "map.getZoom()"), 18);
         QVERIFY(EvalBool(*map_, "document.getElementById('map_canvas').offsetHeight > 500"));
         // Without a configured URL: OpenStreetMap.
         QVERIFY(Eval(*map_, "DEFAULT_TILES").toString().contains("tile.openstreetmap.org"));
-    }
-
-    void linesGetTheirColourAndPointsOnUpdate() {
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        Path(*map_, 1, {Fix(35.1f, 129.0f), Fix(35.2f, 129.1f), Fix(35.3f, 129.2f)});
-        QCOMPARE(EvalInt(*map_, "lines.length"), 2);
-        QCOMPARE(EvalInt(*map_, "paths[1].length"), 3);
-        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 0);  // drawn only by update()
-        map_->CallPageScript(QStringLiteral("update()"));
-        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 3);
-        QCOMPARE(Eval(*map_, "lines[0].options.color").toString(), QStringLiteral("#00FF00"));
-        QCOMPARE(EvalInt(*map_, "lines[0].options.weight"), 5);
-        QCOMPARE(Eval(*map_, "lines[0].options.opacity").toDouble(), 1.0);
-        QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(lines[1])"));
-    }
-
-    void updateFitsTheFirstTrackAndFitAllEveryTrack() {
         QCOMPARE(EvalInt(*map_, "update()"), 0);  // no lines
         QCOMPARE(EvalInt(*map_, "fitAll()"), 0);
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));  // no points: its bounds stay empty
-        Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
-        Path(*map_, 1, {Fix(35.10f, 129.00f), Fix(35.11f, 129.01f)});
+        Path(*map_, 0, {{0, 37.50f, 127.00f}, {0, 37.51f, 127.01f}});
+        Path(*map_, 1, {{0, 35.10f, 129.00f}, {0, 35.11f, 129.01f}});
+        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 0);  // drawn only by update()
         map_->CallPageScript(QStringLiteral("update()"));
+        QCOMPARE(EvalInt(*map_, "lines[1].getLatLngs().length"), 2);
+        QCOMPARE(
+            Eval(*map_, "JSON.stringify([lines[1].options.color, lines[1].options.weight, lines[1].options.opacity])")
+                .toString(),
+            QStringLiteral("[\"#0000FF\",5,1]"));
+        QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(lines[1])"));
         QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[0])"));
         QVERIFY(!EvalBool(*map_, "map.getBounds().contains(bounds[1])"));
         map_->CallPageScript(QString::fromStdString(SetBoundsStatement(1)));
@@ -123,33 +107,10 @@ private slots:
         QVERIFY(EvalBool(*map_, "map.getBounds().contains(bounds[0])"));
     }
 
-    void theChosenTrackStandsOut() {
-        for (const char* color : {"#FF0000", "#0000FF"})
-            map_->CallPageScript(QStringLiteral("addLogPolyLine('%1')").arg(color));
-        Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.51f, 127.01f)});
-        Path(*map_, 1, {Fix(37.51f, 127.01f), Fix(37.52f, 127.02f)});  // starts where 0 ends
-        map_->CallPageScript(QStringLiteral("update()"));
-        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(0, true)));
-        map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(1, true)));
-        map_->CallPageScript(QString::fromStdString(HighlightTrackStatement(1)));
-        QCOMPARE(Eval(*map_, "JSON.stringify(lines.map(l => [l.options.weight, l.options.opacity]))").toString(),
-                 QStringLiteral("[[5,0.35],[9,1]]"));
-        // The end flag hangs below its point, the start flag stands above:
-        // both stay visible where one track ends and the next starts.
-        QCOMPARE(Eval(*map_,
-                      "JSON.stringify([startMarkers[1].options.icon.options.iconAnchor,"
-                      "endMarkers[0].options.icon.options.iconAnchor])")
-                     .toString(),
-                 QStringLiteral("[[15,43],[15,2]]"));
-        QVERIFY(EvalBool(*map_, "endMarkers[0].getLatLng().equals(startMarkers[1].getLatLng())"));
-        map_->CallPageScript(QString::fromStdString(HighlightTrackStatement(-1)));
-        QCOMPARE(Eval(*map_, "JSON.stringify(lines.map(l => l.options.opacity))").toString(), QStringLiteral("[1,1]"));
-    }
-
     void showRawPathShowsAndHidesLineAndMarkers() {
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
         map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        Path(*map_, 0, {Fix(37.50f, 127.00f), Fix(37.52f, 127.02f), Fix(37.54f, 127.04f)});
+        Path(*map_, 0, {{0, 37.50f, 127.00f}, {0, 37.52f, 127.02f}, {0, 37.54f, 127.04f}});
         map_->CallPageScript(QStringLiteral("update()"));
         QVERIFY(!EvalBool(*map_, "map.hasLayer(startMarkers[0]) || map.hasLayer(endMarkers[0])"));
         map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(0, true)));
@@ -180,23 +141,30 @@ private slots:
         map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(5, false)));
         QCOMPARE(EvalInt(*map_, "lines.length"), 2);
         QVERIFY(EvalBool(*map_, "map.hasLayer(lines[0]) && map.hasLayer(startMarkers[0])"));
-    }
 
-    void clearRestartsTheNumbering() {
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#FF0000')"));
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#00FF00')"));
-        Path(*map_, 1, {Fix(37.5f, 127.0f)});
+        // The chosen track stands out. The end flag hangs below its point, the
+        // start flag stands above: both stay visible where one track ends and
+        // the next starts.
+        Path(*map_, 1, {{0, 37.54f, 127.04f}, {0, 37.56f, 127.06f}});
         map_->CallPageScript(QStringLiteral("update()"));
         map_->CallPageScript(QString::fromStdString(ShowRawPathStatement(1, true)));
+        map_->CallPageScript(QString::fromStdString(HighlightTrackStatement(1)));
+        QCOMPARE(Eval(*map_, "JSON.stringify(lines.map(l => [l.options.weight, l.options.opacity]))").toString(),
+                 QStringLiteral("[[5,0.35],[9,1]]"));
+        QCOMPARE(Eval(*map_,
+                      "JSON.stringify([startMarkers[1].options.icon.options.iconAnchor,"
+                      "endMarkers[0].options.icon.options.iconAnchor])")
+                     .toString(),
+                 QStringLiteral("[[15,43],[15,2]]"));
+        QVERIFY(EvalBool(*map_, "endMarkers[0].getLatLng().equals(startMarkers[1].getLatLng())"));
+        map_->CallPageScript(QString::fromStdString(HighlightTrackStatement(-1)));
+        QCOMPARE(Eval(*map_, "JSON.stringify(lines.map(l => l.options.opacity))").toString(), QStringLiteral("[1,1]"));
+
+        // clear() takes every line and marker off the map and restarts the numbering.
         map_->CallPageScript(QStringLiteral("window.oldLine = lines[1]; window.oldMarker = startMarkers[1];"));
         map_->CallPageScript(QString::fromStdString(MapClearStatement()));
         QCOMPARE(EvalInt(*map_, "lines.length + paths.length + bounds.length + startMarkers.length"), 0);
         QVERIFY(!EvalBool(*map_, "map.hasLayer(oldLine) || map.hasLayer(oldMarker)"));
-        map_->CallPageScript(QStringLiteral("addLogPolyLine('#0000FF')"));
-        Path(*map_, 0, {Fix(35.0f, 129.0f)});
-        QCOMPARE(EvalInt(*map_, "lines.length"), 1);
-        QCOMPARE(Eval(*map_, "lines[0].options.color").toString(), QStringLiteral("#0000FF"));
-        QCOMPARE(EvalInt(*map_, "paths[0].length"), 1);
     }
 
     void emptyStatementsDoNothingAndFailuresAreLogged() {
@@ -210,9 +178,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(log.size() >= 2, 10000);
         std::string all;
         for (const auto& line : log) all += line;
-        QVERIFY2(all.find("noSuchFunction('x')") != std::string::npos, all.c_str());
-        QVERIFY2(all.find("ReferenceError") != std::string::npos, all.c_str());
-        QVERIFY2(all.find("SyntaxError") != std::string::npos, all.c_str());
+        for (const char* part : {"noSuchFunction('x')", "ReferenceError", "SyntaxError"})
+            QVERIFY2(all.find(part) != std::string::npos, all.c_str());
     }
 
     void draggingTheEdgeChangesOnlyTheWidth() {

@@ -1,9 +1,7 @@
-// The two forms in the real web engine: the tables the fill statements build,
-// read back from the page's DOM, the popups' cancel, and PDF output.
+// The two forms in the real web engine, filled by the track list form's
+// buttons (the figures are the statements' tests), printed and saved.
 #include <QApplication>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
@@ -13,71 +11,52 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QVariant>
-#include <vector>
 
-#include "core/ReportStatements.h"
-#include "core/TextFormat.h"
+#include "store/Settings.h"
 #include "tests/gui/GuiTestData.h"
 #include "tests/gui/PageEval.h"
 #include "views/CHtmlDlgTrackOutNew.h"
 #include "views/CHtmlDlgTrackOutOld.h"
+#include "views/CMainDialog.h"
+#include "views/MapAndReportWiring.h"
+#include "views/TrackListModel.h"
 
 namespace ml {
 namespace {
 
 QVariant Eval(ReportPopup& popup, const QString& expression) { return test::Eval(popup.pageView(), expression); }
-
-// The text of every cell of the rows matched by `selector`, row by row.
-QList<QStringList> Rows(ReportPopup& popup, const QString& selector) {
-    const QString script = QStringLiteral(
-                               "JSON.stringify(Array.from(document.querySelectorAll('%1')).map("
-                               "r => Array.from(r.cells).map(c => c.textContent)))")
-                               .arg(selector);
-    const QJsonArray rows = QJsonDocument::fromJson(Eval(popup, script).toString().toUtf8()).array();
-    QList<QStringList> out;
-    for (const auto& row : rows) {
-        QStringList cells;
-        for (const auto& cell : row.toArray()) cells << cell.toString();
-        out << cells;
-    }
-    return out;
-}
-
-ReportRow Row(bool ticked, int number, const char* use, const char* distance, const char* purpose) {
-    ReportRow r;
-    r.ticked = ticked;
-    r.no = std::to_string(number);
-    r.use = use;
-    r.distance = distance;
-    r.purpose = purpose;
-    r.startTime = "2026-03-0" + std::to_string(number) + "_08:10:00";
-    r.endTime = "2026-03-0" + std::to_string(number) + "_08:55:30";
-    r.startAddress = "서울특별시 중구 세종대로 110";
-    r.endAddress = number == 3 ? "No Data" : "경기도 성남시 분당구 판교역로 235";
-    return r;
-}
-
-std::vector<ReportRow> SampleRows() {
-    return {Row(true, 1, "출퇴근용", "10.500 Km", "출근"), Row(false, 2, "출퇴근용", "99.000 Km", ""),
-            Row(true, 3, "일반업무용", "4.500 Km", "it's <b>"), Row(true, 4, "", "83.000 Km", "a\\b")};
-}
+QList<QStringList> Rows(ReportPopup& popup, const QString& selector) { return test::Cells(popup.pageView(), selector); }
 
 Settings SampleSettings() {
     Settings s;
-    s.businessYearStart = "2026-01-01";
-    s.businessYearEnd = "2026-12-31";
-    s.corporateName = "(주)마일레저";
-    s.corporateNum = "123-45-67890";
-    s.carName = "쏘나타";
-    s.carNum = "12가3456";
-    s.carMaterNum = "1000";
-    s.employeePartName = "영업부";
     s.employeeName = "홍길동";
     s.employeeNum = "A-17";
-    s.carMileage = "9.8";
-    s.oilBill = "1459";
+    s.employeePartName = "영업부";
+    s.corporateName = "(주)마일레저";
+    s.corporateNum = "123-45-67890";
+    s.businessYearStart = "2026.01.01";
+    s.businessYearEnd = "2026.12.31";
+    s.oilBill = "1500";
+    s.carName = "쏘나타";
+    s.carNum = "12가3456";
+    s.carMileage = "10";
+    s.carMaterNum = "500";
     return s;
+}
+
+// Three drives of 10, 20 and 30 km on 1-3 March, the last one ending nowhere.
+TrackList Tracks() {
+    TrackList tracks(3);
+    for (int t = 0; t < 3; ++t) {
+        TrackRecord& track = tracks[static_cast<size_t>(t)];
+        track.distanceText = std::to_string(10 * (t + 1)) + ".000 Km";
+        track.startTimeText = "2026-03-0" + std::to_string(t + 1) + "_08:00:00";
+        track.endTimeText = "2026-03-0" + std::to_string(t + 1) + "_09:00:00";
+        track.startAddress = "출발지 " + std::to_string(t + 1);
+        track.endAddress = t == 2 ? "No Data" : "도착지";
+    }
+    tracks[1].purpose = "a\\b";
+    return tracks;
 }
 
 }  // namespace
@@ -86,89 +65,89 @@ class ReportPageTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Where the page puts what the statements carry (their figures are
-    // tested with the statements): the log's tables, escaping, the page
-    // number, and a Cancel that empties it.
-    void logReportTablesFromTheStatements() {
-        CHtmlDlgTrackOutNew popup;
-        QCOMPARE(popup.windowTitle(), QStringLiteral("운행기록부 - 미리보기"));
-        QCOMPARE(popup.size(), QSize(740, 760));
-        QCOMPARE(popup.findChild<QPushButton*>("printButton")->geometry(), QRect(660, 710, 50, 30));
-        const auto rows = SampleRows();
-        popup.setSourceList([&] { return rows; });
-        popup.FillLogReport();  // no settings yet: nothing happens
-        QCOMPARE(Eval(popup, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
-        popup.setSettings(SampleSettings());
-        popup.FillLogReport();  // before the page has loaded: kept and run
-        popup.show();
+    void buttonsFillTheFormsFromTheTickedRows() {
+        CMainDialog form(false);  // the forms do not need the map
+        auto* wiring = new MapAndReportWiring(&form, QString());
+        form.show();
+        TrackList tracks = Tracks();
+        form.RefreshTracks(tracks);
+        TrackListModel* list = form.model();
+        list->SetChecked(0, false);
+        list->setData(list->index(2, TrackListModel::kColUse), QStringLiteral("출퇴근용"));
+        list->setData(list->index(2, TrackListModel::kColPurpose), QStringLiteral("it's <b>"));
+        QPushButton* logButton = form.findChild<QPushButton*>("button1005");
+        QPushButton* refundButton = form.findChild<QPushButton*>("button1001");
+        auto* log = form.findChild<CHtmlDlgTrackOutNew*>();
+        auto* refund = form.findChild<CHtmlDlgTrackOutOld*>();
+        QCOMPARE(log->windowTitle(), QStringLiteral("운행기록부 - 미리보기"));
+        QCOMPARE(refund->windowTitle(), QStringLiteral(" 차량운행기록 - 미리보기"));
+        QCOMPARE(log->size(), QSize(740, 760));
+        QCOMPARE(log->findChild<QPushButton*>("printButton")->geometry(), QRect(660, 710, 50, 30));
 
-        const auto head = Rows(popup, "#list_ctrl table.head tr");
-        QCOMPARE(head.size(), 2);
-        QCOMPARE(head[0], (QStringList{"사업연도", "2026-01-01 ~ 2026-12-31", "업무용승용차 운행기록부",
-                                       "법\u00a0\u00a0\u00a0인\u00a0\u00a0\u00a0명", "(주)마일레저"}));
-        QCOMPARE(Rows(popup, "#list_ctrl table.car tr"),
+        logButton->click();  // without settings the form stays empty
+        QVERIFY(log->isVisible());
+        QCOMPARE(Eval(*log, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
+        const Settings settings = SampleSettings();
+        form.setListSettings(&settings);
+        logButton->click();
+        QCOMPARE(Rows(*log, "#list_ctrl table.head tr")[0],
+                 (QStringList{"사업연도", "2026.01.01 ~ 2026.12.31", "업무용승용차 운행기록부",
+                              "법\u00a0\u00a0\u00a0인\u00a0\u00a0\u00a0명", "(주)마일레저"}));
+        QCOMPARE(Rows(*log, "#list_ctrl table.car tr"),
                  (QList<QStringList>{{"차 종", "자동차등록번호"}, {"쏘나타", "12가3456"}}));
-        const auto header = Rows(popup, "#list_ctrl table.list thead tr");
-        QCOMPARE(header.size(), 3);
-        QCOMPARE(header[1], (QStringList{"부서", "성명", "주행 전계기판의 거리(Km)", "주행 후계기판의 거리(Km)",
-                                         "주행거리", "업무용 사용거리(km)", "비고"}));
-        const auto trips = Rows(popup, "#list_ctrl tr.trip");
-        QCOMPARE(trips.size(), 3);
-        QCOMPARE(trips[1], (QStringList{"2026-03-03(화)08:10", "영업부", "홍길동", "1,010.5", "1,015.0", "4.5", "",
-                                        "4.5", "it's <b>"}));
-        QCOMPARE(trips[2][8], QStringLiteral("a\\b"));
-        QCOMPARE(Eval(popup, "document.querySelectorAll('#list_ctrl b').length").toInt(), 0);
+        QCOMPARE(Rows(*log, "#list_ctrl table.list thead tr")[1],
+                 (QStringList{"부서", "성명", "주행 전계기판의 거리(Km)", "주행 후계기판의 거리(Km)", "주행거리",
+                              "업무용 사용거리(km)", "비고"}));
+        QCOMPARE(Rows(*log, "#list_ctrl tr.trip"),
+                 (QList<QStringList>{
+                     {"2026-03-02(월)08:00", "영업부", "홍길동", "500.0", "520.0", "20.0", "", "20.0", "a\\b"},
+                     {"2026-03-03(화)08:00", "영업부", "홍길동", "520.0", "550.0", "30.0", "30.0", "", "it's <b>"}}));
+        QCOMPARE(Eval(*log, "document.querySelectorAll('#list_ctrl b').length").toInt(), 0);
         // The day and its time stay on their two lines.
-        QVERIFY(Eval(popup, "document.querySelector('td.day').getClientRects()[0].height < 40").toBool());
-        QCOMPARE(Eval(popup, "document.querySelector('.sheet .page-no').textContent").toString(),
+        QVERIFY(Eval(*log, "document.querySelector('td.day').getClientRects()[0].height < 40").toBool());
+        QCOMPARE(Eval(*log, "document.querySelector('.sheet .page-no').textContent").toString(),
                  QStringLiteral("쪽 1 / 1"));
-        QCOMPARE(Rows(popup, "#list_ctrl tr.total")[0], (QStringList{"98.0", "98.0", "100.0"}));
-        QCOMPARE(Eval(popup, "getComputedStyle(document.querySelector('table.car th')).backgroundColor").toString(),
-                 QStringLiteral("rgb(146, 208, 80)"));
-        popup.Cancel();
-        QVERIFY(!popup.isVisible());
-        QCOMPARE(Eval(popup, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
-    }
+        QCOMPARE(Rows(*log, "#list_ctrl tr.total")[0], (QStringList{"50.0", "50.0", "100.0"}));
+        log->Cancel();
+        QVERIFY(!log->isVisible());
+        QCOMPARE(Eval(*log, "document.getElementById('list_ctrl').innerHTML").toString(), QString());
 
-    void refundReportTablesFromTheStatements() {
-        CHtmlDlgTrackOutOld popup;
-        QCOMPARE(popup.windowTitle(), QStringLiteral(" 차량운행기록 - 미리보기"));
-        const auto rows = SampleRows();
-        popup.setSourceList([&] { return rows; });
-        popup.setSettings(SampleSettings());
-        popup.FillRefundReport();
-        popup.show();
-        QCOMPARE(Eval(popup, "document.querySelector('h1').textContent").toString(),
-                 QStringLiteral("차량 운행 기록(마일리지 환급 신청)"));
-        QCOMPARE(Rows(popup, "#list_ctrl table.name tr"),
+        refundButton->click();
+        QVERIFY(refund->isVisible());
+        QCOMPARE(Rows(*refund, "#list_ctrl table.name tr"),
                  (QList<QStringList>{{"사번 :", "A-17"}, {"이름 :", "홍길동"}}));
-        QCOMPARE(Rows(popup, "#list_ctrl table.head tr"),
-                 (QList<QStringList>{{"법인명", "(주)마일레저", "자동차등록번호", "12가3456"},
-                                     {"기간", "2026-03-01 ~ 2026-03-04", "부서", "영업부"}}));
-        QCOMPARE(Rows(popup, "#list_ctrl tr.header")[0],
+        QCOMPARE(Eval(*refund, "document.querySelector('h1').textContent").toString(),
+                 QStringLiteral("차량 운행 기록(마일리지 환급 신청)"));
+        QCOMPARE(Rows(*refund, "#list_ctrl tr.header")[0],
                  (QStringList{"트랙", "구분", "시간", "위치", "운행(Km)", "사용용도", "운행목적/Comment"}));
+        QCOMPARE(Rows(*refund, "#list_ctrl table.head tr"),
+                 (QList<QStringList>{{"법인명", "(주)마일레저", "자동차등록번호", "12가3456"},
+                                     {"기간", "2026-03-02 ~ 2026-03-03", "부서", "영업부"}}));
+        QCOMPARE(Rows(*refund, "#list_ctrl tr.trip")[1],
+                 (QStringList{"2", "시작", "2026-03-03(화) 08:00", "출발지 3", "30.0", "출퇴근용", "it's <b>"}));
+        QCOMPARE(Rows(*refund, "#list_ctrl tr.trip-end")[1], (QStringList{"종료", "2026-03-03(화) 09:00", "No Data"}));
+        QCOMPARE(Rows(*refund, "#list_ctrl table.total tr")[3], (QStringList{"청구금액(KRW)", "7,500원"}));
+        QCOMPARE(Rows(*refund, "#list_ctrl table.total tr")[1][1], QStringLiteral("10.00"));
         // The whole table fits the preview: nothing to scroll sideways.
-        QVERIFY(Eval(popup, "document.documentElement.scrollWidth <= window.innerWidth").toBool());
-        const auto starts = Rows(popup, "#list_ctrl tr.trip");
-        QCOMPARE(starts.size(), 3);
-        QCOMPARE(starts[0], (QStringList{"1", "시작", "2026-03-01(일) 08:10", "서울특별시 중구 세종대로 110", "10.5",
-                                         "출퇴근용", "출근"}));
-        QCOMPARE(Rows(popup, "#list_ctrl tr.trip-end")[1], (QStringList{"종료", "2026-03-03(화) 08:55", "No Data"}));
-        QCOMPARE(Rows(popup, "#list_ctrl table.total tr")[3], (QStringList{"청구금액(KRW)", "14,590원"}));
+        QVERIFY(Eval(*refund, "document.documentElement.scrollWidth <= window.innerWidth").toBool());
         // Closing only hides it; the content stays until the next fill.
-        popup.Cancel();
-        QVERIFY(!popup.isVisible());
-        QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 3);
-    }
+        refund->Cancel();
+        QVERIFY(!refund->isVisible());
+        QCOMPARE(Rows(*refund, "#list_ctrl tr.trip").size(), 2);
 
-    void printButtonOpensThePrintDialogThroughThePage() {
-        CHtmlDlgTrackOutOld popup;
-        const auto rows = SampleRows();
-        popup.setSourceList([&] { return rows; });
-        popup.setSettings(SampleSettings());
-        popup.FillRefundReport();
-        popup.show();
-        QCOMPARE(Rows(popup, "#list_ctrl tr.trip").size(), 3);
+        // A setting that holds no number refuses the form and says why.
+        QSignalSpy refused(wiring, &MapAndReportWiring::reportRefused);
+        Settings unreadable = settings;
+        unreadable.oilBill = "1459원";
+        form.setListSettings(&unreadable);
+        refundButton->click();
+        QVERIFY(!refund->isVisible());
+        QCOMPARE(refused.size(), 1);
+        QVERIFY(refused[0][0].toString().endsWith("유류비: \"1459원\""));
+        logButton->click();  // the log does not use it
+        QVERIFY(log->isVisible());
+        QCOMPARE(refused.size(), 1);
+
         // The page's Print() asks for the dialog; the test closes it.
         bool dialogSeen = false;
         QTimer poll;
@@ -179,7 +158,7 @@ private slots:
             }
         });
         poll.start(50);
-        popup.Print();
+        log->Print();
         QTRY_VERIFY_WITH_TIMEOUT(dialogSeen, 20000);
     }
 

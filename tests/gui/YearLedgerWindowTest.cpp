@@ -1,16 +1,12 @@
-// The 연간 운행기록 window over a ledger file the test makes: the table and
-// its footer, edits and their undo, odometer readings, and the forms and
-// exports. Rules over a selection are the walk-through's.
+// The 연간 운행기록 window over a ledger file the test makes. Rules over a
+// selection are the walk-through's.
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 
-#include "core/FixCsv.h"
-#include "core/ledger/LedgerCalendar.h"
 #include "store/ledger/Ledger.h"
 #include "tests/gui/FakePrompts.h"
 #include "tests/support/LedgerTestData.h"
@@ -53,13 +49,6 @@ struct YearWindow {
     }
     QString Cell(int row, int column) const { return window->filterModel()->index(row, column).data().toString(); }
     int Kind(int row) const { return window->filterModel()->index(row, 0).data(YearTableModel::KindRole).toInt(); }
-    void SelectRows(std::initializer_list<int> rows) {
-        window->table()->clearSelection();
-        for (int row : rows) {
-            window->table()->selectionModel()->select(window->filterModel()->index(row, 0),
-                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-    }
     void Settle() {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
@@ -82,43 +71,49 @@ struct YearWindow {
 class YearLedgerWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void theTableShowsTheYearWithMonthlySubtotals() {
+    void theYearShownPrintedSavedEditedReadAndFiltered() {
         YearWindow w;
         QCOMPARE(w.window->year(), 2026);
+        // The rows themselves are the ledger's (LedgerRulesTest); here, what the table shows of them.
         const int trip = int(ledger::LogRow::Kind::Trip), month = int(ledger::LogRow::Kind::MonthTotal);
-        struct Row {
-            int kind;
-            const char* date;
-            const char* start;
-            const char* use;
-        };
-        const Row rows[] = {{trip, "2026-03-02(월)", "08:10", "미분류"},
-                            {trip, "2026-03-02(월)", "12:00", "미분류"},
-                            {trip, "2026-03-02(월)", "13:00", "미분류"},
-                            {trip, "2026-03-02(월)", "18:30", "미분류"},
-                            {month, "2026-03 소계", "", ""},
-                            {trip, "2026-04-06(월)", "09:00", "미분류"},
-                            {month, "2026-04 소계", "", ""}};
-        QCOMPARE(w.window->filterModel()->rowCount(), int(std::size(rows)));
-        for (int r = 0; r < int(std::size(rows)); ++r) {
-            QCOMPARE(w.Kind(r), rows[r].kind);
-            QCOMPARE(w.Cell(r, YearTableModel::kDate), QString(rows[r].date));
-            QCOMPARE(w.Cell(r, YearTableModel::kStart), QString(rows[r].start));
-            QCOMPARE(w.Cell(r, YearTableModel::kUse), QString(rows[r].use));
-        }
+        QList<int> kinds;
+        for (int r = 0; r < w.window->filterModel()->rowCount(); ++r) kinds << w.Kind(r);
+        QCOMPARE(kinds, (QList<int>{trip, trip, trip, trip, month, trip, month}));
+        QCOMPARE(w.Cell(1, YearTableModel::kDate), QString("2026-03-02(월)"));
+        QCOMPARE(w.Cell(1, YearTableModel::kStart), QString("12:00"));
+        QCOMPARE(w.Cell(1, YearTableModel::kUse), QString("미분류"));
+        QCOMPARE(w.Cell(6, YearTableModel::kDate), QString("2026-04 소계"));
+        QCOMPARE(w.Cell(6, YearTableModel::kStart) + w.Cell(6, YearTableModel::kUse), QString());
         QVERIFY2(w.window->footerText().endsWith("⑬ 업무사용비율 0.0 %    분류되지 않은 주행 5건"),
                  qPrintable(w.window->footerText()));
 
-        // The filter narrows to a month, then to text in an address.
-        YearFilter april;
-        april.kind = YearFilter::Kind::Month;
-        april.month = "2026-04";
-        w.window->SetFilter(april);
-        QCOMPARE(w.window->filterModel()->rowCount(), 2);
-    }
-
-    void anEditChangesTheSubtotalsTheFooterAndTheHistory() {
-        YearWindow w;
+        // Printing a year with unclassified trips asks first.
+        w.prompts.answers = {QMessageBox::No};
+        w.window->ShowLogReport();
+        QCOMPARE(w.prompts.questions.value(0), QString("분류되지 않은 주행이 5건 있습니다. 그래도 인쇄하시겠습니까?"));
+        QVERIFY(!w.window->logPopup()->isVisible());
+        w.prompts.answers = {QMessageBox::Yes};
+        w.window->ShowLogReport();
+        QVERIFY(w.window->logPopup()->isVisible());
+        w.window->logPopup()->Cancel();
+        // The year saved for spreadsheets and map tools.
+        struct Case {
+            bool (YearLedgerWindow::*save)();
+            const char* typed;    // as typed into the file dialog
+            const char* written;  // the extension added where missing
+            QByteArray head;
+        };
+        const Case cases[] = {{&YearLedgerWindow::SaveCsv, "year", "year.csv", "\xEF\xBB\xBF"},
+                              {&YearLedgerWindow::SaveXlsx, "year.xlsx", "year.xlsx", "PK"},
+                              {&YearLedgerWindow::SaveGpx, "year", "year.gpx", "<?xml"}};
+        for (const Case& c : cases) {
+            w.prompts.files = {QString::fromStdString(w.dir.File(c.typed))};
+            QVERIFY((w.window.get()->*c.save)());
+            QFile file(QString::fromStdString(w.dir.File(c.written)));
+            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+            QVERIFY(file.readAll().startsWith(c.head));
+        }
+        // An edit changes the subtotals, the footer and the history.
         const QString before = w.Cell(4, YearTableModel::kDistance);
         QVERIFY(w.window->filterModel()->setData(w.window->filterModel()->index(0, YearTableModel::kUse), "출퇴근용"));
         w.Settle();
@@ -131,6 +126,31 @@ private slots:
         const QModelIndex newest = w.window->historyModel()->index(0, LedgerHistoryModel::kField);
         QCOMPARE(newest.data().toString(), QString("사용용도"));
         QCOMPARE(newest.siblingAtColumn(LedgerHistoryModel::kNew).data().toString(), QString("출퇴근용"));
+        // An odometer reading far above the chain: the driving between becomes a row of its own.
+        OdometerDialog dialog(*w.ledger, w.prompts, kCar);
+        QObject::connect(&dialog, &OdometerDialog::readingsChanged, w.window.get(), &YearLedgerWindow::Reload);
+        dialog.timeEdit()->setDateTime(QDateTime(QDate(2026, 3, 20), QTime(9, 0)));
+        dialog.kmEdit()->setText("1,000");
+        dialog.addButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 1);
+        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::Unrecorded));
+        QCOMPARE(w.Cell(4, YearTableModel::kNote), QString("기록되지 않은 주행"));
+
+        dialog.list()->selectRow(0);
+        w.prompts.questions.clear();
+        w.prompts.answers = {QMessageBox::No, QMessageBox::Yes};
+        dialog.removeButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 1);
+        dialog.removeButton()->click();
+        QCOMPARE(dialog.list()->rowCount(), 0);
+        QCOMPARE(w.prompts.questions.size(), 2);
+        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::MonthTotal));
+        // The filter narrows to a month.
+        YearFilter april;
+        april.kind = YearFilter::Kind::Month;
+        april.month = "2026-04";
+        w.window->SetFilter(april);
+        QCOMPARE(w.window->filterModel()->rowCount(), 2);
     }
 
     void aSelectionIsClassifiedInOneStepAndUndone() {
@@ -156,60 +176,6 @@ private slots:
         QCOMPARE(w.window->historyModel()->index(0, LedgerHistoryModel::kBy).data().toString(),
                  QString("tester (되돌리기)"));
         QVERIFY(!w.window->canUndo());
-    }
-
-    void anOdometerReadingAddsARowOfUnrecordedDriving() {
-        YearWindow w;
-        OdometerDialog dialog(*w.ledger, w.prompts, kCar);
-        QObject::connect(&dialog, &OdometerDialog::readingsChanged, w.window.get(), &YearLedgerWindow::Reload);
-        dialog.timeEdit()->setDateTime(QDateTime(QDate(2026, 3, 20), QTime(9, 0)));
-        dialog.kmEdit()->setText("1,000");
-        dialog.addButton()->click();
-        QCOMPARE(dialog.list()->rowCount(), 1);
-        // Far above the chain: the driving between becomes a row of its own.
-        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::Unrecorded));
-        QCOMPARE(w.Cell(4, YearTableModel::kNote), QString("기록되지 않은 주행"));
-
-        dialog.list()->selectRow(0);
-        w.prompts.answers = {QMessageBox::No, QMessageBox::Yes};
-        dialog.removeButton()->click();
-        QCOMPARE(dialog.list()->rowCount(), 1);
-        dialog.removeButton()->click();
-        QCOMPARE(dialog.list()->rowCount(), 0);
-        QCOMPARE(w.prompts.questions.size(), 2);
-        QCOMPARE(w.Kind(4), int(ledger::LogRow::Kind::MonthTotal));
-    }
-
-    void printingAYearWithUnclassifiedTripsAsksFirst() {
-        YearWindow w;
-        w.prompts.answers = {QMessageBox::No};
-        w.window->ShowLogReport();
-        QCOMPARE(w.prompts.questions.value(0), QString("분류되지 않은 주행이 5건 있습니다. 그래도 인쇄하시겠습니까?"));
-        QVERIFY(!w.window->logPopup()->isVisible());
-        w.prompts.answers = {QMessageBox::Yes};
-        w.window->ShowLogReport();
-        QVERIFY(w.window->logPopup()->isVisible());
-        w.window->logPopup()->Cancel();
-    }
-
-    void theYearIsSavedForSpreadsheetsAndMapTools() {
-        YearWindow w;
-        struct Case {
-            bool (YearLedgerWindow::*save)();
-            const char* typed;    // as typed into the file dialog
-            const char* written;  // the extension added where missing
-            QByteArray head;
-        };
-        const Case cases[] = {{&YearLedgerWindow::SaveCsv, "year", "year.csv", "\xEF\xBB\xBF"},
-                              {&YearLedgerWindow::SaveXlsx, "year.xlsx", "year.xlsx", "PK"},
-                              {&YearLedgerWindow::SaveGpx, "year", "year.gpx", "<?xml"}};
-        for (const Case& c : cases) {
-            w.prompts.files = {QString::fromStdString(w.dir.File(c.typed))};
-            QVERIFY((w.window.get()->*c.save)());
-            QFile file(QString::fromStdString(w.dir.File(c.written)));
-            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
-            QVERIFY(file.readAll().startsWith(c.head));
-        }
     }
 };
 
