@@ -48,13 +48,14 @@ TEST(LoggerSimPhlx, RequestsTheExchangeNeverMakesDisconnectAndErase) {
     EXPECT_EQ(logger.Receive(Cmd("PHLX555")), "");
 }
 
-// Line noise and the order of acknowledgements are seen through the exchange tests.
-TEST(LoggerSimPhlx, BadChecksumsSpoilTextOnlyAndTheLastAcknowledgementGetsNoAnswer) {
+// Line noise, and acknowledgements out of turn, which the program never sends.
+TEST(LoggerSimPhlx, BadChecksumsSpoilTextOnlyAndAcknowledgementsOutOfTurnGetNoAnswer) {
     PhlxLoggerOptions options;
     options.badChecksumEvery = 1;
     PhlxLoggerModel logger(TwoLogs(), options);
     EXPECT_FALSE(CheckReceivedSentence(logger.Receive(Cmd("PHLX810"))).error.empty());
     logger.Receive(Cmd("PHLX702,0,2"));
+    EXPECT_EQ(logger.Receive(Cmd("PHLX900,902,3")), "");  // before the announcement was acknowledged
     const std::string announce = logger.Receive(Cmd("PHLX900,901,3"));
     const std::string package = logger.Receive(Cmd("PHLX900,902,3"));
     ASSERT_EQ(package.size(), 128u);
